@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds a release binary, makes the default level when there
+# is none, and starts the game in the folder that holds data/.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+./tools/install-deps.sh
+cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVORLIN_TESTS=OFF >/dev/null
+cmake --build build-release -j "$(nproc 2>/dev/null || echo 2)" --target vorlin levelgen
+
+mkdir -p data
+if [ ! -f data/map.lvl ] && [ ! -f data/mask.bmp ]; then
+    ./build-release/levelgen data
+fi
+exec ./build-release/vorlin "$@"

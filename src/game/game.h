@@ -1,0 +1,112 @@
+#ifndef VORLIN_GAME_GAME_H
+#define VORLIN_GAME_GAME_H
+
+#include <atomic>
+#include <iosfwd>
+#include <list>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "game/gstream.h"
+#include "level/level.h"
+#include "player/player.h"
+
+class InputHandler;
+class Particle;
+
+// The central object of one game. It owns its level, its players (by value in a list
+// whose elements never move), their input handlers, the console and its command
+// processor, and every object in the particle table except the players.
+class Game {
+public:
+    // The in-game console: a text stream drawn on a scroll-back bitmap, with a one-line
+    // command input below it.
+    class Console : public gstream {
+    public:
+        // Receives every finished, non-empty command line.
+        class CommandProcessor {
+        public:
+            virtual ~CommandProcessor() = default;
+            virtual void Process(std::istream& args, std::ostream& out) = 0;
+        };
+
+        // Rows of `buffer` below the visible part: bounds one burst of output between
+        // two scrolls.
+        static constexpr int BufferSize = 128;
+
+        BITMAP* buffer;  // owned: w x (vh + BufferSize)
+        Game* game;      // not owned
+        CommandProcessor* processor;  // not owned; may be null
+        std::string line;             // the command line being typed
+        std::size_t cursor;           // insertion point in `line`
+        int vh;                       // visible rows of `buffer`
+        bool syncing;                 // re-entry guard of sync()
+
+        // h is the whole console height, input strip included.
+        Console(Game* game, CommandProcessor* processor, int w, int h);
+        ~Console() override;
+
+        void Draw(BITMAP* target, int x, int y);
+        // At most one buffered key per call.
+        void ProcessInput();
+        // Moves finished lines into view.
+        void Scroll();
+
+    protected:
+        int sync() override;
+    };
+
+    class CommandProcessor;
+
+    Level level;  // first member: the Game's address is its level's
+    std::list<Player> players;
+    std::map<int, InputHandler*> inputs;  // owned, by player number
+    std::atomic<bool> tick_pending;  // set by the timer thread, cleared by the loop
+    bool redraw;
+    bool terrain_changed;  // set during a step by whatever altered the terrain
+    double step_dt;        // simulated seconds per logic step
+    // The world table: a null entry is free. Table order is update, collision and
+    // drawing order. Players' entries point into `players` and are never deleted here.
+    std::vector<Particle*> particles;
+    Particle** cur;    // entry being updated; null outside the walk
+    Particle** other;  // second entry of the pair pass
+    std::vector<Particle**> free_slots;  // reused last in, first out
+    CommandProcessor* processor;  // owned
+    Console console;
+    bool console_active;
+    int console_key;  // scan code; negated while still held after a toggle
+    bool quit;
+    bool show_timing;
+    std::ostringstream stats;  // the timing line of the current step and frame
+    std::atomic<int> missed_ticks;  // ticks that arrived while one was pending
+    Player* selected;  // chosen with the console's "select"
+
+    // Sized from the current graphics mode (the console spans the screen).
+    Game();
+    // For a game without a graphics mode: the console is sized for this screen.
+    Game(int screen_w, int screen_h);
+    ~Game();
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    void Go(const std::string& file, int players);
+    // False when the file is refused; the game must not start then.
+    bool Load(const std::string& file, int players);
+    // One step of dt seconds; false when the game must end.
+    bool Logic(double dt);
+    void Draw(BITMAP* target);
+    void DrawView(BITMAP* target, Player& player, int x, int y, int w, int h);
+    // The table takes ownership (players excepted).
+    void AddParticle(Particle* p);
+    void SpawnWeapon();
+
+    // "speed" of section "game" times 1/60 s; bad values give the default speed.
+    static double ConfiguredStepDt();
+};
+
+// The 60 Hz timer callback; param is the Game. It only flags a tick.
+void TimerTick(void* param);
+
+#endif

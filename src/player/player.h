@@ -1,0 +1,64 @@
+#ifndef VORLIN_PLAYER_PLAYER_H
+#define VORLIN_PLAYER_PLAYER_H
+
+#include <list>
+
+#include "particle/destroyable.h"
+
+namespace Inventory {
+class Weapon;
+}
+
+enum PlayerAction {
+    PA_Idle = 0,
+    PA_Digging = 1,
+    PA_Jumping = 2,
+    PA_Dead = 3,
+};
+
+using WeaponList = std::list<Inventory::Weapon*>;
+// A position in a player's weapon list; the list's end() means "none".
+using WeaponSlot = WeaponList::iterator;
+
+// One of the fighters. Players never move in memory once created: weapons and
+// projectiles keep plain pointers to them.
+class Player : public Destroyable {
+public:
+    int number;          // 1-based
+    int kills;
+    int deaths;
+    float aim;           // radians; aim direction is (cos aim, -sin aim)
+    double action_time;  // seconds since `action` began
+    int action;          // PlayerAction
+    WeaponList weapons;  // owned, in order of acquisition
+    WeaponSlot current_weapon;
+
+    Player(Game* game, Level* level, int number);
+    ~Player() override;
+    // A player owns its weapons; copying one would share them.
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    bool Update(double dt) override;
+    void Draw(BITMAP* target, int originX, int originY) override;
+    void OnCollision(Particle* other) override;
+    bool OnDestroyed() override;
+
+    // Action operations, called by the logic step in this order.
+    void MoveLeft();
+    void MoveRight();
+    void AimUp();
+    void AimDown();
+    bool Dig();  // true: the terrain changed
+    void Jump();
+    void Fire();
+    void SelectWeapon(WeaponSlot slot);
+
+    void Respawn();
+    void PickUp(Inventory::Weapon* weapon);
+    void DrawStatus(BITMAP* target, int x, int y, int w, int h);
+
+    bool HasWeapon() const { return current_weapon != weapons.end(); }
+};
+
+#endif

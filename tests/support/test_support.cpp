@@ -1,0 +1,99 @@
+#include "support/test_support.h"
+
+#include <allegro.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "collision/clgo.h"
+#include "level/level.h"
+
+namespace testsupport {
+
+TempDir::TempDir() {
+    char pattern[] = "/tmp/vorlin-test-XXXXXX";
+    if (!mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    // A test may have taken the write bit away to simulate a read-only folder.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+}
+
+ScopedChdir::ScopedChdir(const std::string& dir) {
+    old_ = std::filesystem::current_path().string();
+    std::filesystem::current_path(dir);
+}
+
+ScopedChdir::~ScopedChdir() {
+    std::error_code ec;
+    std::filesystem::current_path(old_, ec);
+}
+
+ScopedColorDepth::ScopedColorDepth(int depth) : old_(get_color_depth()) {
+    set_color_depth(depth);
+}
+
+ScopedColorDepth::~ScopedColorDepth() { set_color_depth(old_); }
+
+std::unique_ptr<Level> make_level(int w, int h, const SolidFn& solid,
+                                  const SolidFn& undiggable) {
+    auto level = std::make_unique<Level>();
+    level->mask = create_bitmap(w, h);
+    level->foreground = create_bitmap(w, h);
+    level->background = create_bitmap(w, h);
+    level->render = create_bitmap(w, h);
+    if (undiggable) level->undiggable = create_bitmap(w, h);
+    const int solid_c = solid_colour();
+    const int air_c = air_colour();
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            putpixel(level->mask, x, y, solid && solid(x, y) ? solid_c : air_c);
+            // Patterns that never produce the transparent colour.
+            putpixel(level->foreground, x, y, makecol(100 + x % 50, 60 + y % 40, 20));
+            putpixel(level->background, x, y, makecol(20, 40 + y % 60, 150 + x % 60));
+            if (undiggable)
+                putpixel(level->undiggable, x, y, undiggable(x, y) ? solid_c : air_c);
+        }
+    }
+    level->bound = clgo_create_custom_bitmask(0, 0, level->mask, &Level::CheckP);
+    level->width = w;
+    level->height = h;
+    level->Update();
+    return level;
+}
+
+void save_bitmap_file(const std::string& path, BITMAP* bmp) {
+    if (save_bitmap(path.c_str(), bmp, nullptr) != 0)
+        throw std::runtime_error("cannot save " + path);
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void write_file(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+ScopedConfig::ScopedConfig(const std::string& contents) {
+    write_file(path(), contents);
+    set_config_file(path().c_str());
+}
+
+ScopedConfig::~ScopedConfig() {
+    // Detach from the file before the folder goes.
+    set_config_data("", 0);
+}
+
+}  // namespace testsupport

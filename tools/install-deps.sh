@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what building, playing and testing Vorlin need on Debian, when missing.
+set -euo pipefail
+
+packages=(build-essential cmake pkg-config liballegro4-dev googletest libgtest-dev
+          libbenchmark-dev xvfb xauth xdotool x11-apps imagemagick)
+if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
