@@ -82,6 +82,7 @@ public:
     std::ostringstream stats;  // the timing line of the current step and frame
     std::atomic<int> missed_ticks;  // ticks that arrived while one was pending
     Player* selected;  // chosen with the console's "select"
+    unsigned long steps_taken;  // logic steps run so far; for diagnostics and tests
 
     // Sized from the current graphics mode (the console spans the screen).
     Game();
@@ -92,6 +93,10 @@ public:
     Game& operator=(const Game&) = delete;
 
     void Go(const std::string& file, int players);
+    // One pass of the main loop: a logic step when a tick is pending (or a 1 ms rest when
+    // there is nothing to do), then the frame when one is due, drawn into `buffer` and
+    // copied to the screen when there is one. False when the game must end.
+    bool Pass(BITMAP* buffer);
     // False when the file is refused; the game must not start then.
     bool Load(const std::string& file, int players);
     // One step of dt seconds; false when the game must end.

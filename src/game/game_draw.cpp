@@ -1,0 +1,63 @@
+#include <allegro.h>
+
+#include <ctime>
+#include <iomanip>
+
+#include "game/game.h"
+#include "particle/particle.h"
+
+void Game::Draw(BITMAP* target) {
+    const int W = target->w;
+    const int H = target->h;
+    std::clock_t started = 0;
+    if (show_timing) started = std::clock();
+
+    if (players.size() == 1) {
+        DrawView(target, players.front(), 0, 0, W, H);
+    } else if (players.size() == 2) {
+        Player& one = players.front();
+        Player& two = *std::next(players.begin());
+        DrawView(target, one, 0, 0, W / 2, H);
+        DrawView(target, two, W / 2 + 1, 0, W / 2, H);
+        const int black = makecol(0, 0, 0);
+        vline(target, W / 2 - 1, 0, H, black);
+        vline(target, W / 2, 0, H, black);
+        rectfill(target, W / 2 - 50, H - 30, W / 2 + 50, H, makecol(32, 32, 32));
+        rect(target, W / 2 - 50, H - 30, W / 2 + 50, H, makecol(128, 128, 128));
+        const int white = makecol(255, 255, 255);
+        textprintf_ex(target, font, W / 2 - 48, H - 28, white, -1, "Player 1 %2d", one.kills);
+        textprintf_ex(target, font, W / 2 - 48, H - 18, white, -1, "Player 2 %2d", two.kills);
+    }
+
+    if (console_active) console.Draw(target, 0, 0);
+
+    if (show_timing) {
+        const float ms = static_cast<float>((std::clock() - started) * 1000.0 / CLOCKS_PER_SEC);
+        stats << "Draw: " << std::setw(2) << ms << "ms";
+        textout_ex(target, font, stats.str().c_str(), 0, H - text_height(font),
+                   makecol(255, 255, 255), -1);
+    }
+}
+
+void Game::DrawView(BITMAP* target, Player& player, int x, int y, int w, int h) {
+    int camera_x = static_cast<int>(player.x) - w / 2;
+    if (camera_x < 0) camera_x = 0;
+    if (camera_x + w > level.width) camera_x = level.width - w;
+    int camera_y = static_cast<int>(player.y) - h / 2;
+    if (camera_y < 0) camera_y = 0;
+    if (camera_y + h > level.height) camera_y = level.height - h;
+
+    // A level smaller than the view leaves part of it uncovered: show black there rather
+    // than the previous frame.
+    if (level.width < w || level.height < h)
+        rectfill(target, x, y, x + w - 1, y + h - 1, makecol(0, 0, 0));
+    level.Draw(target, camera_x, camera_y, x, y, w, h);
+
+    set_clip_rect(target, x, y, x + w - 1, y + h - 1);
+    for (Particle* p : particles) {
+        if (p) p->Draw(target, camera_x - x, camera_y - y);
+    }
+    set_clip_rect(target, 0, 0, target->w - 1, target->h - 1);
+
+    player.DrawStatus(target, x, y, w, h);
+}
