@@ -1,0 +1,108 @@
+#ifndef VORLIN_AMMUNITION_PROJECTILE_H
+#define VORLIN_AMMUNITION_PROJECTILE_H
+
+// Helpers shared by the projectile sources only. The projectile classes derive straight
+// from Particle; what they have in common lives here as free functions and templates.
+
+#include <allegro.h>
+
+#include <cmath>
+
+#include "ammunition/ammunition.h"
+#include "collision/clgo.h"
+#include "level/level.h"
+#include "particle/destroyable.h"
+#include "player/player.h"
+
+namespace Ammunition {
+namespace detail {
+
+// Angle in radians counter-clockwise as seen on screen, speed in pixels per second.
+inline void launch(Particle& p, double angle, double speed) {
+    p.vx = static_cast<float>(std::cos(angle) * speed);
+    p.vy = static_cast<float>(-(std::sin(angle) * speed));
+}
+
+// Distance between the centres, from the float positions.
+inline double centre_distance(const Particle& a, const Particle& b) {
+    const double dx = static_cast<double>(a.x) - b.x;
+    const double dy = static_cast<double>(a.y) - b.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// A blow dealt by `source` on behalf of `owner`; the blow that destroys the target is the
+// owner's kill, even when the target is the owner himself.
+inline void strike(Destroyable& target, Particle* source, Player* owner, int amount) {
+    if (target.Damage(source, static_cast<float>(amount)) && owner) ++owner->kills;
+}
+
+// Rocket, flak shell and splinter: flying until a contact, then exploding in place.
+// The blast comes in the first update past 0.25 s of explosion, the removal in the
+// first one past 0.5 s.
+constexpr double BLAST_TIME = 0.25;
+constexpr double EXPLOSION_TIME = 0.5;
+
+template <class T>
+void start_explosion(T& p) {
+    p.stage = STAGE_EXPLODING;
+    p.stage_time = 0.0;
+    p.control = PC_None;
+    p.vx = 0.0f;
+    p.vy = 0.0f;
+}
+
+// Marks the blast as done and digs its crater; the collision circle grows to the blast
+// radius so that the rocket's damage pass finds everything it reaches.
+template <class T>
+void open_blast(T& p, int radius) {
+    p.burst = true;
+    const int bx = static_cast<int>(p.x);
+    const int by = static_cast<int>(p.y);
+    clgo_set_circle(p.bound, bx, by, static_cast<float>(radius));
+    p.level->Dig(bx, by, radius);
+}
+
+// lift: the upward acceleration felt in flight (pixels per second squared). blast: the
+// effect applied once; the update reports the crater it dug.
+template <class T, class Blast>
+bool explosive_update(T& p, double dt, double lift, Blast blast) {
+    p.Particle::Update(dt);
+    p.stage_time += dt;
+    switch (p.stage) {
+    case STAGE_FLYING:
+        if (lift != 0.0) p.vy = static_cast<float>(p.vy - lift * dt);
+        return false;
+    case STAGE_EXPLODING:
+        if (p.stage_time > EXPLOSION_TIME) {
+            p.dead = true;
+            return false;
+        }
+        if (p.stage_time > BLAST_TIME && !p.burst) {
+            blast();
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+// Green in flight; while exploding a red disc that swells to `blast_radius` at 0.25 s and
+// shrinks back by 0.5 s.
+template <class T>
+void draw_explosive(const T& p, BITMAP* target, int originX, int originY, int flight_radius,
+                    int blast_radius) {
+    const int sx = static_cast<int>(p.x) - originX;
+    const int sy = static_cast<int>(p.y) - originY;
+    if (p.stage == STAGE_FLYING) {
+        circlefill(target, sx, sy, flight_radius, makecol(0, 255, 0));
+    } else if (p.stage == STAGE_EXPLODING) {
+        const int r = static_cast<int>(std::sin(p.stage_time * (2 * PI)) * blast_radius);
+        if (r >= 0) circlefill(target, sx, sy, r, makecol(255, 0, 0));
+    }
+}
+
+}  // namespace detail
+}  // namespace Ammunition
+
+#endif
