@@ -14,6 +14,8 @@ public:
     // gfx_mode_select_ex; false when the user cancels
     virtual bool SelectMode(int* card, int* w, int* h, int* depth) = 0;
     virtual void Message(const char* text) = 0;
+    // The depth used when none is configured; desktop_color_depth unless overridden.
+    virtual int DesktopColorDepth();
 };
 
 // The real Allegro calls.

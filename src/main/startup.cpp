@@ -1,0 +1,108 @@
+#include "main/startup.h"
+
+#include <allegro.h>
+
+#include <climits>
+#include <ctime>
+
+#include "game/random.h"
+#include "main/config.h"
+#include "main/controls.h"
+
+void AllegroGraphicsModes::SetColorDepth(int depth) { set_color_depth(depth); }
+
+bool AllegroGraphicsModes::SetMode(int card, int w, int h) {
+    // A "mode" without a screen (the text mode) is no use to a game that draws.
+    return set_gfx_mode(card, w, h, 0, 0) == 0 && screen != nullptr;
+}
+
+bool AllegroGraphicsModes::SetSafeMode() {
+    return set_gfx_mode(GFX_SAFE, 640, 480, 0, 0) == 0 && screen != nullptr;
+}
+
+bool AllegroGraphicsModes::SelectMode(int* card, int* w, int* h, int* depth) {
+    return gfx_mode_select_ex(card, w, h, depth) != 0;
+}
+
+void AllegroGraphicsModes::Message(const char* text) { allegro_message("%s\n", text); }
+
+int GraphicsModes::DesktopColorDepth() { return desktop_color_depth(); }
+
+namespace {
+
+// Screen sizes beyond this are typing errors, not displays.
+constexpr int MAX_SCREEN_SIZE = 16384;
+// The depth offered when neither the file nor the desktop names a usable one.
+constexpr int FALLBACK_DEPTH = 32;
+
+bool valid_depth(int depth) {
+    return depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
+}
+
+bool valid_size(int size) { return size >= 1 && size <= MAX_SCREEN_SIZE; }
+
+}  // namespace
+
+bool choose_graphics_mode(GraphicsModes& modes) {
+    const int desktop = modes.DesktopColorDepth();
+    int card = get_config_id("graphics", "card", GFX_AUTODETECT);
+    int depth = config_int("graphics", "depth", desktop, INT_MIN, INT_MAX);
+    // Text and numbers beyond int read as absent (-1): "no mode configured".
+    int width = config_int("graphics", "width", -1, INT_MIN, INT_MAX);
+    int height = config_int("graphics", "height", -1, INT_MIN, INT_MAX);
+
+    // Values no graphics mode can have count as "no mode configured": the player gets
+    // the dialog, which starts from the sane part of what was stored.
+    bool configured = width != -1;
+    if (card == GFX_TEXT) {  // "succeeds" without giving a screen
+        card = GFX_AUTODETECT;
+        configured = false;
+    }
+    if (!valid_depth(depth)) {
+        depth = valid_depth(desktop) ? desktop : FALLBACK_DEPTH;
+        configured = false;
+    }
+    if (width != -1 && (!valid_size(width) || !valid_size(height))) {
+        width = height = -1;
+        configured = false;
+    }
+
+    modes.SetColorDepth(depth);
+    for (;;) {
+        if (configured && modes.SetMode(card, width, height)) {
+            set_config_id("graphics", "card", card);
+            set_config_int("graphics", "depth", depth);
+            set_config_int("graphics", "width", width);
+            set_config_int("graphics", "height", height);
+            return true;
+        }
+        if (!modes.SetSafeMode()) {
+            modes.Message("Unable to set graphics mode");
+            return false;
+        }
+        if (!modes.SelectMode(&card, &width, &height, &depth)) {
+            modes.Message("No graphics mode selected");
+            return false;
+        }
+        // The dialog only offers real modes; should it hand back anything else, the loop
+        // comes round to the dialog again instead of trying it.
+        configured = card != GFX_TEXT && valid_depth(depth) && valid_size(width) && valid_size(height);
+        if (!valid_depth(depth)) depth = valid_depth(desktop) ? desktop : FALLBACK_DEPTH;
+        modes.SetColorDepth(depth);
+    }
+}
+
+bool init() {
+    if (allegro_init() != 0) return false;
+    set_config_file("vorlin.ini");
+    // The only moment the default bindings are written: a first run.
+    if (!exists("vorlin.ini")) write_default_controls();
+    install_keyboard();
+    install_timer();
+    install_mouse();
+    set_window_title("Vorlin");
+    AllegroGraphicsModes modes;
+    if (!choose_graphics_mode(modes)) return false;
+    seed_random(static_cast<unsigned>(std::time(nullptr)));
+    return true;
+}
