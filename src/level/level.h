@@ -53,6 +53,10 @@ public:
 
     void Update();
     void Draw(BITMAP* target, int sx, int sy, int dx, int dy, int w, int h) const;
+
+private:
+    // Frees every bitmap and the bitmask and empties the level.
+    void Release();
 };
 
 // Terrain colours of the current colour depth.
