@@ -51,6 +51,8 @@ public:
         void Draw(BITMAP* target, int x, int y);
         // At most one buffered key per call.
         void ProcessInput();
+        // One key as readkey gives it: character in the low 8 bits, scancode above.
+        void ProcessKey(int key);
         // Moves finished lines into view.
         void Scroll();
 

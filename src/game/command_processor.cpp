@@ -1,0 +1,105 @@
+#include "game/command_processor.h"
+
+#include <sstream>
+#include <string>
+
+namespace {
+
+const char* ControlName(int control) {
+    switch (control) {
+        case PC_None: return "PC_None";
+        case PC_Normal: return "PC_Normal";
+        case PC_Flying: return "PC_Flying";
+        default: return "Unknown";
+    }
+}
+
+const char* StateName(int state) {
+    switch (state) {
+        case PS_Normal: return "PS_Normal";
+        case PS_Falling: return "PS_Falling";
+        case PS_Flying: return "PS_Flying";
+        default: return "Unknown";
+    }
+}
+
+// The player line always uses the default float format, whatever the reply stream's
+// flags were left at.
+std::string InfoLine(const Player& p) {
+    std::ostringstream s;
+    s << "Player " << p.number << " (" << p.x << ", " << p.y << ") (" << p.vx << ", " << p.vy
+      << ") " << ControlName(p.control) << " " << StateName(p.state);
+    return s.str();
+}
+
+}  // namespace
+
+Game::CommandProcessor::CommandProcessor(Game* game_) : game(game_) {}
+
+void Game::CommandProcessor::Process(std::istream& args, std::ostream& out) {
+    std::string word;
+    args >> word;
+
+    if (word == "quit") {
+        game->quit = true;
+        return;
+    }
+
+    if (word == "select") {
+        int n = 0;
+        if (args >> n) {
+            for (Player& p : game->players) {
+                if (p.number != n) continue;
+                game->selected = &p;
+                out << "Selected player " << p.number << std::endl;
+                return;
+            }
+        }
+        out << "Couldn't find that player" << std::endl;
+        return;
+    }
+
+    if (word == "player") {
+        word.clear();
+        args >> word;
+        Player* selected = game->selected;
+        if (word.empty()) {
+            if (selected)
+                out << "Current selected player: " << selected->number << std::endl;
+            else
+                out << "No selected player" << std::endl;
+            return;
+        }
+        if (!selected) {
+            out << "Select a player first" << std::endl;
+            return;
+        }
+        if (word == "info") {
+            out << InfoLine(*selected) << std::endl;
+            return;
+        }
+        if (word == "health") {
+            int h = 0;
+            if (args >> h) selected->health = static_cast<float>(h);
+            return;
+        }
+        // Any other sub-command is taken as a command of its own.
+    }
+
+    if (word == "stats") {
+        std::string category;
+        args >> category;
+        if (category == "timing") {
+            game->show_timing = !game->show_timing;
+        } else if (!category.empty()) {
+            out << "Unrecognized category: " << category << std::endl;
+        } else {
+            out << "Player  \tKills\tDeaths" << std::endl;
+            for (const Player& p : game->players)
+                out << "Player " << p.number << "\t" << p.kills << "\t" << p.deaths << std::endl;
+        }
+        return;
+    }
+
+    out << "Unrecognized command: " << word << std::endl;
+}
