@@ -41,16 +41,16 @@ void clgo_set_position(clgo_circle* c, int x, int y) {
 void clgo_destroy_circle(clgo_circle* c) { free(c); }
 
 int clgo_circles_overlap(const clgo_circle* a, const clgo_circle* b) {
-    /* Squared distance in 64 bits: centres far apart (up to the whole int range)
-     * must not wrap into a small number and report a false hit. */
+    /* The differences in 64 bits and the squares in double: centres far apart (up to
+     * the whole int range) must not wrap into a small distance and report a false hit.
+     * The squared distance is exact below 2^53, far beyond any level. */
     long long dx = (long long)b->x - a->x;
     long long dy = (long long)b->y - a->y;
-    long long d2 = dx * dx + dy * dy;
+    double d2 = (double)dx * (double)dx + (double)dy * (double)dy;
     float s = a->radius + b->radius;
     float reach_sq = s * s;
-    /* Touching counts as overlap. The distance is compared in double so that it
-     * is not rounded towards the radius sum. */
-    return (double)d2 <= (double)reach_sq ? 1 : 0;
+    /* Touching counts as overlap. */
+    return d2 <= (double)reach_sq ? 1 : 0;
 }
 
 clgo_bitmask* clgo_create_bitmask(int x, int y, int w, int h) {

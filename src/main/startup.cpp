@@ -41,29 +41,33 @@ bool valid_depth(int depth) {
 
 bool valid_size(int size) { return size >= 1 && size <= MAX_SCREEN_SIZE; }
 
+// A number of section "graphics": `absent` when the key is missing, 0 (neither a depth
+// nor a size) when it is there but not a number an int can hold.
+int graphics_value(const char* key, int absent) {
+    if (!get_config_string("graphics", key, nullptr)) return absent;
+    return config_int("graphics", key, 0, INT_MIN, INT_MAX);
+}
+
 }  // namespace
 
 bool choose_graphics_mode(GraphicsModes& modes) {
     const int desktop = modes.DesktopColorDepth();
     int card = get_config_id("graphics", "card", GFX_AUTODETECT);
-    int depth = config_int("graphics", "depth", desktop, INT_MIN, INT_MAX);
-    // Text and numbers beyond int read as absent (-1): "no mode configured".
-    int width = config_int("graphics", "width", -1, INT_MIN, INT_MAX);
-    int height = config_int("graphics", "height", -1, INT_MIN, INT_MAX);
+    int depth = graphics_value("depth", desktop);
+    int width = graphics_value("width", -1);
+    int height = graphics_value("height", -1);
 
-    // Values no graphics mode can have count as "no mode configured": the player gets
-    // the dialog, which starts from the sane part of what was stored.
-    bool configured = width != -1;
+    // A width of -1 means that no mode is configured yet. Values no graphics mode can
+    // have count the same: the player gets the dialog, which starts from the sane part of
+    // what was stored (-1 by -1 is "no size" to it).
+    bool configured = valid_size(width) && valid_size(height);
+    if (!configured) width = height = -1;
     if (card == GFX_TEXT) {  // "succeeds" without giving a screen
         card = GFX_AUTODETECT;
         configured = false;
     }
     if (!valid_depth(depth)) {
         depth = valid_depth(desktop) ? desktop : FALLBACK_DEPTH;
-        configured = false;
-    }
-    if (width != -1 && (!valid_size(width) || !valid_size(height))) {
-        width = height = -1;
         configured = false;
     }
 
