@@ -1,0 +1,29 @@
+# Two players on one keyboard: both views show their red player; holding player 1's right
+# key moves view 1; aiming down and digging leaves a tunnel.
+prepare_bitmaps
+write_ini </dev/null
+start_game
+wait_window
+settle 3
+a=$(shot start)
+reds1=$(count_colour "$a" 0 0 318 480 "255,0,0")
+reds2=$(count_colour "$a" 321 0 318 480 "255,0,0")
+[ "$reds1" -gt 150 ] || fail "no red player in view 1 ($reds1 red pixels)"
+[ "$reds2" -gt 150 ] || fail "no red player in view 2 ($reds2 red pixels)"
+expect_eq "$(pixel "$a" 319 10)" "0,0,0" "divider"
+expect_eq "$(pixel "$a" 370 470)" "128,128,128" "score box frame"
+
+hold d 1.2
+b=$(shot walked)
+moved=$(difference "$a" "$b" 0 40 318 400)
+[ "$moved" -gt 3 ] || fail "view 1 did not follow player 1 (difference $moved)"
+
+# Aim straight down, then dig for a while: the player sinks into a tunnel.
+hold s 1.2
+hold Control_L 2.5
+settle 1
+c=$(shot dug)
+dug=$(difference "$b" "$c" 60 120 200 300)
+[ "$dug" -gt 3 ] || fail "digging changed nothing around player 1 (difference $dug)"
+hold Escape 0.5
+expect_eq "$(wait_exit 10)" "0" "exit status"
