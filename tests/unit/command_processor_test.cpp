@@ -1,0 +1,230 @@
+#include <allegro.h>
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "game/command_processor.h"
+#include "game/game.h"
+
+namespace {
+
+// A reply stream that remembers everything written up to each flush.
+class FlushLog : public std::stringbuf {
+public:
+    std::vector<std::string> flushed;
+
+protected:
+    int sync() override {
+        flushed.push_back(str());
+        return 0;
+    }
+};
+
+class CommandProcessorTest : public ::testing::Test {
+protected:
+    Game game{640, 480};
+    Player* one = nullptr;
+    Player* two = nullptr;
+    FlushLog log;
+    std::ostream out{&log};
+
+    void SetUp() override {
+        game.players.emplace_back(&game, &game.level, 1);
+        game.players.emplace_back(&game, &game.level, 2);
+        one = &game.players.front();
+        two = &game.players.back();
+    }
+
+    // Runs one command line and returns what it wrote.
+    std::string Run(const std::string& line) {
+        log.str("");
+        log.flushed.clear();
+        std::istringstream args(line);
+        game.processor->Process(args, out);
+        return log.str();
+    }
+};
+
+}  // namespace
+
+TEST_F(CommandProcessorTest, QuitEndsTheGameSilentlyWhateverFollows) {
+    EXPECT_EQ(Run("quit now please"), "");
+    EXPECT_TRUE(game.quit);
+}
+
+TEST_F(CommandProcessorTest, SelectTakesThePlayerWithThatNumber) {
+    EXPECT_EQ(Run("select 2"), "Selected player 2\n");
+    EXPECT_EQ(game.selected, two);
+    EXPECT_EQ(log.flushed, std::vector<std::string>{"Selected player 2\n"});
+
+    EXPECT_EQ(Run("select 3"), "Couldn't find that player\n");
+    EXPECT_EQ(game.selected, two);
+    EXPECT_EQ(Run("select two"), "Couldn't find that player\n");
+    EXPECT_EQ(Run("select"), "Couldn't find that player\n");
+    EXPECT_EQ(Run("select 0"), "Couldn't find that player\n");
+    EXPECT_EQ(game.selected, two);
+
+    EXPECT_EQ(Run("  select   1  extra"), "Selected player 1\n");
+    EXPECT_EQ(game.selected, one);
+}
+
+TEST_F(CommandProcessorTest, PlayerAnswersWhetherAndWhichPlayerIsSelected) {
+    EXPECT_EQ(Run("player"), "No selected player\n");
+    EXPECT_EQ(Run("player info"), "Select a player first\n");
+    EXPECT_EQ(Run("player stats"), "Select a player first\n");
+    EXPECT_EQ(Run("player health 5"), "Select a player first\n");
+    EXPECT_EQ(one->health, 100.0f);
+    Run("select 1");
+    EXPECT_EQ(Run("player"), "Current selected player: 1\n");
+}
+
+TEST_F(CommandProcessorTest, PlayerInfoPrintsPositionVelocityControlAndState) {
+    Run("select 1");
+    one->x = 212.5f;
+    one->y = 96.0f;
+    one->vx = 0.0f;
+    one->vy = 0.0f;
+    one->control = PC_Normal;
+    one->state = PS_Normal;
+    EXPECT_EQ(Run("player info"), "Player 1 (212.5, 96) (0, 0) PC_Normal PS_Normal\n");
+
+    // Six significant digits, exponent form for very large values, whatever the reply
+    // stream's own format flags say.
+    out << std::fixed;
+    one->x = 1.0f / 3.0f;
+    one->vx = -3.25f;
+    one->vy = 1.0e7f;
+    one->control = PC_Flying;
+    one->state = PS_Falling;
+    EXPECT_EQ(Run("player info"), "Player 1 (0.333333, 96) (-3.25, 1e+07) PC_Flying PS_Falling\n");
+
+    one->control = PC_None;
+    one->state = PS_Flying;
+    EXPECT_EQ(Run("player info"), "Player 1 (0.333333, 96) (-3.25, 1e+07) PC_None PS_Flying\n");
+    one->control = static_cast<ParticleControl>(7);
+    one->state = static_cast<ParticleState>(-1);
+    EXPECT_EQ(Run("player info"), "Player 1 (0.333333, 96) (-3.25, 1e+07) Unknown Unknown\n");
+}
+
+TEST_F(CommandProcessorTest, PlayerHealthSetsTheWholeNumberRead) {
+    Run("select 2");
+    EXPECT_EQ(Run("player health 150"), "");
+    EXPECT_EQ(two->health, 150.0f);
+    EXPECT_EQ(Run("player health -5"), "");
+    EXPECT_EQ(two->health, -5.0f);
+    EXPECT_EQ(Run("player health 7.9"), "");
+    EXPECT_EQ(two->health, 7.0f);
+    EXPECT_EQ(Run("player health"), "");
+    EXPECT_EQ(Run("player health lots"), "");
+    EXPECT_EQ(two->health, 7.0f);
+    EXPECT_EQ(one->health, 100.0f);
+}
+
+TEST_F(CommandProcessorTest, StatsPrintsAHeaderAndOneLinePerPlayerEachFlushed) {
+    one->kills = 3;
+    two->deaths = 12;
+    const std::string header = "Player  \tKills\tDeaths\n";
+    const std::string first = "Player 1\t3\t0\n";
+    const std::string second = "Player 2\t0\t12\n";
+    EXPECT_EQ(Run("stats"), header + first + second);
+    EXPECT_EQ(log.flushed, (std::vector<std::string>{header, header + first, header + first + second}));
+
+    // "player stats" is "stats" once a player is selected.
+    Run("select 1");
+    EXPECT_EQ(Run("player stats"), header + first + second);
+}
+
+TEST_F(CommandProcessorTest, StatsTimingTogglesTheTimingDisplay) {
+    EXPECT_EQ(Run("stats timing"), "");
+    EXPECT_TRUE(game.show_timing);
+    EXPECT_EQ(Run("stats timing"), "");
+    EXPECT_FALSE(game.show_timing);
+    Run("select 2");
+    EXPECT_EQ(Run("player stats timing extra"), "");
+    EXPECT_TRUE(game.show_timing);
+    EXPECT_EQ(Run("stats Timing"), "Unrecognized category: Timing\n");
+    EXPECT_TRUE(game.show_timing);
+}
+
+TEST_F(CommandProcessorTest, UnknownWordsAreAnsweredAsUnrecognized) {
+    EXPECT_EQ(Run("Quit"), "Unrecognized command: Quit\n");
+    EXPECT_FALSE(game.quit);
+    EXPECT_EQ(Run("   "), "Unrecognized command: \n");
+    EXPECT_EQ(Run("dance 3"), "Unrecognized command: dance\n");
+    Run("select 1");
+    EXPECT_EQ(Run("player quit"), "Unrecognized command: quit\n");
+    EXPECT_FALSE(game.quit);
+    EXPECT_EQ(Run("player select 2"), "Unrecognized command: select\n");
+    EXPECT_EQ(game.selected, one);
+}
+
+// ---------------------------------------------------------------------------------------
+// The same commands typed into the game's own console.
+
+namespace {
+
+void Enter(Game::Console& console, const std::string& text) {
+    for (char ch : text) console.ProcessKey((KEY_A << 8) | static_cast<unsigned char>(ch));
+    console.ProcessKey((KEY_ENTER << 8) | 13);
+}
+
+void Text(BITMAP* bmp, const std::string& s, int x, int y) {
+    textout_ex(bmp, font, s.c_str(), x, y, -1, _textmode);
+}
+
+bool Same(BITMAP* a, BITMAP* b) {
+    for (int y = 0; y < a->h; ++y)
+        for (int x = 0; x < a->w; ++x)
+            if (getpixel(a, x, y) != getpixel(b, x, y)) return false;
+    return true;
+}
+
+}  // namespace
+
+TEST_F(CommandProcessorTest, RepliesTypedIntoTheConsoleAreDrawnInItsScrollBack) {
+    Game::Console& console = game.console;
+    BITMAP* expected = create_bitmap(console.buffer->w, console.buffer->h);
+    ASSERT_NE(expected, nullptr);
+    ASSERT_EQ(console.vh, 108);
+
+    // The tabs line the columns up at 128 and 192 pixels.
+    Enter(console, "stats");
+    clear_bitmap(expected);
+    Text(expected, "Player", 0, 81);
+    Text(expected, "Kills", 128, 81);
+    Text(expected, "Deaths", 192, 81);
+    Text(expected, "Player 1", 0, 90);
+    Text(expected, "0", 128, 90);
+    Text(expected, "0", 192, 90);
+    Text(expected, "Player 2", 0, 99);
+    Text(expected, "0", 128, 99);
+    Text(expected, "0", 192, 99);
+    EXPECT_TRUE(Same(console.buffer, expected));
+    EXPECT_TRUE(console.line.empty());
+
+    // Silent commands add nothing.
+    Enter(console, "stats timing");
+    Enter(console, "quit");
+    EXPECT_TRUE(game.show_timing);
+    EXPECT_TRUE(game.quit);
+    EXPECT_TRUE(Same(console.buffer, expected));
+
+    Enter(console, "select 2");
+    clear_bitmap(expected);
+    Text(expected, "Player", 0, 72);
+    Text(expected, "Kills", 128, 72);
+    Text(expected, "Deaths", 192, 72);
+    Text(expected, "Player 1", 0, 81);
+    Text(expected, "0", 128, 81);
+    Text(expected, "0", 192, 81);
+    Text(expected, "Player 2", 0, 90);
+    Text(expected, "0", 128, 90);
+    Text(expected, "0", 192, 90);
+    Text(expected, "Selected player 2", 0, 99);
+    EXPECT_TRUE(Same(console.buffer, expected));
+    EXPECT_EQ(game.selected, two);
+    destroy_bitmap(expected);
+}
