@@ -44,7 +44,10 @@ struct MemoryReader {
     std::size_t pos;
 };
 
-int mem_fclose(void*) { return 0; }
+int mem_fclose(void* userdata) {
+    delete static_cast<MemoryReader*>(userdata);
+    return 0;
+}
 
 int mem_getc(void* userdata) {
     auto* m = static_cast<MemoryReader*>(userdata);
@@ -93,8 +96,7 @@ const PACKFILE_VTABLE memory_vtable = {mem_fclose, mem_getc, mem_ungetc, mem_fre
 
 BITMAP* decode_from_memory(const unsigned char* data, std::size_t size,
                            BITMAP* (*loader)(PACKFILE*, RGB*), std::string* why) {
-    MemoryReader reader{data, size, 0};
-    PACKFILE* pf = pack_fopen_vtable(&memory_vtable, &reader);
+    PACKFILE* pf = open_memory_packfile(data, size);
     if (!pf) {
         refuse(why, "out of memory");
         return nullptr;
@@ -115,6 +117,13 @@ std::string lower_extension(const std::string& path) {
 }
 
 }  // namespace
+
+PACKFILE* open_memory_packfile(const unsigned char* data, std::size_t size) {
+    auto* reader = new MemoryReader{data, size, 0};
+    PACKFILE* pf = pack_fopen_vtable(&memory_vtable, reader);
+    if (!pf) delete reader;
+    return pf;
+}
 
 bool check_tga_image(const unsigned char* data, std::size_t size, std::string* why) {
     constexpr std::size_t kHeader = 18;

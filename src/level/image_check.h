@@ -6,6 +6,7 @@
 #include <vector>
 
 struct BITMAP;
+struct PACKFILE;
 
 // Level images come from anyone (level files and bitmaps are shared between players),
 // and Allegro's TGA and BMP loaders trust their headers: a lying palette count, size or
@@ -33,6 +34,10 @@ bool check_bmp_image(const unsigned char* data, std::size_t size, std::string* w
 // reason) when the check or the decoder refuses the data.
 BITMAP* decode_tga_image(const unsigned char* data, std::size_t size, std::string* why);
 BITMAP* decode_bmp_image(const unsigned char* data, std::size_t size, std::string* why);
+
+// A read-only packfile over `size` bytes at `data`, which must outlive it; close it with
+// pack_fclose. Null when out of memory.
+PACKFILE* open_memory_packfile(const unsigned char* data, std::size_t size);
 
 // What `load_bitmap(path, NULL)` would load, checked first: the file is read once into
 // memory and chosen by its extension as the library does ("bmp" or "tga"; other image

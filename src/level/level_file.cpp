@@ -1,6 +1,7 @@
 #include "level/level_file.h"
 
 #include <allegro.h>
+#include <allegro/lzss.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,11 +40,12 @@ bool verify_image(const std::vector<unsigned char>& data, std::size_t start, con
     return true;
 }
 
-// Reads the file back as the game will and checks that it holds the whole level: every
-// chunk complete, every image of the level's size, nothing missing and nothing after.
-bool verify_level_file(const std::string& file, const Level& level, std::string* why) {
-    PACKFILE* pf = pack_fopen(file.c_str(), "rp");
-    if (!pf) return refuse(why, "the file does not open as a packed file");
+// Checks the content the level was saved as, before it is packed: every chunk complete,
+// every image of the level's size, nothing missing and nothing after.
+bool verify_content(const std::vector<unsigned char>& content, const Level& level,
+                    std::string* why) {
+    PACKFILE* pf = open_memory_packfile(content.data(), content.size());
+    if (!pf) return refuse(why, "out of memory");
     std::vector<unsigned char> chunk;
     bool ok = read_level_chunk(pf, &chunk, why) && verify_image(chunk, 0, level.mask, "mask", why);
     if (ok) ok = read_level_chunk(pf, &chunk, why);
@@ -63,6 +65,83 @@ bool verify_level_file(const std::string& file, const Level& level, std::string*
     if (ok && pack_getc(pf) != EOF) ok = refuse(why, "data after the last chunk");
     pack_fclose(pf);
     return ok;
+}
+
+// A write-only packfile that collects what the LZSS packer emits.
+int sink_fclose(void*) { return 0; }
+int sink_getc(void*) { return EOF; }
+int sink_ungetc(int, void*) { return EOF; }
+long sink_fread(void*, long, void*) { return 0; }
+int sink_putc(int c, void* userdata) {
+    static_cast<std::vector<unsigned char>*>(userdata)->push_back(static_cast<unsigned char>(c));
+    return c;
+}
+long sink_fwrite(const void* p, long n, void* userdata) {
+    const auto* bytes = static_cast<const unsigned char*>(p);
+    auto* out = static_cast<std::vector<unsigned char>*>(userdata);
+    out->insert(out->end(), bytes, bytes + n);
+    return n;
+}
+int sink_fseek(void*, int) { return -1; }
+int sink_feof(void*) { return 0; }
+int sink_ferror(void*) { return 0; }
+const PACKFILE_VTABLE sink_vtable = {sink_fclose, sink_getc,  sink_ungetc, sink_fread, sink_putc,
+                                     sink_fwrite, sink_fseek, sink_feof,   sink_ferror};
+
+// The on-disk form of a "wp" packfile holding `content`: the packed magic, then the
+// LZSS stream, byte for byte what the library's packed writer produces. Packing in
+// memory keeps the library's packer away from a failing disk: it crashes when a write
+// under it fails.
+bool pack_content(const std::vector<unsigned char>& content, std::vector<unsigned char>* packed) {
+    packed->assign({'s', 'l', 'h', '!'});
+    if (content.size() > std::size_t(INT32_MAX)) return false;
+    PACKFILE* sink = pack_fopen_vtable(&sink_vtable, packed);
+    LZSS_PACK_DATA* state = create_lzss_pack_data();
+    bool ok = sink && state;
+    if (ok)
+        ok = lzss_write(sink, state, int(content.size()),
+                        const_cast<unsigned char*>(content.data()), 1) == 0;
+    if (state) free_lzss_pack_data(state);
+    if (sink) pack_fclose(sink);
+    return ok;
+}
+
+bool read_whole_file(const std::string& path, std::vector<unsigned char>* bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    bytes->clear();
+    unsigned char block[65536];
+    std::size_t n;
+    while ((n = std::fread(block, 1, sizeof block, f)) > 0) bytes->insert(bytes->end(), block, block + n);
+    const bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+// Replaces the file's contents with `bytes`, checking every write, the flush to disk and
+// the close.
+bool overwrite_file(const std::string& path, const std::vector<unsigned char>& bytes) {
+    const int fd = open(path.c_str(), O_WRONLY | O_TRUNC);
+    if (fd < 0) return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int err = n < 0 ? errno : ENOSPC;
+            close(fd);
+            errno = err;
+            return false;
+        }
+        done += std::size_t(n);
+    }
+    if (fsync(fd) != 0) {
+        const int err = errno;
+        close(fd);
+        errno = err;
+        return false;
+    }
+    return close(fd) == 0;
 }
 
 bool sync_path(const std::string& path, int flags) {
@@ -142,22 +221,33 @@ bool write_level_file(const Level& level, const std::string& path, std::string* 
         return fail(reason);
     };
 
-    errno = 0;
-    PACKFILE* pf = pack_fopen(temp.c_str(), "wp");
+    // The chunks go into the temporary file unpacked first (the library writes chunks
+    // only into a file of its own), are read back and checked, and are then packed in
+    // memory and written over it.
+    PACKFILE* pf = pack_fopen(temp.c_str(), "w");
     if (!pf) return fail_and_remove(errno_text(errno, "cannot open the temporary file"));
-    errno = 0;
+    // The library keeps no trustworthy errno for a failed packfile write.
     bool ok = level.Save(pf);
-    int err = errno;
     ok = !pack_ferror(pf) && ok;
-    // The library reports no error for the last buffer written on closing; reading the
-    // file back below catches what is missing.
     if (pack_fclose(pf) != 0) ok = false;
-    if (!ok) return fail_and_remove(errno_text(err, "the data could not be written"));
+    if (!ok) return fail_and_remove("the data could not be written completely");
 
+    std::vector<unsigned char> content;
+    if (!read_whole_file(temp, &content))
+        return fail_and_remove(errno_text(errno, "cannot read the temporary file"));
     std::string why;
-    if (!verify_level_file(temp, level, &why))
-        return fail_and_remove("the written file is incomplete (" + why + ")");
-    if (!sync_path(temp, O_RDONLY)) return fail_and_remove(errno_text(errno, "cannot flush"));
+    if (!verify_content(content, level, &why))
+        return fail_and_remove("the written data is incomplete (" + why + ")");
+
+    std::vector<unsigned char> packed;
+    if (!pack_content(content, &packed)) return fail_and_remove("cannot pack the data");
+    content = std::vector<unsigned char>();
+    if (!overwrite_file(temp, packed))
+        return fail_and_remove(errno_text(errno, "the data could not be written"));
+    std::vector<unsigned char> back;
+    if (!read_whole_file(temp, &back) || back != packed)
+        return fail_and_remove("the written file does not read back");
+
     if (std::rename(temp.c_str(), path.c_str()) != 0)
         return fail_and_remove(errno_text(errno, "cannot rename the temporary file"));
     // Makes the rename itself durable; the file is complete either way.
