@@ -2,6 +2,7 @@
 
 #include <allegro.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +20,10 @@ void report_assertion(const char* file, int line, const char* function, const ch
     // The alert draws on the screen; before a graphics mode is set there is none.
     if (screen && gfx_driver) alert("Debug assertion failed!", text, location.c_str(), "&Darn", nullptr, 0, 0);
 
+    // Allegro's platform drivers catch SIGABRT and shut the library down from the
+    // handler, which writes the configuration file after all. The report must leave that
+    // file as it was, so the default action comes back first.
+    std::signal(SIGABRT, SIG_DFL);
     std::abort();
 }
 

@@ -3,6 +3,8 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <csignal>
 #include <string>
 
@@ -111,6 +113,18 @@ TEST(AssertionReportDeathTest, ExpressionTextIsShownCharacterForCharacter) {
     EXPECT_EXIT(report_assertion("src/game/game_load.cpp", 7, "Game::Load", "pf = pack_fopen(file.c_str(), \"rp\")"),
                 ::testing::KilledBySignal(SIGABRT),
                 report_pattern("pf = pack_fopen(file.c_str(), \"rp\")", "src/game/game_load.cpp:7 in Game::Load"));
+}
+
+// Stands in for the library's own handler, which would write the configuration file.
+static void exit_quietly(int) { _exit(3); }
+
+TEST(AssertionReportDeathTest, NoSignalHandlerRunsOnTheWayOut) {
+    EXPECT_EXIT(
+        {
+            std::signal(SIGABRT, exit_quietly);
+            report_assertion("src/level/level.cpp", 1, "Level::Level", "mask = load_bitmap(maskf.c_str(), NULL)");
+        },
+        ::testing::KilledBySignal(SIGABRT), "Debug assertion failed!");
 }
 
 TEST(AssertionReportDeathTest, FailingCheckReportsItsOwnLocation) {
