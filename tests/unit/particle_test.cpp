@@ -317,7 +317,7 @@ TEST(Particle, CollidesLooksAtTheOtherControlOnly) {
     // ...while a ghost testing a normal object is not excluded.
     EXPECT_TRUE(ghost.Collides(&a));
 
-    ghost.control = static_cast<ParticleControl>(7);
+    ghost.control = static_cast<ParticleControl>(3);
     EXPECT_FALSE(a.Collides(&ghost));
 }
 
