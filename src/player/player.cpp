@@ -228,7 +228,7 @@ void Player::Respawn() {
     const int w = level->width;
     // Tested against the terrain itself: a body that just died is still PC_None, for which
     // TouchesTerrain always answers false.
-    auto free_here = [this] { return level->mask && !level->CircleHitsTerrain(bound, true); };
+    auto free_here = [this] { return !level->CircleHitsTerrain(bound, true); };
 
     bool placed = false;
     for (int i = 0; i < kSpawnTries && !placed; ++i) {

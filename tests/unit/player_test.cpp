@@ -14,6 +14,7 @@
 #include "collision/clgo.h"
 #include "game/game.h"
 #include "game/random.h"
+#include "input/scripted_input.h"
 #include "inventory/weapon.h"
 #include "level/level.h"
 #include "player/player.h"
@@ -548,6 +549,45 @@ TEST_F(PlayerTest, APickupIsTakenOnlyOnce) {
     b.OnCollision(&pickup);
     EXPECT_EQ((*a.current_weapon)->ammo, 60);
     EXPECT_EQ((*b.current_weapon)->ammo, 10);
+}
+
+TEST_F(PlayerTest, TwoPlayersOnOnePickupInOneStep) {
+    auto level = terrain(flat);
+    for (int n = 1; n <= 2; ++n) {
+        game.players.emplace_back(&game, level.get(), n);
+        Player& p = game.players.back();
+        p.Respawn();
+        p.SetPosition(100.0f, 51.0f);
+        game.AddParticle(&p);
+        game.inputs[n] = new ScriptedInput(std::vector<int>{});
+    }
+    Player& first = game.players.front();
+    Player& second = game.players.back();
+    (*first.current_weapon)->ammo = 10;
+    (*second.current_weapon)->ammo = 10;
+
+    auto* shotgun = new Inventory::Shotgun(&game, level.get());
+    shotgun->SetPosition(100.0f, 51.0f);
+    game.AddParticle(shotgun);
+    auto* pistol = new Inventory::Pistol(&game, level.get());
+    pistol->SetPosition(100.0f, 51.0f);
+    game.AddParticle(pistol);
+
+    ASSERT_TRUE(game.Logic(0.0));
+    // Whoever comes first in the table takes both; the other is left as it was.
+    Player& taker = first.weapons.size() == 2 ? first : second;
+    Player& other = &taker == &first ? second : first;
+    ASSERT_EQ(taker.weapons.size(), 2u);
+    EXPECT_EQ(taker.weapons.back(), shotgun);
+    EXPECT_EQ(shotgun->owner, &taker);
+    EXPECT_EQ((*taker.current_weapon)->ammo, 60);
+    EXPECT_EQ(other.weapons.size(), 1u);
+    EXPECT_EQ((*other.current_weapon)->ammo, 10);
+    // The shotgun left the table without being deleted, the merged pistol was deleted.
+    auto left = world_objects(game);
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_NE(dynamic_cast<Player*>(left[0]), nullptr);
+    EXPECT_NE(dynamic_cast<Player*>(left[1]), nullptr);
 }
 
 TEST_F(PlayerTest, FiringTheLastRoundFallsBackToThePreviousWeapon) {
