@@ -46,6 +46,9 @@ public:
     int stage;          // Stage
     double stage_time;  // seconds; restarts at 0 when the explosion begins
     bool burst;         // the blast has been applied
+    // Seconds since the explosion first began; unlike stage_time no contact restarts it,
+    // so an explosion kept alive by a lasting contact still bursts and ends.
+    double explosion_age;
 
     Rocket(Player* owner, Game* game, Level* level, float x, float y, float angle);
     bool Update(double dt) override;
@@ -61,6 +64,7 @@ public:
     int stage;
     double stage_time;
     bool burst;
+    double explosion_age;
 
     Flak(Player* owner, Game* game, Level* level, float x, float y, float angle);
     bool Update(double dt) override;
@@ -74,6 +78,7 @@ public:
     int stage;
     double stage_time;
     bool burst;
+    double explosion_age;
 
     Shrapnel(Player* owner, Game* game, Level* level, float x, float y, float angle,
              float speed);

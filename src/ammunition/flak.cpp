@@ -33,7 +33,8 @@ Flak::Flak(Player* owner, Game* game, Level* level, float x, float y, float angl
       owner(owner),
       stage(STAGE_FLYING),
       stage_time(0.0),
-      burst(false) {
+      burst(false),
+      explosion_age(0.0) {
     detail::launch(*this, angle, FLAK_SPEED);
 }
 
@@ -71,7 +72,8 @@ Flak::Shrapnel::Shrapnel(Player* owner, Game* game, Level* level, float x, float
       owner(owner),
       stage(STAGE_FLYING),
       stage_time(0.0),
-      burst(false) {
+      burst(false),
+      explosion_age(0.0) {
     detail::launch(*this, angle, speed);
 }
 

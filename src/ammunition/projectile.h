@@ -41,9 +41,15 @@ inline void strike(Destroyable& target, Particle* source, Player* owner, int amo
 // first one past 0.5 s.
 constexpr double BLAST_TIME = 0.25;
 constexpr double EXPLOSION_TIME = 0.5;
+// A contact during the explosion restarts its clock and lengthens it (a shell's own
+// splinters do so as they leave). A contact that lasts, such as a pickup lying inside the
+// circle of a shell earlier in the table, would restart it every step; the explosion's
+// age since it first began bounds both the blast and the end.
+constexpr double LONGEST_EXPLOSION = 1.0;
 
 template <class T>
 void start_explosion(T& p) {
+    if (p.stage != STAGE_EXPLODING) p.explosion_age = 0.0;
     p.stage = STAGE_EXPLODING;
     p.stage_time = 0.0;
     p.control = PC_None;
@@ -73,11 +79,12 @@ bool explosive_update(T& p, double dt, double lift, Blast blast) {
         if (lift != 0.0) p.vy = static_cast<float>(p.vy - lift * dt);
         return false;
     case STAGE_EXPLODING:
-        if (p.stage_time > EXPLOSION_TIME) {
+        p.explosion_age += dt;
+        if (p.stage_time > EXPLOSION_TIME || p.explosion_age > LONGEST_EXPLOSION) {
             p.dead = true;
             return false;
         }
-        if (p.stage_time > BLAST_TIME && !p.burst) {
+        if ((p.stage_time > BLAST_TIME || p.explosion_age > BLAST_TIME) && !p.burst) {
             blast();
             return true;
         }

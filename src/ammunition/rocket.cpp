@@ -24,7 +24,8 @@ Rocket::Rocket(Player* owner, Game* game, Level* level, float x, float y, float 
       owner(owner),
       stage(STAGE_FLYING),
       stage_time(0.0),
-      burst(false) {
+      burst(false),
+      explosion_age(0.0) {
     detail::launch(*this, angle, ROCKET_SPEED);
 }
 

@@ -483,6 +483,22 @@ TEST_F(FlakTest, TheShellBurstsOnceIntoFourteenSplinters) {
     EXPECT_EQ(14u, live<Ammunition::Flak::Shrapnel>().size());
 }
 
+TEST_F(FlakTest, ALastingContactCannotKeepTheExplosionAliveForEver) {
+    // A pickup resting inside the circle of a shell that lies earlier in the table is
+    // found in contact every step; each contact restarts the explosion's clock.
+    auto* pickup = add(new Inventory::Pistol(&game, &game.level));
+    pickup->SetPosition(400, kFloor - 5);
+    auto* shell = add(new Ammunition::Flak(nullptr, &game, &game.level, 400, kFloor - 5, 0));
+    ASSERT_LT(std::find(game.particles.begin(), game.particles.end(), shell),
+              std::find(game.particles.begin(), game.particles.end(), pickup));
+    shell->OnCollision(nullptr);
+    steps(20);  // past 0.25 s of explosion
+    EXPECT_TRUE(shell->burst);
+    EXPECT_EQ(14u, live<Ammunition::Flak::Shrapnel>().size());
+    steps(45);  // past one second of explosion
+    EXPECT_TRUE(live<Ammunition::Flak>().empty());
+}
+
 TEST_F(FlakTest, ABurstThatOutgrowsTheTableInTheMiddleOfAStep) {
     // Eleven entries in use leave five free of sixteen: the burst makes the table grow
     // while the step walks it.

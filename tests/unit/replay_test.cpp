@@ -102,10 +102,10 @@ TEST(Replay, AScriptedFightEndsTheSameWayEveryTime) {
 TEST(Replay, GoldenFight) {
     // Recorded from this program; a change here means the simulation changed.
     const std::string recorded =
-        "player 1 at 639,385 v 0,0 health 38 kills 1 deaths 1 action 0 weapons Pistol:43\n"
-        "player 2 at 91,270 v 0,0 health 69 kills 0 deaths 0 action 0 weapons Pistol:44 "
+        "player 1 at 182,204 v 0,0 health 100 kills 1 deaths 1 action 0 weapons Pistol:43\n"
+        "player 2 at 88,264 v 0,0 health 70 kills 0 deaths 0 action 0 weapons Pistol:44 "
         "Shotgun:14 Rockets:4 Flak:6 Dirt:420\n"
-        "objects 87 mask 313389519\n";
+        "objects 83 mask 1147631567\n";
     EXPECT_EQ(recorded, play(20261207, 1500));
 }
 
