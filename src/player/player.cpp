@@ -20,7 +20,7 @@ constexpr int kSpawnTries = 1000;
 
 constexpr double kAimStep = PI / 100;
 // The aim limits are kept as the single-precision values nearest PI/3, 2PI/3 and 4PI/3;
-// the comparisons are made against the exact double values.
+// the comparisons are made against the double-precision fractions of PI.
 constexpr float kAimRightTop = 1.0471976f;
 constexpr float kAimRightBottom = -1.0471976f;
 constexpr float kAimLeftTop = 2.0943952f;
@@ -47,6 +47,8 @@ void walk(Player& p, int dir) {
     if ((dir < 0) != faces_left(p.aim)) p.aim = static_cast<float>(PI - p.aim);
 
     int px = static_cast<int>(p.x) + dir * (static_cast<int>(kRadius) + 1);
+    // The probe starts 7 rows below the centre; the ground found there ends up 9 rows
+    // below the new centre.
     int py = static_cast<int>(p.y) + 7;
     const int start = py;
     p.level->DropToSolid(px, py, 3);
