@@ -104,8 +104,8 @@ TEST_F(CommandProcessorTest, PlayerInfoPrintsPositionVelocityControlAndState) {
     one->control = PC_None;
     one->state = PS_Flying;
     EXPECT_EQ(Run("player info"), "Player 1 (0.333333, 96) (-3.25, 1e+07) PC_None PS_Flying\n");
-    one->control = static_cast<ParticleControl>(7);
-    one->state = static_cast<ParticleState>(-1);
+    one->control = static_cast<ParticleControl>(3);
+    one->state = static_cast<ParticleState>(3);
     EXPECT_EQ(Run("player info"), "Player 1 (0.333333, 96) (-3.25, 1e+07) Unknown Unknown\n");
 }
 
