@@ -272,9 +272,12 @@ bool Level::CircleHitsTerrain(const clgo_circle* circle, bool below) const {
            IsSolid(cx, cy - r + d);
 }
 
-void Level::AddDirt(int x, int y, int r) { circlefill(mask, x, y, r, solid_colour()); }
+void Level::AddDirt(int x, int y, int r) {
+    if (mask) circlefill(mask, x, y, r, solid_colour());
+}
 
 void Level::Dig(int x, int y, int r) {
+    if (!mask) return;
     circlefill(mask, x, y, r, air_colour());
     if (!undiggable) return;
 
@@ -343,5 +346,5 @@ void Level::Update() {
 }
 
 void Level::Draw(BITMAP* target, int sx, int sy, int dx, int dy, int w, int h) const {
-    blit(render, target, sx, sy, dx, dy, w, h);
+    if (render && target) blit(render, target, sx, sy, dx, dy, w, h);
 }

@@ -255,7 +255,12 @@ TEST(Level, EmptyLevelHasNothing) {
     EXPECT_EQ(level.render, nullptr);
     EXPECT_EQ(level.width, 0);
     EXPECT_EQ(level.height, 0);
+    // An empty level has no terrain to test or change.
     EXPECT_FALSE(level.IsSolid(0, 0));
+    level.Dig(0, 0, 5);
+    level.AddDirt(0, 0, 5);
+    level.Update();
+    EXPECT_EQ(level.mask, nullptr);
 }
 
 TEST(Level, CheckPIsOneForTheSolidColourOnly) {
