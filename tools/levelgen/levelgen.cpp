@@ -125,14 +125,18 @@ struct Terrain {
     Cell& ref(int x, int y) { return cells[std::size_t(y) * kW + x]; }
 };
 
-// Rolling hills with a couple of steeper rises; never above the open sky band.
+// Rolling hills; never above the open sky band, and nowhere steeper than one pixel up
+// per pixel across, which is what a player can walk.
 void make_surface(Terrain& t) {
     for (int x = 0; x < kW; ++x) {
-        double h = 200 + 240 * (fbm(x / 230.0, 0.5, 3, 11) - 0.5) + 36 * (fbm(x / 60.0, 3.5, 3, 12) - 0.5);
+        double h = 200 + 240 * (fbm(x / 230.0, 0.5, 3, 11) - 0.5) + 24 * (fbm(x / 60.0, 3.5, 3, 12) - 0.5);
         // A valley in the middle and raised ground towards both ends.
         h += 45 * std::cos((x - kW / 2.0) / kW * 2 * 3.14159265);
         t.surface[x] = std::max(kSkyBand + 30, int(h));
     }
+    // Where the ground falls away faster than that, it is raised into a 45-degree slope.
+    for (int x = 1; x < kW; ++x) t.surface[x] = std::min(t.surface[x], t.surface[x - 1] + 1);
+    for (int x = kW - 2; x >= 0; --x) t.surface[x] = std::min(t.surface[x], t.surface[x + 1] + 1);
 }
 
 void fill_earth(Terrain& t) {
@@ -183,19 +187,10 @@ void carve_tunnels(Terrain& t) {
             carve_disc(t, x, y, base_r + 4 * (fbm(s / 60.0, i * 3.1, 2, 41) - 0.5));
         }
     }
-    // Two shafts from the surface into the caverns, so that the underground is reachable
-    // without digging.
-    for (double sx : {330.0, 905.0}) {
-        double x = sx;
-        for (double y = t.surface[int(sx)] - 5; y < 430; y += 2) {
-            x += (fbm(y / 50.0, sx, 2, 51) - 0.5) * 3;
-            carve_disc(t, x, y, 10 + 3 * fbm(y / 30.0, sx, 2, 52));
-        }
-    }
 }
 
-// Stone that can never be dug: a bed along the bottom and a few outcrops, some of them
-// breaking through the ground as crags.
+// Stone that can never be dug: a bed along the bottom and a few outcrops, all of them
+// well under the ground, so that a player never arrives on stone he cannot dig through.
 void place_rock(Terrain& t) {
     for (int x = 0; x < kW; ++x) {
         const int top = kH - 34 - int(26 * fbm(x / 55.0, 9.5, 3, 61));
@@ -205,18 +200,18 @@ void place_rock(Terrain& t) {
         double x, y, rx, ry;
     };
     const Outcrop outcrops[] = {
-        {190, 0, 44, 70},    // crag on the left hill (y set from the surface below)
-        {1080, 0, 56, 58},   // crag on the right hill
+        {190, 0, 44, 62},    // under the left hill (y set from the surface below)
+        {1080, 0, 56, 50},   // under the right hill
         {640, 470, 95, 34},  // a shelf under the central valley
         {420, 640, 70, 46},  // rising from the bedrock
         {930, 600, 54, 60},
     };
     for (int i = 0; i < 5; ++i) {
         Outcrop o = outcrops[i];
-        if (o.y == 0) o.y = t.surface[int(o.x)] + o.ry * 0.3;
+        if (o.y == 0) o.y = t.surface[int(o.x)] + o.ry * 1.5 + 40;
         for (int y = int(o.y - o.ry * 1.5); y <= int(o.y + o.ry * 1.5); ++y)
             for (int x = int(o.x - o.rx * 1.5); x <= int(o.x + o.rx * 1.5); ++x) {
-                if (x < 0 || x >= kW || y < kSkyBand + 16 || y >= kH) continue;
+                if (x < 0 || x >= kW || y < t.surface[x] + 40 || y >= kH) continue;
                 const double dx = (x - o.x) / o.rx, dy = (y - o.y) / o.ry;
                 const double wobble = 1.1 * (fbm(x / 26.0, y / 26.0, 4, 70 + i) - 0.5) +
                                       0.25 * (fbm(x / 7.0, y / 7.0, 2, 75 + i) - 0.5);
