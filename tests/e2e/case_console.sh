@@ -4,9 +4,9 @@ prepare_bitmaps
 write_ini </dev/null
 start_game
 wait_window
-settle 2
+wait_game_frame
 closed=$(shot closed)
-press grave
+hold grave 0.2
 settle 0.5
 open=$(shot open)
 # An opaque black strip a quarter of the screen high, across both views.

@@ -4,7 +4,8 @@ prepare_bitmaps
 write_ini </dev/null
 start_game
 wait_window
-settle 3
+wait_game_frame
+settle 2
 a=$(shot start)
 reds1=$(count_colour "$a" 0 0 318 480 "255,0,0")
 reds2=$(count_colour "$a" 321 0 318 480 "255,0,0")
@@ -13,10 +14,17 @@ reds2=$(count_colour "$a" 321 0 318 480 "255,0,0")
 expect_eq "$(pixel "$a" 319 10)" "0,0,0" "divider"
 expect_eq "$(pixel "$a" 370 470)" "128,128,128" "score box frame"
 
+# Walking is one pixel a step and climbs only one-pixel steps: a steep slope may stop the
+# player on one side, so it tries both.
 hold d 1.2
 b=$(shot walked)
 moved=$(difference "$a" "$b" 0 40 318 400)
-[ "$moved" -gt 3 ] || fail "view 1 did not follow player 1 (difference $moved)"
+if [ "$moved" -le 200 ]; then
+    hold a 2.4
+    b=$(shot walked)
+    moved=$(difference "$a" "$b" 0 40 318 400)
+fi
+[ "$moved" -gt 200 ] || fail "player 1 did not move in view 1 ($moved pixels changed)"
 
 # Aim straight down, then dig for a while: the player sinks into a tunnel.
 hold s 1.2
@@ -24,6 +32,6 @@ hold Control_L 2.5
 settle 1
 c=$(shot dug)
 dug=$(difference "$b" "$c" 60 120 200 300)
-[ "$dug" -gt 3 ] || fail "digging changed nothing around player 1 (difference $dug)"
+[ "$dug" -gt 200 ] || fail "digging changed nothing around player 1 (difference $dug)"
 hold Escape 0.5
 expect_eq "$(wait_exit 10)" "0" "exit status"
