@@ -166,3 +166,39 @@ expect_eq() { [ "$1" = "$2" ] || fail "${3:-value}: expected '$2', got '$1'"; }
 expect_file() { [ -f "$1" ] || fail "expected file $1"; }
 expect_no_file() { [ ! -e "$1" ] || fail "did not expect $1"; }
 expect_grep() { grep -q -- "$1" "$2" || fail "expected '$1' in $2"; }
+
+# A small arena instead of the default level: flat ground, walls of rock on both sides,
+# so that both players land on the same floor within reach of each other.
+# prepare_arena <width> <height>
+prepare_arena() {
+    local w=${1:-200} h=${2:-160} floor
+    floor=$((h - 30))
+    mkdir -p "$WORK/data"
+    convert -size "${w}x${h}" xc:'rgb(0,255,0)' -fill 'rgb(255,0,255)' \
+        -draw "rectangle 0,$floor $((w - 1)),$((h - 1))" \
+        -draw "rectangle 0,0 3,$((h - 1))" -draw "rectangle $((w - 4)),0 $((w - 1)),$((h - 1))" \
+        -type TrueColor BMP3:"$WORK/data/mask.bmp"
+    convert -size "${w}x${h}" xc:'rgb(120,80,40)' -type TrueColor BMP3:"$WORK/data/fore.bmp"
+    convert -size "${w}x${h}" xc:'rgb(30,30,90)' -type TrueColor BMP3:"$WORK/data/back.bmp"
+}
+
+# Types a console command and sends it (the console must be open).
+console_command() {
+    type_text "$1"
+    settle 0.3
+    press Return
+    settle 0.5
+}
+
+# Dismisses the message box the library shows with allegro_message (xmessage on X11)
+# after checking its text; fails when no such box comes.
+dismiss_message() {
+    local text=$1 i
+    for i in $(seq 1 100); do pgrep -x xmessage >/dev/null && break; sleep 0.1; done
+    pgrep -a xmessage | grep -qF -- "$text" || fail "no message box saying '$text'"
+    local w
+    w=$(xdotool search --onlyvisible --name xmessage | head -n 1)
+    [ -n "$w" ] && xdotool windowfocus "$w" 2>/dev/null || true
+    settle 0.3
+    press Return
+}

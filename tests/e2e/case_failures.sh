@@ -1,0 +1,33 @@
+# Failures a player can meet: a corrupt level file ends in the assertion report without
+# touching vorlin.ini; a data/ folder that cannot be written ends with a clear message and
+# leaves no partial level file.
+prepare_bitmaps
+write_ini </dev/null
+cp vorlin.ini vorlin.ini.before
+
+# Garbage after the packed-file magic.
+{ printf 'slh!'; head -c 5000 /dev/urandom; } > data/map.lvl
+start_game
+wait_window
+settle 2
+shot report >/dev/null
+press Return   # the "&Darn" button
+status=$(wait_exit 15)
+expect_eq "$status" "134" "abnormal end (SIGABRT)"
+expect_grep "Debug assertion failed!" stderr.log
+expect_grep "src/level/level.cpp" stderr.log
+expect_grep "Level::Load" stderr.log
+cmp -s vorlin.ini vorlin.ini.before || fail "vorlin.ini changed by a failed run"
+
+# No level file and a read-only data/ folder (a read-only bind mount: we may be root).
+rm data/map.lvl
+( cd "$WORK" && exec unshare -m sh -c \
+    'mount --bind data data && mount -o remount,ro,bind data && exec "$0"' "$VORLIN_BIN" \
+    >"$WORK/stdout.log" 2>"$WORK/stderr.log" ) &
+GAME_PID=$!
+dismiss_message "Unable to write data/map.lvl"
+expect_eq "$(wait_exit 15)" "0" "exit status after the write failure"
+expect_grep "Unable to write data/map.lvl" stderr.log
+expect_no_file data/map.lvl
+ls data | grep -v '\.bmp$' && fail "files left in data/"
+true

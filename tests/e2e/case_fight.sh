@@ -1,0 +1,37 @@
+# A fight on a small arena: player 1 shoots player 2 (whose health the console set to 1);
+# the kill shows in the score box and in "stats". Escape ends the game while the console
+# is open.
+prepare_arena 200 160
+write_ini </dev/null
+start_game
+wait_window
+wait_game_frame
+settle 2
+hold grave 0.2
+settle 0.5
+console_command "stats"
+before=$(shot stats-before)
+console_command "select 2"
+console_command "player health 1"
+hold grave 0.2
+settle 0.5
+score_before=$(shot score-before)
+# Both stand on the same floor: fire to the right, then turn left and fire again.
+hold Alt_L 2.2
+press a
+hold Alt_L 2.2
+settle 1
+score_after=$(shot score-after)
+changed=$(difference "$score_before" "$score_after" 272 452 96 8)
+[ "$changed" -gt 0 ] || fail "player 1's score did not change"
+unchanged=$(difference "$score_before" "$score_after" 272 462 96 8)
+expect_eq "$unchanged" "0" "player 2's score"
+hold grave 0.2
+settle 0.5
+console_command "stats"
+after=$(shot stats-after)
+# The newest table is the bottom of the scroll-back: its player lines differ from before.
+rows=$(difference "$before" "$after" 0 90 300 18)
+[ "$rows" -gt 0 ] || fail "stats did not count the kill"
+hold Escape 0.5
+expect_eq "$(wait_exit 10)" "0" "Escape with the console open"
