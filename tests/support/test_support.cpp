@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <utility>
 
 #include "collision/clgo.h"
 #include "level/level.h"
@@ -70,6 +71,24 @@ std::unique_ptr<Level> make_level(int w, int h, const SolidFn& solid,
     level->Update();
     return level;
 }
+
+void adopt_level(Level& into, Level& from) {
+    std::swap(into.mask, from.mask);
+    std::swap(into.undiggable, from.undiggable);
+    std::swap(into.foreground, from.foreground);
+    std::swap(into.background, from.background);
+    std::swap(into.render, from.render);
+    std::swap(into.bound, from.bound);
+    std::swap(into.width, from.width);
+    std::swap(into.height, from.height);
+}
+
+Bitmap::Bitmap(int w, int h, int colour) : bmp_(create_bitmap(w, h)) {
+    if (!bmp_) throw std::runtime_error("cannot create a test bitmap");
+    clear_to_color(bmp_, colour);
+}
+
+Bitmap::~Bitmap() { destroy_bitmap(bmp_); }
 
 void save_bitmap_file(const std::string& path, BITMAP* bmp) {
     if (save_bitmap(path.c_str(), bmp, nullptr) != 0)

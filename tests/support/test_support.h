@@ -53,6 +53,24 @@ using SolidFn = std::function<bool(int x, int y)>;
 std::unique_ptr<Level> make_level(int w, int h, const SolidFn& solid,
                                   const SolidFn& undiggable = nullptr);
 
+// Moves the bitmaps and bitmask of `from` into `into` (the game's own level, which is held
+// by value), leaving `from` with whatever `into` held.
+void adopt_level(Level& into, Level& from);
+
+// An owned memory bitmap of the current colour depth, cleared to one colour.
+class Bitmap {
+public:
+    Bitmap(int w, int h, int colour = 0);
+    ~Bitmap();
+    Bitmap(const Bitmap&) = delete;
+    Bitmap& operator=(const Bitmap&) = delete;
+    operator BITMAP*() const { return bmp_; }
+    BITMAP* get() const { return bmp_; }
+
+private:
+    BITMAP* bmp_;
+};
+
 // Writes a bitmap file (the format follows the extension).
 void save_bitmap_file(const std::string& path, BITMAP* bmp);
 

@@ -36,13 +36,7 @@ class World : public ::testing::Test {
 protected:
     World() {
         auto built = testsupport::make_level(kW, kH, default_terrain);
-        std::swap(game.level.mask, built->mask);
-        std::swap(game.level.foreground, built->foreground);
-        std::swap(game.level.background, built->background);
-        std::swap(game.level.render, built->render);
-        std::swap(game.level.bound, built->bound);
-        game.level.width = kW;
-        game.level.height = kH;
+        testsupport::adopt_level(game.level, *built);
         game.step_dt = kStep;
         seed_random(1234);
     }

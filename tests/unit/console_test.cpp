@@ -7,22 +7,14 @@
 
 #include "game/game.h"
 
+#include "support/test_support.h"
+
 namespace {
 
 const int BLUE = makecol32(0, 0, 255);
 const int WHITE = makecol32(255, 255, 255);
 
-class Bitmap {
-public:
-    Bitmap(int w, int h, int colour = 0) : bmp_(create_bitmap(w, h)) { clear_to_color(bmp_, colour); }
-    ~Bitmap() { destroy_bitmap(bmp_); }
-    Bitmap(const Bitmap&) = delete;
-    Bitmap& operator=(const Bitmap&) = delete;
-    operator BITMAP*() const { return bmp_; }
-
-private:
-    BITMAP* bmp_;
-};
+using testsupport::Bitmap;
 
 // Scroll-back text as the console draws it: colour -1 on the legacy background.
 void Text(BITMAP* bmp, const std::string& s, int x, int y) {

@@ -5,23 +5,13 @@
 
 #include "game/gstream.h"
 
+#include "support/test_support.h"
+
 namespace {
 
 const int BLUE = makecol32(0, 0, 255);
 
-// An owned memory bitmap cleared to one colour.
-class Bitmap {
-public:
-    Bitmap(int w, int h, int colour = 0) : bmp_(create_bitmap(w, h)) { clear_to_color(bmp_, colour); }
-    ~Bitmap() { destroy_bitmap(bmp_); }
-    Bitmap(const Bitmap&) = delete;
-    Bitmap& operator=(const Bitmap&) = delete;
-    operator BITMAP*() const { return bmp_; }
-    BITMAP* get() const { return bmp_; }
-
-private:
-    BITMAP* bmp_;
-};
+using testsupport::Bitmap;
 
 // Draws text the way the stream does: the text colour -1 and the legacy background.
 void Text(BITMAP* bmp, const std::string& s, int x, int y) {

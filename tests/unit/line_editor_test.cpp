@@ -7,21 +7,13 @@
 #include "game/gstream.h"
 #include "game/line_editor.h"
 
+#include "support/test_support.h"
+
 namespace {
 
 const int YELLOW = makecol32(255, 255, 0);
 
-class Bitmap {
-public:
-    Bitmap(int w, int h, int colour = 0) : bmp_(create_bitmap(w, h)) { clear_to_color(bmp_, colour); }
-    ~Bitmap() { destroy_bitmap(bmp_); }
-    Bitmap(const Bitmap&) = delete;
-    Bitmap& operator=(const Bitmap&) = delete;
-    operator BITMAP*() const { return bmp_; }
-
-private:
-    BITMAP* bmp_;
-};
+using testsupport::Bitmap;
 
 // A picture with no two neighbouring pixels alike, so any misplaced restore shows.
 void Paint(BITMAP* bmp) {

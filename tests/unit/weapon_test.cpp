@@ -34,13 +34,7 @@ protected:
 
     WeaponWorld() {
         auto built = testsupport::make_level(kW, kH, [](int, int y) { return y >= kFloor; });
-        std::swap(game.level.mask, built->mask);
-        std::swap(game.level.foreground, built->foreground);
-        std::swap(game.level.background, built->background);
-        std::swap(game.level.render, built->render);
-        std::swap(game.level.bound, built->bound);
-        game.level.width = kW;
-        game.level.height = kH;
+        testsupport::adopt_level(game.level, *built);
         seed_random(4242);
     }
 

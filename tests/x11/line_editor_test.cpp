@@ -6,19 +6,11 @@
 
 #include "game/gstream.h"
 
+#include "support/test_support.h"
+
 namespace {
 
-class Bitmap {
-public:
-    Bitmap(int w, int h, int colour = 0) : bmp_(create_bitmap(w, h)) { clear_to_color(bmp_, colour); }
-    ~Bitmap() { destroy_bitmap(bmp_); }
-    Bitmap(const Bitmap&) = delete;
-    Bitmap& operator=(const Bitmap&) = delete;
-    operator BITMAP*() const { return bmp_; }
-
-private:
-    BITMAP* bmp_;
-};
+using testsupport::Bitmap;
 
 std::string Difference(BITMAP* actual, BITMAP* expected) {
     for (int y = 0; y < actual->h; ++y)
