@@ -1,0 +1,103 @@
+// Game::Logic: the idle floor, a long fight through every weapon, and a world crowded
+// with projectiles.
+
+#include <allegro.h>
+#include <benchmark/benchmark.h>
+
+#include <time.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "bench_world.h"
+#include "game/game.h"
+
+namespace {
+
+// Processor time of this thread in milliseconds. The machine is shared: wall time would
+// count whatever else ran meanwhile, and a worst step would mostly measure the scheduler.
+double cpu_ms() {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) * 1e-6;
+}
+
+// Scenario 1: two players standing, nothing else but the occasional weapon drop.
+void BM_LogicIdle(benchmark::State& state) {
+    static std::unique_ptr<Game> game = [] {
+        auto g = bench::load_game(101);
+        // Let both players land first.
+        for (int i = 0; i < 120; ++i) g->Logic(bench::kStepDt);
+        return g;
+    }();
+    for (auto _ : state) game->Logic(bench::kStepDt);
+}
+BENCHMARK(BM_LogicIdle);
+
+// Scenario 2: one whole fight per iteration; the counters give the processor time of one
+// step and of one step plus the 640x480 frame drawn after it, as the game's loop does.
+void BM_LogicFight(benchmark::State& state) {
+    const std::size_t steps = static_cast<std::size_t>(state.range(0));
+    double step_sum = 0, step_worst = 0, frame_sum = 0, both_sum = 0, both_worst = 0;
+    double objects_sum = 0, objects_max = 0;
+    std::size_t measured = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto game = bench::load_game(202);
+        bench::start_fight(*game);
+        BITMAP* frame = create_bitmap(640, 480);
+        state.ResumeTiming();
+        for (std::size_t i = 0; i < steps; ++i) {
+            bench::feed_fight(*game, i);
+            const double t0 = cpu_ms();
+            game->Logic(bench::kStepDt);
+            const double t1 = cpu_ms();
+            game->Draw(frame);
+            const double t2 = cpu_ms();
+            const double step = t1 - t0, both = t2 - t0;
+            step_sum += step;
+            frame_sum += t2 - t1;
+            both_sum += both;
+            step_worst = std::max(step_worst, step);
+            both_worst = std::max(both_worst, both);
+            const double live = static_cast<double>(bench::live_objects(*game));
+            objects_sum += live;
+            objects_max = std::max(objects_max, live);
+            ++measured;
+        }
+        state.PauseTiming();
+        destroy_bitmap(frame);
+        game.reset();
+        state.ResumeTiming();
+    }
+    const double n = static_cast<double>(measured);
+    state.counters["step_mean_ms"] = step_sum / n;
+    state.counters["step_worst_ms"] = step_worst;
+    state.counters["frame_mean_ms"] = frame_sum / n;
+    state.counters["step+frame_mean_ms"] = both_sum / n;
+    state.counters["step+frame_worst_ms"] = both_worst;
+    // Share of the 1/60 s budget that one step and its frame take on average, in percent.
+    state.counters["budget_%"] = 100.0 * (both_sum / n) / (1000.0 / 60.0);
+    state.counters["objects_mean"] = objects_sum / n;
+    state.counters["objects_max"] = objects_max;
+}
+BENCHMARK(BM_LogicFight)->Arg(3000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Scenario 3: the table is topped up to the given number of projectiles before every
+// step; one iteration is one step.
+void BM_LogicObjects(benchmark::State& state) {
+    const std::size_t count = static_cast<std::size_t>(state.range(0));
+    auto game = bench::load_game(303);
+    double objects_sum = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench::fill_with_projectiles(*game, count);
+        objects_sum += static_cast<double>(bench::live_objects(*game));
+        state.ResumeTiming();
+        game->Logic(bench::kStepDt);
+    }
+    state.counters["objects"] = objects_sum / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_LogicObjects)->Arg(500)->Arg(2000)->Arg(5000)->Iterations(60);
+
+}  // namespace
