@@ -127,33 +127,42 @@ Level::Level() = default;
 
 Level::Level(const std::string& maskf, const std::string& undiggablef, const std::string& foref,
              const std::string& backf) {
-    // Every image is checked before the library decodes it, and refused with the report of
-    // the step that loads it. The images must all be the size of the mask: Dig reads the
-    // undiggable map and Update every picture with the mask's and the render's size.
-    VORLIN_CHECK(mask = load_image(maskf), "mask = load_bitmap(maskf.c_str(), NULL)");
-    if (!undiggablef.empty()) {
-        VORLIN_CHECK(undiggable = load_image(undiggablef),
-                     "undiggable = load_bitmap(undiggablef.c_str(), NULL)");
-        VORLIN_CHECK(same_size(undiggable, mask),
-                     (undiggablef + " is " + size_text(undiggable) + " but " + maskf + " is " +
+    // A constructor that fails runs no destructor: whatever was loaded before a failing
+    // step (an exception from the assertion handler or from an allocation) is freed here.
+    try {
+        // Every image is checked before the library decodes it, and refused with the report
+        // of the step that loads it. The images must all be the size of the mask: Dig reads
+        // the undiggable map and Update every picture with the mask's and the render's size.
+        VORLIN_CHECK(mask = load_image(maskf), "mask = load_bitmap(maskf.c_str(), NULL)");
+        if (!undiggablef.empty()) {
+            VORLIN_CHECK(undiggable = load_image(undiggablef),
+                         "undiggable = load_bitmap(undiggablef.c_str(), NULL)");
+            VORLIN_CHECK(same_size(undiggable, mask),
+                         (undiggablef + " is " + size_text(undiggable) + " but " + maskf + " is " +
+                          size_text(mask))
+                             .c_str());
+        }
+        VORLIN_CHECK(foreground = load_image(foref),
+                     "foreground = load_bitmap(foref.c_str(), NULL)");
+        VORLIN_CHECK(same_size(foreground, mask),
+                     (foref + " is " + size_text(foreground) + " but " + maskf + " is " +
                       size_text(mask))
                          .c_str());
+        VORLIN_CHECK(background = load_image(backf),
+                     "background = load_bitmap(backf.c_str(), NULL)");
+        VORLIN_CHECK(same_size(background, mask),
+                     (backf + " is " + size_text(background) + " but " + maskf + " is " +
+                      size_text(mask))
+                         .c_str());
+        VORLIN_ASSERT(render = create_bitmap(background->w, background->h));
+        VORLIN_ASSERT(bound = clgo_create_custom_bitmask(0, 0, mask, &Level::CheckP));
+        width = background->w;
+        height = background->h;
+        Update();
+    } catch (...) {
+        Release();
+        throw;
     }
-    VORLIN_CHECK(foreground = load_image(foref), "foreground = load_bitmap(foref.c_str(), NULL)");
-    VORLIN_CHECK(same_size(foreground, mask),
-                 (foref + " is " + size_text(foreground) + " but " + maskf + " is " +
-                  size_text(mask))
-                     .c_str());
-    VORLIN_CHECK(background = load_image(backf), "background = load_bitmap(backf.c_str(), NULL)");
-    VORLIN_CHECK(same_size(background, mask),
-                 (backf + " is " + size_text(background) + " but " + maskf + " is " +
-                  size_text(mask))
-                     .c_str());
-    VORLIN_ASSERT(render = create_bitmap(background->w, background->h));
-    VORLIN_ASSERT(bound = clgo_create_custom_bitmask(0, 0, mask, &Level::CheckP));
-    width = background->w;
-    height = background->h;
-    Update();
 }
 
 Level::~Level() { Release(); }

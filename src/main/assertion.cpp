@@ -8,7 +8,21 @@
 #include <cstring>
 #include <string>
 
+namespace {
+
+AssertionHandler assertion_handler = nullptr;
+
+}  // namespace
+
+AssertionHandler set_assertion_handler(AssertionHandler handler) {
+    const AssertionHandler old = assertion_handler;
+    assertion_handler = handler;
+    return old;
+}
+
 void report_assertion(const char* file, int line, const char* function, const char* expression) {
+    if (assertion_handler) assertion_handler(file, line, function, expression);
+
     const std::string location =
         std::string(file ? file : "?") + ":" + std::to_string(line) + " in " + (function ? function : "?");
     const char* text = expression ? expression : "";

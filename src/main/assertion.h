@@ -10,6 +10,15 @@
 [[noreturn]] void report_assertion(const char* file, int line, const char* function,
                                    const char* expression);
 
+// Called by report_assertion with its four values before anything is shown. A handler
+// that returns changes nothing (the report and the abort follow); one that throws ends
+// the report there, with nothing shown and nothing aborted. Only the fuzz harnesses set
+// one, so that input the game refuses is told apart from a real memory fault.
+using AssertionHandler = void (*)(const char* file, int line, const char* function,
+                                  const char* expression);
+// Installs `handler` (null: none) and returns the one it replaces.
+AssertionHandler set_assertion_handler(AssertionHandler handler);
+
 // "/abs/path/src/game/game.cpp" -> "src/game/game.cpp": reports name the source as it
 // lies in the tree, wherever the build happened.
 const char* source_path(const char* file);

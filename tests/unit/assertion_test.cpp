@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -132,4 +133,53 @@ TEST(AssertionReportDeathTest, FailingCheckReportsItsOwnLocation) {
         std::string(source_path(__FILE__)) + ":" + std::to_string(kCheckLine) + " in {anonymous}::require_pair";
     EXPECT_EXIT(require_pair(3), ::testing::KilledBySignal(SIGABRT), report_pattern("v == 2", location));
     require_pair(2);
+}
+
+namespace {
+
+struct Refusal {
+    std::string file, function, expression;
+    int line;
+};
+
+[[noreturn]] void throw_refusal(const char* file, int line, const char* function, const char* expression) {
+    throw Refusal{file, function, expression, line};
+}
+
+void note_and_return(const char*, int line, const char* function, const char* expression) {
+    std::fprintf(stderr, "handler saw %s at %d in %s\n", expression, line, function);
+}
+
+}  // namespace
+
+TEST(AssertionHandler, AThrowingHandlerTakesTheReportsPlace) {
+    ASSERT_EQ(set_assertion_handler(throw_refusal), nullptr) << "no handler is set by default";
+    bool caught = false;
+    try {
+        require_pair(3);
+    } catch (const Refusal& r) {
+        caught = true;
+        EXPECT_EQ(r.file, source_path(__FILE__));
+        EXPECT_EQ(r.line, kCheckLine);
+        EXPECT_EQ(r.function, "{anonymous}::require_pair");
+        EXPECT_EQ(r.expression, "v == 2");
+    }
+    EXPECT_EQ(set_assertion_handler(nullptr), &throw_refusal);
+    EXPECT_TRUE(caught);
+    // A passing check never calls it.
+    set_assertion_handler(throw_refusal);
+    EXPECT_NO_THROW(require_pair(2));
+    set_assertion_handler(nullptr);
+}
+
+TEST(AssertionHandlerDeathTest, AHandlerThatReturnsChangesNothing) {
+    EXPECT_EXIT(
+        {
+            set_assertion_handler(note_and_return);
+            require_pair(3);
+        },
+        ::testing::KilledBySignal(SIGABRT),
+        literal("handler saw v == 2 at " + std::to_string(kCheckLine) + " in {anonymous}::require_pair\n") +
+            report_pattern("v == 2", std::string(source_path(__FILE__)) + ":" + std::to_string(kCheckLine) +
+                                         " in {anonymous}::require_pair"));
 }

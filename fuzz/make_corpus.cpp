@@ -1,0 +1,158 @@
+// Writes the seed corpus of the fuzz targets with the game's own writers:
+//
+//   make_fuzz_corpus OUT
+//
+// OUT/fuzz_level_file: a level file (written by write_level_file, packed) and its
+// unpacked content (Level::Save) in each colour depth, with and without an undiggable
+// map. OUT/fuzz_level_bitmap: the level bitmaps in every format the game reads: BMP with
+// 8, 24 and 32 bits, TGA as save_tga writes it in each colour depth. All tiny (6 x 5), so
+// that mutations stay cheap.
+
+#include <allegro.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "collision/clgo.h"
+#include "level/level.h"
+#include "level/level_file.h"
+
+namespace {
+
+constexpr int kW = 6;
+constexpr int kH = 5;
+
+[[noreturn]] void die(const std::string& what) {
+    std::fprintf(stderr, "make_fuzz_corpus: %s\n", what.c_str());
+    std::exit(1);
+}
+
+// Solid ground in the lower rows, a tunnel of air, one pixel of a third colour, a
+// transparent pixel in the foreground: every case the composition tells apart.
+void paint_level(Level& level, bool with_undiggable) {
+    level.mask = create_bitmap(kW, kH);
+    level.foreground = create_bitmap(kW, kH);
+    level.background = create_bitmap(kW, kH);
+    level.render = create_bitmap(kW, kH);
+    if (with_undiggable) level.undiggable = create_bitmap(kW, kH);
+    if (!level.mask || !level.foreground || !level.background || !level.render ||
+        (with_undiggable && !level.undiggable))
+        die("out of memory");
+    const int solid = solid_colour(), air = air_colour();
+    for (int y = 0; y < kH; ++y) {
+        for (int x = 0; x < kW; ++x) {
+            int m = y >= 2 ? solid : air;
+            if (y == 3 && x >= 2 && x <= 3) m = air;
+            if (x == 0 && y == 0) m = makecol(30, 30, 200);
+            putpixel(level.mask, x, y, m);
+            putpixel(level.foreground, x, y,
+                     x == 5 && y == 4 ? solid : makecol(120 + 20 * x, 80 + 10 * y, 20));
+            putpixel(level.background, x, y, makecol(20, 40 + 30 * y, 150 + 15 * x));
+            if (level.undiggable) putpixel(level.undiggable, x, y, y == kH - 1 ? solid : air);
+        }
+    }
+    level.bound = clgo_create_custom_bitmask(0, 0, level.mask, &Level::CheckP);
+    if (!level.bound) die("out of memory");
+    level.width = kW;
+    level.height = kH;
+    level.Update();
+}
+
+void write_levels(const std::filesystem::path& dir) {
+    for (int depth : {8, 15, 16, 24, 32}) {
+        set_color_depth(depth);
+        for (bool with_undiggable : {false, true}) {
+            Level level;
+            paint_level(level, with_undiggable);
+            const std::string stem = "depth" + std::to_string(depth) +
+                                     (with_undiggable ? "-undiggable" : "-plain");
+            std::string error;
+            if (!write_level_file(level, (dir / (stem + ".lvl")).string(), &error)) die(error);
+            const std::string content = (dir / (stem + ".content")).string();
+            PACKFILE* pf = pack_fopen(content.c_str(), "w");
+            if (!pf) die("cannot create " + content);
+            const bool ok = level.Save(pf);
+            if (pack_fclose(pf) != 0 || !ok) die("cannot write " + content);
+        }
+    }
+}
+
+BITMAP* picture() {
+    BITMAP* bmp = create_bitmap(kW, kH);
+    if (!bmp) die("out of memory");
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x)
+            putpixel(bmp, x, y, y >= 3 ? makecol(255, 0, 255) : makecol(40 * x, 255 - 40 * y, 90));
+    return bmp;
+}
+
+void save(const std::filesystem::path& path, BITMAP* bmp) {
+    if (save_bitmap(path.string().c_str(), bmp, nullptr) != 0) die("cannot write " + path.string());
+}
+
+void put_le(std::vector<unsigned char>& out, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+
+// Allegro writes BMPs with 8 or 24 bits only; the 32-bit kind (which the game reads as
+// well) is laid out here: bottom-up rows of blue, green, red and an unused byte.
+void save_bmp32(const std::filesystem::path& path, BITMAP* bmp) {
+    std::vector<unsigned char> out = {'B', 'M'};
+    const std::uint32_t pixels = kW * kH * 4;
+    put_le(out, 54 + pixels, 4);
+    put_le(out, 0, 4);
+    put_le(out, 54, 4);
+    put_le(out, 40, 4);
+    put_le(out, kW, 4);
+    put_le(out, kH, 4);
+    put_le(out, 1, 2);
+    put_le(out, 32, 2);
+    for (int i = 0; i < 6; ++i) put_le(out, 0, 4);
+    for (int y = kH - 1; y >= 0; --y) {
+        for (int x = 0; x < kW; ++x) {
+            const int c = getpixel(bmp, x, y);
+            out.push_back(static_cast<unsigned char>(getb(c)));
+            out.push_back(static_cast<unsigned char>(getg(c)));
+            out.push_back(static_cast<unsigned char>(getr(c)));
+            out.push_back(0);
+        }
+    }
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(out.data()), std::streamsize(out.size()));
+    if (!file) die("cannot write " + path.string());
+}
+
+void write_bitmaps(const std::filesystem::path& dir) {
+    for (int depth : {8, 15, 16, 24, 32}) {
+        set_color_depth(depth);
+        BITMAP* bmp = picture();
+        const std::string stem = "depth" + std::to_string(depth);
+        save(dir / (stem + ".tga"), bmp);
+        // save_bmp writes 8 bits from an 8-bit bitmap and 24 from any other.
+        if (depth == 8 || depth == 24) save(dir / (stem + ".bmp"), bmp);
+        if (depth == 32) save_bmp32(dir / (stem + ".bmp"), bmp);
+        destroy_bitmap(bmp);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) die("usage: make_fuzz_corpus OUT");
+    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0) die("install_allegro failed");
+    // 8-bit images take their colours from the palette in use.
+    select_palette(default_palette);
+    const std::filesystem::path out = argv[1];
+    std::error_code ec;
+    std::filesystem::create_directories(out / "fuzz_level_file", ec);
+    std::filesystem::create_directories(out / "fuzz_level_bitmap", ec);
+    if (ec) die("cannot create " + out.string());
+    write_levels(out / "fuzz_level_file");
+    write_bitmaps(out / "fuzz_level_bitmap");
+    return 0;
+}
