@@ -184,7 +184,7 @@ bool read_level_chunk(PACKFILE* pf, std::vector<unsigned char>* data, std::strin
         return refuse(why, "chunk length " + std::to_string(length) + " too large");
 
     // Grown only as the data arrives: a lying length costs no more memory than the file.
-    constexpr long kBlock = 1 << 20;
+    constexpr long kBlock = 1 << 16;
     long remaining = length;
     while (remaining > 0) {
         const long want = std::min(remaining, kBlock);

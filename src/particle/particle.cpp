@@ -60,7 +60,13 @@ bool Particle::Update(double dt) {
 
     const bool moving = vx >= REST_SPEED || vx <= -REST_SPEED || vy >= REST_SPEED ||
                         vy <= -REST_SPEED;
-    if (moving && control != PC_None && level->CircleHitsTerrain(bound, true)) {
+    // The sides and the bottom are walls: a move that ends beyond them is a hit as on
+    // terrain. Otherwise the terrain test of an object pressed against a side runs outside
+    // the level, where there is none: it sinks through the ground of the edge column and,
+    // when nothing else ends it (a dirt clod or a shell has no age limit), it stays on the
+    // bottom edge for the rest of the game, one more entry in the world table every time.
+    const bool beyond = x < 0.0f || x >= static_cast<float>(w) || y > static_cast<float>(h);
+    if (moving && control != PC_None && (beyond || level->CircleHitsTerrain(bound, true))) {
         // Only the centre pixel is traced, so a large object usually runs the whole
         // path and stops about where the move took it.
         const float angle = std::atan2(dy, dx);
@@ -69,6 +75,10 @@ bool Particle::Update(double dt) {
         const unsigned steps =
             length < 1.0e6f ? static_cast<unsigned>(static_cast<int>(length)) + 1 : 1000000u;
         level->TraceToSolid(ix, iy, angle, steps);
+        // A trace that met no terrain stops at the wall it ran into.
+        if (ix < 0) ix = 0;
+        if (ix >= w) ix = w - 1;
+        if (iy > h) iy = h - 1;
         SetPosition(static_cast<float>(ix), static_cast<float>(iy));
         OnCollision(nullptr);
         if (control == PC_Normal) state = PS_Normal;

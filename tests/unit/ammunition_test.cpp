@@ -647,6 +647,24 @@ TEST_F(DirtTest, AClodIgnoresOtherObjectsAndReportsTheTerrainWhereItStops) {
     EXPECT_TRUE(game.terrain_changed);
 }
 
+TEST_F(DirtTest, AClodThrownAtASideSticksToItInsteadOfLivingOn) {
+    // Thrown to the left from near the open left side: the side is a wall, and the clod
+    // piles its disc against it where it hits, as against a wall of terrain. (It used to
+    // fly on outside the level, sink through the floor and stay in the table for good.)
+    add(new Ammunition::Dirt(nullptr, &game, &game.level, 20.5f, 150, kPi));
+    for (int i = 0; i < 300 && !live<Ammunition::Dirt>().empty(); ++i) steps(1);
+    ASSERT_TRUE(live<Ammunition::Dirt>().empty());
+    int piled = 0, lowest = 0;
+    for (int y = 0; y < kFloor; ++y)
+        for (int x = 0; x <= 2; ++x)
+            if (game.level.IsSolid(x, y)) {
+                ++piled;
+                lowest = y;
+            }
+    EXPECT_GT(piled, 0);
+    EXPECT_LT(lowest, 170) << "piled near the height it was thrown at, not on the floor";
+}
+
 // ---------------------------------------------------------------------------------------
 // Drawing
 

@@ -163,6 +163,51 @@ TEST(Particle, KeptInsideSidesAndBottomBeforeMoving) {
     EXPECT_EQ(p.bound->y, -110);
 }
 
+TEST(Particle, SidesAndBottomStopAMoveLikeTerrain) {
+    // Ground from row 30 down, 60 wide. Thrown at the right side from inside.
+    auto level = ground_from(30);
+    Probe p(level.get(), PC_Normal, 1.0f, 58.0f, 10.0f);
+    p.vx = 60.0f;
+    p.state = PS_Falling;
+    p.Update(0.1);
+    EXPECT_EQ(p.x, 59.0f);  // at the wall, not 6 pixels beyond it
+    EXPECT_EQ(p.y, 10.0f);
+    EXPECT_EQ(p.vx, 0.0f);
+    EXPECT_EQ(p.terrain_hits, 1);
+    // It then drops down the edge column and stays on the ground there instead of
+    // sinking through it.
+    for (int i = 0; i < 100; ++i) p.Update(0.02);
+    EXPECT_GE(p.x, 58.0f);  // the straight-down trace may end a pixel to the left
+    EXPECT_LE(p.y, 30.0f);
+    EXPECT_GE(p.y, 27.0f);
+    EXPECT_EQ(p.state, PS_Normal);
+
+    // The left side the same way.
+    Probe q(level.get(), PC_Normal, 1.0f, 1.0f, 10.0f);
+    q.vx = -60.0f;
+    q.Update(0.1);
+    EXPECT_EQ(q.x, 0.0f);
+    EXPECT_EQ(q.terrain_hits, 1);
+
+    // The bottom of a level without ground there: held on the last row, with a hit.
+    auto air = open_air(60, 40);
+    Probe r(air.get(), PC_Flying, 1.0f, 30.0f, 38.0f);
+    r.vy = 50.0f;
+    r.Update(0.1);
+    EXPECT_EQ(r.y, 39.0f);
+    EXPECT_EQ(r.vy, 0.0f);
+    EXPECT_EQ(r.terrain_hits, 1);
+
+    // Right up to the side, and through the top, nothing happens.
+    Probe s(air.get(), PC_Flying, 1.0f, 50.0f, 5.0f);
+    s.vx = 89.0f;
+    s.vy = -100.0f;
+    s.Update(0.1);
+    EXPECT_FLOAT_EQ(s.x, 58.9f);
+    EXPECT_FLOAT_EQ(s.y, -5.0f);
+    EXPECT_EQ(s.terrain_hits, 0);
+}
+
 TEST(Particle, ExplicitEulerInOpenAir) {
     auto level = open_air();
     Probe p(level.get(), PC_Normal, 2.0f, 30.0f, 10.0f);
