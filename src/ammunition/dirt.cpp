@@ -39,7 +39,11 @@ void Dirt::OnCollision(Particle* other) {
         const int cx = static_cast<int>(x);
         const int cy = static_cast<int>(y);
         level->AddDirt(cx, cy, CLOD_RADIUS);
-        if (level->foreground) circlefill(level->foreground, cx, cy, CLOD_RADIUS, clod_colour());
+        if (level->foreground) {
+            circlefill(level->foreground, cx, cy, CLOD_RADIUS, clod_colour());
+            level->MarkChanged(cx - CLOD_RADIUS, cy - CLOD_RADIUS, cx + CLOD_RADIUS,
+                               cy + CLOD_RADIUS);
+        }
         dead = true;
         if (game) game->terrain_changed = true;
         return;

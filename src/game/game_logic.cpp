@@ -106,7 +106,9 @@ bool Game::Logic(double dt) {
     if (console_active) console.ProcessInput();
     console.Scroll();
 
-    if (terrain_changed) level.Update();
+    // Only the regions this step dug, filled or painted; every change to the terrain in a
+    // step goes through the level's own operations.
+    if (terrain_changed) level.UpdateChanged();
 
     if (timing) stats << "Logic: " << std::setw(2) << elapsed_ms(started) << "ms ";
 

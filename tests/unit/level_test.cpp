@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -535,6 +536,102 @@ TEST(Level, DrawCopiesTheComposedPicture) {
     EXPECT_EQ(getpixel(target, 8, 6), makecol(1, 2, 3));
     EXPECT_EQ(getpixel(target, 1, 3), makecol(1, 2, 3));
     destroy_bitmap(target);
+}
+
+// Recomposing only what Dig, AddDirt and MarkChanged recorded must give, after every
+// step of many random changes, the very picture a whole recomposition gives: two copies
+// of one level take the same changes, one recomposes its regions, the other all of it.
+TEST(Level, RecomposingTheChangedRegionsEqualsAWholeUpdateOverManyRandomSteps) {
+    ScopedPalette palette;
+    for (int depth : kDepths) {
+        SCOPED_TRACE(depth);
+        ScopedColorDepth scoped(depth);
+        const auto solid = [](int x, int y) { return (x / 5 + y / 4) % 3 != 0; };
+        const auto undiggable = [](int x, int y) { return (x * 13 + y * 7) % 23 == 0; };
+        auto regions = make_level(97, 61, solid, undiggable);
+        auto whole = make_level(97, 61, solid, undiggable);
+        std::mt19937 rng(static_cast<unsigned>(depth));
+        auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % (hi - lo + 1)); };
+        int changes = 0;
+        for (int step = 0; step < 250; ++step) {
+            // Most steps change a little, some nothing, every 50th more than the level
+            // keeps apart.
+            const int count = step % 50 == 49 ? 40 : pick(0, 3);
+            for (int i = 0; i < count; ++i, ++changes) {
+                // Centres and radii also beyond the edges, radii also negative.
+                const int x = pick(-20, 116), y = pick(-20, 80), r = pick(-3, 34);
+                switch (pick(0, 3)) {
+                case 0:
+                    regions->Dig(x, y, r);
+                    whole->Dig(x, y, r);
+                    break;
+                case 1:
+                    regions->AddDirt(x, y, r);
+                    whole->AddDirt(x, y, r);
+                    break;
+                case 2: {
+                    // Painted terrain, as a dirt clod does, sometimes with a hole of the
+                    // transparent colour that lets the background through.
+                    const int c = pick(0, 4) == 0 ? solid_colour()
+                                                  : makecol(pick(0, 255), pick(0, 255), 7);
+                    circlefill(regions->foreground, x, y, r, c);
+                    circlefill(whole->foreground, x, y, r, c);
+                    regions->MarkChanged(x - r, y - r, x + r, y + r);
+                    break;
+                }
+                default: {
+                    // A third mask colour, shown complemented; corners given reversed.
+                    const int c = makecol(pick(0, 255), 200, pick(0, 255));
+                    putpixel(regions->mask, x, y, c);
+                    putpixel(whole->mask, x, y, c);
+                    regions->MarkChanged(x, y, x - 0, y);
+                    break;
+                }
+                }
+            }
+            regions->UpdateChanged();
+            whole->Update();
+            SCOPED_TRACE(testing::Message() << "step " << step);
+            expect_same_pixels(regions->render, whole->render, "render");
+            if (HasFailure()) return;
+        }
+        EXPECT_GT(changes, 300);
+    }
+}
+
+TEST(Level, RecomposingTheChangedRegionsLeavesTheRestOfThePictureAlone) {
+    auto level = make_level(60, 40, [](int x, int) { return x >= 30; });
+    // Only the recorded regions are redrawn, which is what makes it cheap: a change nobody
+    // recorded, then a recorded dig elsewhere, and only the dig shows.
+    putpixel(level->mask, 5, 5, solid_colour());
+    level->Dig(45, 20, 4);
+    level->UpdateChanged();
+    EXPECT_EQ(getpixel(level->render, 45, 20), getpixel(level->background, 45, 20));
+    EXPECT_EQ(getpixel(level->render, 5, 5), getpixel(level->background, 5, 5));
+    // With nothing recorded the whole picture is recomposed, so the unrecorded change shows.
+    level->UpdateChanged();
+    EXPECT_EQ(getpixel(level->render, 5, 5), getpixel(level->foreground, 5, 5));
+    // A whole update forgets what was recorded: the next recomposition is whole again.
+    level->AddDirt(10, 30, 2);
+    level->Update();
+    putpixel(level->mask, 20, 5, solid_colour());
+    level->UpdateChanged();
+    EXPECT_EQ(getpixel(level->render, 20, 5), getpixel(level->foreground, 20, 5));
+}
+
+TEST(Level, ChangedRegionsOutsideTheLevelOrOnAnEmptyLevelAreHarmless) {
+    auto level = make_level(30, 20, [](int, int) { return false; });
+    level->MarkChanged(-50, -50, -10, -10);
+    level->MarkChanged(2147483647, 5, 2147483647, 6);
+    level->MarkChanged(-2147483647 - 1, -2147483647 - 1, 2147483647, 2147483647);
+    level->Dig(100000, 100000, 50);
+    level->AddDirt(-100000, 5, -40);
+    level->UpdateChanged();
+    EXPECT_EQ(getpixel(level->render, 0, 0), getpixel(level->background, 0, 0));
+    Level empty;
+    empty.MarkChanged(0, 0, 10, 10);
+    empty.UpdateChanged();
+    EXPECT_EQ(empty.render, nullptr);
 }
 
 }  // namespace
