@@ -3,9 +3,11 @@
 #include <allegro.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "collision/clgo.h"
@@ -93,16 +95,17 @@ void restore_undiggable(BITMAP* mask, BITMAP* undiggable, int x0, int x1, int y0
 // What the composed picture shows over a mask pixel that is not solid.
 // `complement` gives the colour-bit complement of a mask value (the solid colour for the
 // air colour); where that is the solid colour, which is also the transparent one, the
-// background shows through.
+// background shows through. Each pixel depends on the three pixels at its own place
+// only, so any rectangle can be recomposed on its own.
 template <int Depth, typename Complement>
-void compose(BITMAP* render, BITMAP* mask, BITMAP* fore, BITMAP* back, int w, int h,
-             int solid, int air, const Complement& complement) {
-    for (int y = 0; y < h; ++y) {
+void compose(BITMAP* render, BITMAP* mask, BITMAP* fore, BITMAP* back, int x0, int y0, int x1,
+             int y1, int solid, int air, const Complement& complement) {
+    for (int y = y0; y < y1; ++y) {
         const uintptr_t m = bmp_read_line(mask, y);
         const uintptr_t f = bmp_read_line(fore, y);
         const uintptr_t b = bmp_read_line(back, y);
         const uintptr_t r = bmp_write_line(render, y);
-        for (int x = 0; x < w; ++x) {
+        for (int x = x0; x < x1; ++x) {
             const int mp = Pixels<Depth>::get(m, x);
             int out;
             if (mp == solid) {
@@ -119,6 +122,15 @@ void compose(BITMAP* render, BITMAP* mask, BITMAP* fore, BITMAP* back, int w, in
     bmp_unwrite_line(back);
     bmp_unwrite_line(fore);
     bmp_unwrite_line(mask);
+}
+
+// More regions than this in one step are recomposed as their bounding box.
+constexpr std::size_t kMaxRegions = 16;
+
+// Corner coordinates for MarkChanged, pulled into a range where adding one cannot wrap;
+// MarkChanged clips them to the mask anyway.
+int clamp_corner(long long v) {
+    return static_cast<int>(std::min<long long>(std::max<long long>(v, -1), INT_MAX - 1));
 }
 
 }  // namespace
@@ -282,12 +294,18 @@ bool Level::CircleHitsTerrain(const clgo_circle* circle, bool below) const {
 }
 
 void Level::AddDirt(int x, int y, int r) {
-    if (mask) circlefill(mask, x, y, r, solid_colour());
+    if (!mask) return;
+    circlefill(mask, x, y, r, solid_colour());
+    // The square around the disc, one pixel wider than the radius on every side.
+    const long long e = std::llabs(static_cast<long long>(r)) + 1;
+    MarkChanged(clamp_corner(x - e), clamp_corner(y - e), clamp_corner(x + e), clamp_corner(y + e));
 }
 
 void Level::Dig(int x, int y, int r) {
     if (!mask) return;
     circlefill(mask, x, y, r, air_colour());
+    const long long e = std::llabs(static_cast<long long>(r)) + 1;
+    MarkChanged(clamp_corner(x - e), clamp_corner(y - e), clamp_corner(x + e), clamp_corner(y + e));
     if (!undiggable) return;
 
     // The square around the disc, clipped to both maps (64-bit: far-off centres and
@@ -310,7 +328,48 @@ void Level::Dig(int x, int y, int r) {
     }
 }
 
+void Level::MarkChanged(int x0, int y0, int x1, int y1) {
+    if (!mask) return;
+    if (x0 > x1) std::swap(x0, x1);
+    if (y0 > y1) std::swap(y0, y1);
+    Region n{std::max(x0, 0), std::max(y0, 0),
+             static_cast<int>(std::min<long long>(x1 + 1LL, mask->w)),
+             static_cast<int>(std::min<long long>(y1 + 1LL, mask->h))};
+    if (n.x0 >= n.x1 || n.y0 >= n.y1) return;
+
+    // Recomposing a pixel twice gives the same picture, so merging only saves work.
+    for (Region& r : changed_) {
+        if (n.x0 <= r.x1 && r.x0 <= n.x1 && n.y0 <= r.y1 && r.y0 <= n.y1) {
+            r = {std::min(r.x0, n.x0), std::min(r.y0, n.y0), std::max(r.x1, n.x1),
+                 std::max(r.y1, n.y1)};
+            return;
+        }
+    }
+    changed_.push_back(n);
+    if (changed_.size() > kMaxRegions) {
+        Region all = changed_.front();
+        for (const Region& r : changed_)
+            all = {std::min(all.x0, r.x0), std::min(all.y0, r.y0), std::max(all.x1, r.x1),
+                   std::max(all.y1, r.y1)};
+        changed_.assign(1, all);
+    }
+}
+
 void Level::Update() {
+    changed_.clear();
+    Compose(0, 0, INT_MAX, INT_MAX);
+}
+
+void Level::UpdateChanged() {
+    if (changed_.empty()) {
+        Update();
+        return;
+    }
+    for (const Region& r : changed_) Compose(r.x0, r.y0, r.x1, r.y1);
+    changed_.clear();
+}
+
+void Level::Compose(int x0, int y0, int x1, int y1) {
     // Foreground where the mask is solid (background where the foreground itself holds the
     // transparent colour), background over the air colour, and the complemented mask
     // colour over any third colour. In 16 and 24 bits this is exactly what inverting the
@@ -318,8 +377,11 @@ void Level::Update() {
     // bits that carry colour are complemented, so 15 and 32 bits give the same picture,
     // and 8 bits complements the palette colour.
     if (!render || !mask || !foreground || !background) return;
-    const int w = std::min({render->w, mask->w, foreground->w, background->w});
-    const int h = std::min({render->h, mask->h, foreground->h, background->h});
+    x1 = std::min({x1, render->w, mask->w, foreground->w, background->w});
+    y1 = std::min({y1, render->h, mask->h, foreground->h, background->h});
+    x0 = std::max(x0, 0);
+    y0 = std::max(y0, 0);
+    if (x0 >= x1 || y0 >= y1) return;
     const int solid = solid_colour();
     const int air = air_colour();
     switch (bitmap_color_depth(render)) {
@@ -328,27 +390,29 @@ void Level::Update() {
             // looked up only for the few third colours a mask holds.
             int inverse[256];
             std::fill(std::begin(inverse), std::end(inverse), -1);
-            compose<8>(render, mask, foreground, background, w, h, solid, air, [&](int c) {
-                int& inv = inverse[c & 0xFF];
-                if (inv < 0) inv = makecol8(255 - getr8(c), 255 - getg8(c), 255 - getb8(c));
-                return inv;
-            });
+            compose<8>(render, mask, foreground, background, x0, y0, x1, y1, solid, air,
+                       [&](int c) {
+                           int& inv = inverse[c & 0xFF];
+                           if (inv < 0)
+                               inv = makecol8(255 - getr8(c), 255 - getg8(c), 255 - getb8(c));
+                           return inv;
+                       });
             break;
         }
         case 15:
-            compose<16>(render, mask, foreground, background, w, h, solid, air,
+            compose<16>(render, mask, foreground, background, x0, y0, x1, y1, solid, air,
                         [](int c) { return ~c & 0x7FFF; });
             break;
         case 16:
-            compose<16>(render, mask, foreground, background, w, h, solid, air,
+            compose<16>(render, mask, foreground, background, x0, y0, x1, y1, solid, air,
                         [](int c) { return ~c & 0xFFFF; });
             break;
         case 24:
-            compose<24>(render, mask, foreground, background, w, h, solid, air,
+            compose<24>(render, mask, foreground, background, x0, y0, x1, y1, solid, air,
                         [](int c) { return ~c & 0xFFFFFF; });
             break;
         case 32:
-            compose<32>(render, mask, foreground, background, w, h, solid, air,
+            compose<32>(render, mask, foreground, background, x0, y0, x1, y1, solid, air,
                         [](int c) { return ~c & 0xFFFFFF; });
             break;
     }
