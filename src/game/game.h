@@ -85,6 +85,10 @@ public:
     std::atomic<int> missed_ticks;  // ticks that arrived while one was pending
     Player* selected;  // chosen with the console's "select"
     unsigned long steps_taken;  // logic steps run so far; for diagnostics and tests
+    // Live objects from which the pair pass looks its candidates up in a grid instead of
+    // testing every later entry. Either way gives the same pairs in the same order; below
+    // this the plain pass is the cheaper one.
+    std::size_t pair_index_from = 64;
 
     // Sized from the current graphics mode (the console spans the screen).
     Game();

@@ -1,10 +1,14 @@
 #include <allegro.h>
 
+#include <cstring>
 #include <ctime>
 #include <iomanip>
 #include <typeinfo>
+#include <vector>
 
+#include "collision/clgo.h"
 #include "game/game.h"
+#include "game/pair_index.h"
 #include "game/random.h"
 #include "input/input_handler.h"
 #include "input/player_input.h"
@@ -23,6 +27,67 @@ float elapsed_ms(std::clock_t since) {
 }
 
 bool key_down(int scancode) { return scancode > 0 && scancode < KEY_MAX && key[scancode]; }
+
+// AddParticle either takes a free entry (fewer free slots) or grows the table (more
+// entries): an unchanged shape means nothing was added.
+struct TableShape {
+    std::size_t entries, free;
+    bool operator!=(const TableShape& o) const { return entries != o.entries || free != o.free; }
+};
+
+TableShape shape_of(const Game& game) { return {game.particles.size(), game.free_slots.size()}; }
+
+bool same_circle(const clgo_circle& a, const clgo_circle& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The object at `cur` against every non-null entry from `from` to the end, which is read
+// afresh each time: both react, the earlier one in the table first.
+void plain_pair_pass(Game& game, std::size_t from) {
+    for (game.other = game.particles.data() + from;
+         game.other != game.particles.data() + game.particles.size(); ++game.other) {
+        if (!*game.other || !(*game.cur)->Collides(*game.other)) continue;
+        Particle* a = *game.cur;
+        Particle* b = *game.other;
+        a->OnCollision(b);
+        b->OnCollision(a);
+    }
+    game.other = nullptr;
+}
+
+// The same pairs in the same order, visiting only the index's candidates. False when a
+// reaction changed what the index relies on (moved one of the two or added an object);
+// the rest of this pass then goes entry by entry, and so does the rest of the step.
+bool indexed_pair_pass(Game& game, PairIndex& index, std::vector<std::size_t>& candidates,
+                       const TableShape& shape) {
+    Particle* a = *game.cur;
+    const std::size_t at = static_cast<std::size_t>(game.cur - game.particles.data());
+    if (!index.Candidates(at, a->bound, &candidates)) {
+        plain_pair_pass(game, at + 1);
+        return true;
+    }
+    const clgo_circle before = *a->bound;
+    for (std::size_t j : candidates) {
+        game.other = game.particles.data() + j;
+        Particle* b = *game.other;
+        if (!b) continue;
+        if (!index.Unchanged(j, b)) {
+            // Moved before its turn: everything from here on is tested.
+            plain_pair_pass(game, j);
+            return false;
+        }
+        if (!a->Collides(b)) continue;
+        a->OnCollision(b);
+        b->OnCollision(a);
+        if (shape_of(game) != shape || !same_circle(*a->bound, before) ||
+            !index.Unchanged(j, b)) {
+            plain_pair_pass(game, j + 1);
+            return false;
+        }
+    }
+    game.other = nullptr;
+    return true;
+}
 
 }  // namespace
 
@@ -66,18 +131,28 @@ bool Game::Logic(double dt) {
     // The end is read afresh on every turn: objects added during the walk are visited
     // in this same step. `cur` and `other` are members because AddParticle may move the
     // table's storage while we walk it.
+    std::size_t live = 0;
+    for (Particle* p : particles) live += p != nullptr;
+    bool indexed = live >= pair_index_from && live > 1;
+    PairIndex index;
+    if (indexed) index.Build(particles);
+    std::vector<std::size_t> candidates;
+    TableShape shape = shape_of(*this);
+
     for (cur = particles.data(); cur != particles.data() + particles.size(); ++cur) {
         if (!*cur) continue;
         if ((*cur)->Update(dt)) terrain_changed = true;
 
-        for (other = cur + 1; other != particles.data() + particles.size(); ++other) {
-            if (!*other || !(*cur)->Collides(*other)) continue;
-            Particle* a = *cur;
-            Particle* b = *other;
-            a->OnCollision(b);
-            b->OnCollision(a);
+        const std::size_t at = static_cast<std::size_t>(cur - particles.data());
+        if (indexed) {
+            if (shape != shape_of(*this)) {
+                index.AddNew(particles, at + 1);
+                shape = shape_of(*this);
+            }
+            indexed = indexed_pair_pass(*this, index, candidates, shape);
+        } else {
+            plain_pair_pass(*this, at + 1);
         }
-        other = nullptr;
 
         Particle* p = *cur;
         if (p->dead) {
@@ -89,6 +164,7 @@ bool Game::Logic(double dt) {
             *cur = nullptr;
             free_slots.push_back(cur);
         }
+        shape = shape_of(*this);
     }
     cur = nullptr;
 

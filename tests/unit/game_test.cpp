@@ -1,13 +1,24 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <functional>
+#include <limits>
+#include <random>
+#include <sstream>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
+#include "ammunition/ammunition.h"
+#include "collision/clgo.h"
 #include "game/game.h"
+#include "game/pair_index.h"
 #include "game/random.h"
 #include "input/scripted_input.h"
+#include "inventory/weapon.h"
 #include "level/level.h"
 #include "particle/particle.h"
 #include "support/test_support.h"
@@ -310,6 +321,272 @@ TEST(GameSpawn, AFullLevelSkipsTheDropInsteadOfHanging) {
     seed_random(3);
     game.SpawnWeapon();
     for (Particle* p : game.particles) EXPECT_EQ(nullptr, p);
+}
+
+// ---------------------------------------------------------------- the pair pass's grid
+
+constexpr std::size_t kAlwaysGrid = 0;
+constexpr std::size_t kNeverGrid = std::numeric_limits<std::size_t>::max();
+
+// Anything that may differ between two runs of one world: every entry of the table with
+// its kind, motion, circle and flags, the players' fortunes, and the terrain and picture.
+class WorldDigest {
+public:
+    void Add(const void* data, std::size_t n) {
+        const auto* b = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < n; ++i) h_ = (h_ ^ b[i]) * 1099511628211ull;
+    }
+    template <class T>
+    void Add(const T& v) {
+        Add(&v, sizeof v);
+    }
+    void AddBitmap(BITMAP* bmp) {
+        if (!bmp) return;
+        const std::size_t row = static_cast<std::size_t>(bmp->w) *
+                                static_cast<std::size_t>((bitmap_color_depth(bmp) + 7) / 8);
+        for (int y = 0; y < bmp->h; ++y) Add(bmp->line[y], row);
+    }
+    std::uint64_t value() const { return h_; }
+
+private:
+    std::uint64_t h_ = 1469598103934665603ull;
+};
+
+std::uint64_t bitmap_digest(BITMAP* bmp) {
+    WorldDigest d;
+    d.AddBitmap(bmp);
+    return d.value();
+}
+
+std::uint64_t world_digest(const Game& game) {
+    WorldDigest d;
+    for (std::size_t i = 0; i < game.particles.size(); ++i) {
+        const Particle* p = game.particles[i];
+        d.Add(i);
+        if (!p) continue;
+        const std::string kind = typeid(*p).name();
+        d.Add(kind.data(), kind.size());
+        d.Add(p->x), d.Add(p->y), d.Add(p->vx), d.Add(p->vy);
+        d.Add(p->bound->x), d.Add(p->bound->y), d.Add(p->bound->radius);
+        d.Add(p->control), d.Add(p->state), d.Add(p->dead), d.Add(p->detached);
+    }
+    for (const Player& p : game.players) {
+        d.Add(p.health), d.Add(p.kills), d.Add(p.deaths), d.Add(p.action), d.Add(p.x),
+            d.Add(p.y);
+        d.Add(p.weapons.size());
+    }
+    d.AddBitmap(game.level.mask);
+    d.AddBitmap(game.level.foreground);
+    d.AddBitmap(game.level.render);
+    return d.value();
+}
+
+// Hills with a cave, undiggable stone along the bottom.
+bool hills(int x, int y) {
+    const double ground = 150 + 30 * std::sin(x / 40.0) + 10 * std::sin(x / 11.0);
+    const bool cave = (x - 240) * (x - 240) / 4 + (y - 220) * (y - 220) < 30 * 30;
+    return y >= ground && !cave;
+}
+
+int fighter(int number, std::size_t step) {
+    int bits = ACT_FIRE;
+    const std::size_t phase = step % 120;
+    if (phase < 40) bits |= number == 1 ? ACT_RIGHT : ACT_LEFT;
+    if (phase >= 40 && phase < 55) bits |= ACT_UP;
+    if (phase >= 80 && phase < 90) bits |= ACT_DOWN;
+    if (step % 30 == 29) bits |= ACT_WEAPON;
+    if (phase >= 100 && phase < 105) bits |= ACT_DIG;
+    return bits;
+}
+
+// A crowded fight: two scripted players with every weapon, and before every step the
+// world is topped up to `crowd` objects (splinters, pellets, clods, rockets, flak shells
+// and weapons to pick up) thrown from the sky. Gives the digest after every step.
+// Besides, after every step the picture must be the one a whole recomposition gives.
+std::vector<std::uint64_t> crowded_fight(std::size_t pair_index_from, std::size_t crowd,
+                                         int steps) {
+    testsupport::ScopedConfig config;
+    seed_random(20261207);
+    Game game(640, 480);
+    game.pair_index_from = pair_index_from;
+    auto level = testsupport::make_level(480, 300, hills, [](int, int y) { return y >= 285; });
+    testsupport::adopt_level(game.level, *level);
+    for (int n = 1; n <= 2; ++n) {
+        game.players.emplace_back(&game, &game.level, n);
+        Player& p = game.players.back();
+        game.AddParticle(&p);
+        p.Respawn();
+        p.SetPosition(n == 1 ? 200.0f : 280.0f, 20.0f);
+        game.inputs[n] = new ScriptedInput([n](std::size_t step) { return fighter(n, step); });
+        p.PickUp(new Inventory::Shotgun(&game, &game.level));
+        p.PickUp(new Inventory::RocketLauncher(&game, &game.level));
+        p.PickUp(new Inventory::FlakCannon(&game, &game.level));
+        p.PickUp(new Inventory::DirtCannon(&game, &game.level));
+    }
+    Player* owner = &game.players.front();
+
+    std::vector<std::uint64_t> digests;
+    for (int step = 0; step < steps; ++step) {
+        std::size_t live = 0;
+        for (Particle* p : game.particles) live += p != nullptr;
+        for (std::size_t k = live; k < crowd; ++k) {
+            const float x = static_cast<float>(rand01() * 480);
+            const float y = static_cast<float>(rand01() * 60);
+            const float angle = static_cast<float>(rand01() * 2 * PI);
+            Particle* p;
+            switch (k % 8) {
+            case 0:
+            case 1:
+                p = new Ammunition::Flak::Shrapnel(owner, &game, &game.level, x, y, angle,
+                                                   static_cast<float>(150 + 250 * rand01()));
+                break;
+            case 2:
+            case 3:
+                p = new Ammunition::BirdShot(owner, &game, &game.level, x, y, angle);
+                break;
+            case 4:
+                p = new Ammunition::Dirt(owner, &game, &game.level, x, y, angle);
+                break;
+            case 5:
+                p = new Ammunition::Rocket(owner, &game, &game.level, x, y, angle);
+                break;
+            case 6:
+                p = new Ammunition::Flak(owner, &game, &game.level, x, y, angle);
+                break;
+            default: {
+                Inventory::Weapon* w = random_weapon(&game, &game.level);
+                w->SetPosition(x, y);
+                p = w;
+                break;
+            }
+            }
+            game.AddParticle(p);
+        }
+        game.Logic(0.01666666753590107);
+
+        const std::uint64_t shown = bitmap_digest(game.level.render);
+        game.level.Update();
+        EXPECT_EQ(shown, bitmap_digest(game.level.render)) << "picture after step " << step;
+        digests.push_back(world_digest(game));
+    }
+    return digests;
+}
+
+// The grid must find every pair the plain pass finds, in the same order, whatever the
+// world does: the same seed gives the same world, step after step, entry for entry.
+TEST(GamePairPass, TheGridGivesTheWorldThePlainPassGivesOverManyCrowdedSteps) {
+    const int steps = 150;
+    const auto plain = crowded_fight(kNeverGrid, 300, steps);
+    const auto grid = crowded_fight(kAlwaysGrid, 300, steps);
+    ASSERT_EQ(plain.size(), grid.size());
+    for (std::size_t i = 0; i < plain.size(); ++i)
+        ASSERT_EQ(plain[i], grid[i]) << "the worlds part at step " << i;
+    // And the world did change: a step's digest differs from the last one's.
+    EXPECT_NE(plain.front(), plain.back());
+}
+
+// What the grid relies on, broken on purpose: reactions that move objects about and add
+// new ones. The order of every reaction must still be the plain pass's.
+std::vector<std::string> juggling_probes(std::size_t pair_index_from) {
+    std::vector<std::string> log;
+    {
+        Game game(640, 480);
+        game.pair_index_from = pair_index_from;
+        std::vector<Probe*> probes;
+        // 90 probes of radius 1 three pixels apart on a line: none touch; a few pairs
+        // share a place and do.
+        for (int i = 0; i < 90; ++i) {
+            const float x = static_cast<float>(i % 7 == 3 ? 3 * (i - 1) : 3 * i);
+            auto* p = new Probe(&game, &log, "p" + std::to_string(i), x);
+            probes.push_back(p);
+            game.AddParticle(p);
+        }
+        // p17 throws its partner onto p60's place, p24 jumps onto p80's itself, and p45
+        // puts a new probe onto p70's.
+        probes[24]->on_collision = [&](Probe& self) { self.SetPosition(probes[80]->x, 0); };
+        probes[45]->on_collision = [&](Probe&) {
+            auto* extra = new Probe(&game, &log, "extra", probes[70]->x);
+            game.AddParticle(extra);
+        };
+        probes[17]->on_collision = [&](Probe& self) {
+            for (Probe* p : probes)
+                if (p != &self && p->x == self.x) p->SetPosition(probes[60]->x, 0);
+        };
+        for (int step = 0; step < 3; ++step) {
+            log.push_back("step");
+            game.Logic(0.01);
+        }
+    }
+    return log;
+}
+
+TEST(GamePairPass, ReactionsThatMoveOrAddObjectsKeepThePlainOrder) {
+    const auto plain = juggling_probes(kNeverGrid);
+    EXPECT_EQ(plain, juggling_probes(kAlwaysGrid));
+    // The reactions happened: someone hit someone, and an extra probe was added.
+    EXPECT_NE(std::find(plain.begin(), plain.end(), "p16 hits p17"), plain.end());
+    EXPECT_NE(std::find(plain.begin(), plain.end(), "update extra"), plain.end());
+}
+
+// The index alone, against every pair tested directly: it never misses an overlapping
+// later entry, lists them in table order, and leaves most distant ones out.
+TEST(PairIndex, CandidatesHoldEveryOverlappingLaterEntryInTableOrder) {
+    Game game(640, 480);
+    std::mt19937 rng(11);
+    auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % (hi - lo + 1)); };
+    for (int i = 0; i < 400; ++i) {
+        // Mostly small, some large, one far away and one whose radius is not a number.
+        float radius = static_cast<float>(pick(0, 40)) / 10.0f;
+        if (i % 37 == 0) radius = static_cast<float>(pick(8, 35));
+        if (i == 200) radius = std::numeric_limits<float>::quiet_NaN();
+        auto* p = new Probe(&game, nullptr, "p", static_cast<float>(pick(-40, 700)), radius);
+        p->SetPosition(p->x, static_cast<float>(i == 300 ? 900000 : pick(-50, 400)));
+        if (i % 11 == 0) p->bound->radius = -p->bound->radius;  // only ever squared
+        game.AddParticle(p);
+    }
+    PairIndex index;
+    index.Build(game.particles);
+    std::vector<std::size_t> got;
+    std::size_t listed = 0, pairs = 0;
+    for (std::size_t i = 0; i < game.particles.size(); ++i) {
+        Particle* a = game.particles[i];
+        if (!a) continue;
+        if (!index.Candidates(i, a->bound, &got)) {
+            EXPECT_TRUE(std::isnan(a->bound->radius)) << i;
+            continue;
+        }
+        EXPECT_TRUE(std::is_sorted(got.begin(), got.end())) << i;
+        for (std::size_t j = i + 1; j < game.particles.size(); ++j) {
+            Particle* b = game.particles[j];
+            if (!b || !clgo_circles_overlap(a->bound, b->bound)) continue;
+            ++pairs;
+            EXPECT_NE(std::find(got.begin(), got.end(), j), got.end()) << i << " misses " << j;
+        }
+        for (std::size_t j : got) EXPECT_GT(j, i);
+        listed += got.size();
+        EXPECT_TRUE(index.Unchanged(i, a));
+    }
+    EXPECT_GT(pairs, 50u);
+    // Far fewer than the 80,000 later entries a plain pass would look at.
+    EXPECT_LT(listed, 8000u);
+
+    // A moved object is no longer what the index holds; a newcomer is looked at once added.
+    Particle* first = game.particles[0];
+    first->SetPosition(first->x + 1, first->y);
+    EXPECT_FALSE(index.Unchanged(0, first));
+    auto* late = new Probe(&game, nullptr, "late", 5000.0f, 2.0f);
+    game.AddParticle(late);
+    auto* twin = new Probe(&game, nullptr, "twin", 5001.0f, 1.0f);
+    game.AddParticle(twin);
+    index.AddNew(game.particles, 0);
+    std::size_t late_at = 0, twin_at = 0;
+    for (std::size_t i = 0; i < game.particles.size(); ++i) {
+        if (game.particles[i] == late) late_at = i;
+        if (game.particles[i] == twin) twin_at = i;
+    }
+    ASSERT_TRUE(index.Candidates(std::min(late_at, twin_at),
+                                 game.particles[std::min(late_at, twin_at)]->bound, &got));
+    EXPECT_EQ(std::vector<std::size_t>{std::max(late_at, twin_at)}, got);
 }
 
 }  // namespace
