@@ -97,3 +97,16 @@ TEST(ConfigFloat, AbsentKeyTakesTheDefault) {
     ScopedConfig config;
     EXPECT_DOUBLE_EQ(config_float("game", "speed", 1.0, 0.01, 100.0), 1.0);
 }
+
+TEST(ConfigInt, BinaryGarbageAndOverlongLinesReadAsDefaults) {
+    std::string garbage = "[game]\nspeed = ";
+    garbage += std::string(100000, '9');  // an overlong line
+    garbage += "\n[controls]\nconsole = \x01\xff\xfe\x80 \n\x7f\x7f=\x01\n[\xff\xff]\n= 5\n";
+    for (int i = 0; i < 256; ++i) garbage += static_cast<char>(i == '\n' ? 'x' : i);
+    garbage += "\n[graphics]\nwidth\n";
+    ScopedConfig config(garbage);
+    EXPECT_DOUBLE_EQ(config_float("game", "speed", 1.0, 0.0, 1000.0), 1.0);
+    EXPECT_EQ(config_int("controls", "console", 60, 0, 126), 60);
+    EXPECT_EQ(config_int("graphics", "width", -1, 1, 16384), -1);
+    EXPECT_EQ(config_int("graphics", "height", -1, 1, 16384), -1);
+}

@@ -120,3 +120,20 @@ TEST(Controls, KeyNamesWithoutAKeyboardDriverNeverCrash) {
     EXPECT_EQ(key_name(1 << 30), "scan code " + std::to_string(1 << 30));
     for (int code = 0; code < KEY_MAX; ++code) EXPECT_FALSE(key_name(code).empty()) << code;
 }
+
+TEST(Controls, EveryBindingWithNonsenseTakesItsDefaultAndStaysAsWritten) {
+    for (const char* value : {"abc", "-7", "99999999999", "nan", "inf"}) {
+        std::string ini = "[controls]\n";
+        for (const auto& binding : kDefaults) ini += binding.first + " = " + value + "\n";
+        ScopedConfig config(ini);
+        // The defaults the game reads them with: unbound players, the usual console key.
+        for (int player = 1; player <= 2; ++player)
+            for (const char* action : PLAYER_ACTIONS) {
+                const std::string name = player_binding_name(player, action);
+                EXPECT_EQ(read_binding(name.c_str(), 0), 0) << name << " = " << value;
+                EXPECT_STREQ(get_config_string("controls", name.c_str(), ""), value);
+            }
+        EXPECT_EQ(read_binding("console", KEY_TILDE), KEY_TILDE) << value;
+        EXPECT_STREQ(get_config_string("controls", "console", ""), value);
+    }
+}

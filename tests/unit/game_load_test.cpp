@@ -75,6 +75,25 @@ TEST_F(GameLoad, MissingOrNonsenseBindingsAreUnbound) {
     EXPECT_EQ(0, two->fire);
 }
 
+TEST_F(GameLoad, EveryPlayerBindingWithNonsenseIsUnbound) {
+    for (const char* value : {"abc", "-7", "99999999999", "nan", "inf"}) {
+        std::string ini = "[controls]\n";
+        for (int player = 1; player <= 2; ++player)
+            for (const char* action : PLAYER_ACTIONS)
+                ini += player_binding_name(player, action) + " = " + value + "\n";
+        testsupport::ScopedConfig config(ini);
+        Game game(640, 480);
+        ASSERT_TRUE(game.Load(file, 2));
+        for (int number = 1; number <= 2; ++number) {
+            auto* input = dynamic_cast<PlayerInput*>(game.inputs.at(number));
+            ASSERT_NE(nullptr, input);
+            for (int code : {input->up, input->down, input->left, input->right, input->jump, input->fire,
+                             input->dig, input->weapon})
+                EXPECT_EQ(0, code) << "player " << number << " = " << value;
+        }
+    }
+}
+
 TEST_F(GameLoad, RefusesOtherExtensionsCaseSensitively) {
     for (const char* name : {"map.LVL", "map.lvl.bak", "map", "map.bmp"}) {
         Game game(640, 480);

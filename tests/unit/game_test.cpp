@@ -298,6 +298,11 @@ TEST(GameSpeed, StepLengthFollowsTheConfiguredSpeed) {
         {"[game]\nspeed = inf\n", standard},
         {"[game]\nspeed = -1\n", standard},
         {"[game]\nspeed = fast\n", standard},
+        {"[game]\nspeed = 99999999999\n", standard},
+        {"[game]\nspeed = 1001\n", standard},
+        {"[game]\nspeed = 1e999\n", standard},
+        {"[game]\nspeed = -inf\n", standard},
+        {"[game]\nspeed = 2x\n", standard},
     };
     for (const Case& c : cases) {
         testsupport::ScopedConfig config(c.ini);

@@ -242,3 +242,36 @@ TEST_F(Soak, ALongFightKeepsTheTableConsistentAndTheMemoryFlat) {
 }
 
 }  // namespace
+
+namespace {
+
+// The highest "speed" the configuration accepts.
+double fastest_step() {
+    testsupport::ScopedConfig config("[game]\nspeed = 1000\n");
+    return Game::ConfiguredStepDt();
+}
+
+}  // namespace
+
+TEST_F(Soak, TheFastestAcceptedSpeedKeepsEveryObjectInTheLevel) {
+    // Each step then lasts a quarter of a minute: a shot crosses the level many times
+    // over and a fall gains thousands of pixels per second. Positions must stay where an
+    // int can hold them (every drawing and terrain test truncates them), and the table
+    // must stay sound.
+    const double dt = fastest_step();
+    ASSERT_GT(dt, 16.0);
+    for (long step = 0; step < std::min(kSteps / 20, 1000L); ++step) {
+        if (step % 50 == 0)
+            for (Player& p : game_.players) arm(game_, p);
+        ASSERT_TRUE(game_.Logic(dt));
+        ASSERT_EQ(table_fault(game_), "") << "after step " << step;
+        for (const Particle* p : game_.particles) {
+            if (!p) continue;
+            ASSERT_TRUE(std::isfinite(p->x) && std::isfinite(p->y)) << "after step " << step;
+            ASSERT_GE(p->x, 0.0f);
+            ASSERT_LE(p->x, float(game_.level.width));
+            ASSERT_LE(p->y, float(game_.level.height) + 1.0f);
+            ASSERT_GT(p->y, -1.0e7f) << "after step " << step;
+        }
+    }
+}

@@ -250,3 +250,54 @@ TEST(ChooseGraphicsMode, ImpossibleDialogAnswerIsNotTried) {
                                   "dialog auto 0x480x24", "depth 8", "mode auto 640x480"}));
     expect_stored(GFX_AUTODETECT, 8, 640, 480);
 }
+
+namespace {
+
+// What a player might type into any key of "vorlin.ini".
+const char* const kNonsense[] = {"abc", "-7", "99999999999", "nan", "inf"};
+
+}  // namespace
+
+TEST(ChooseGraphicsMode, EveryKeyWithNonsenseEndsInTheDialogAndStaysAsWritten) {
+    for (const char* value : kNonsense) {
+        for (const char* key : {"card", "depth", "width", "height"}) {
+            const std::string k = key;
+            ScopedConfig config(graphics_section(k == "card" ? value : "XWIN", k == "depth" ? value : "16",
+                                                 k == "width" ? value : "800", k == "height" ? value : "600"));
+            FakeModes modes;
+            modes.accepted_modes = {"XWIN 800x600"};
+            EXPECT_FALSE(choose_graphics_mode(modes));
+            Calls expected;
+            if (k == "card") {
+                // Any number or four letters name a driver; the library refuses what it
+                // does not know, and the dialog starts from the stored values.
+                const std::string card = card_text(get_config_id("graphics", "card", 0));
+                expected = {"depth 16", "mode " + card + " 800x600", "safe", "dialog " + card + " 800x600x16"};
+            } else if (k == "depth") {
+                expected = {"depth 24", "safe", "dialog XWIN 800x600x24"};
+            } else {
+                expected = {"depth 16", "safe", "dialog XWIN -1x-1x16"};
+            }
+            expected.push_back("message No graphics mode selected");
+            EXPECT_EQ(modes.calls, expected) << key << " = " << value;
+            // Nothing is written back when no mode was set.
+            EXPECT_STREQ(get_config_string("graphics", key, ""), value) << key;
+        }
+    }
+}
+
+TEST(ChooseGraphicsMode, OnlyTheGraphicsSectionIsWrittenBack) {
+    ScopedConfig config("# my settings\n[graphics]\ncard = XWIN\ndepth = 16\nwidth = wide\nheight = 600\n"
+                        "[game]\nspeed = nan\n[controls]\nplayer[1].up = abc\nconsole = inf\n");
+    FakeModes modes;
+    modes.accepted_modes = {"XWIN 800x600"};
+    modes.dialog = {{true, XWIN, 800, 600, 16}};
+    ASSERT_TRUE(choose_graphics_mode(modes));
+    flush_config_file();
+    const std::string text = read_file(config.path());
+    // What the program always writes: the mode that was set.
+    EXPECT_NE(text.find("width = 800\n"), std::string::npos) << text;
+    // What the player wrote elsewhere, however wrong, is left alone.
+    for (const char* kept : {"# my settings\n", "speed = nan\n", "player[1].up = abc\n", "console = inf\n"})
+        EXPECT_NE(text.find(kept), std::string::npos) << kept << " lost from\n" << text;
+}
