@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "game/game.h"
@@ -149,3 +150,34 @@ TEST_F(GameLoad, ReportsEachStageInTheConsole) {
 }
 
 }  // namespace
+
+TEST(GameLoadDeathTest, ALevelFileThatIsNoPackedFileEndsInTheReportOfItsOpening) {
+    // Forked at the statement, so that the child's abort leaves no folder behind.
+    const std::string style = ::testing::GTEST_FLAG(death_test_style);
+    ::testing::GTEST_FLAG(death_test_style) = "fast";
+    testsupport::TempDir dir;
+    const std::string file = dir.file("map.lvl");
+    const std::string report =
+        "Debug assertion failed!\npf = pack_fopen\\(file.c_str\\(\\), \"rp\"\\)\nsrc/game/game_load.cpp:[0-9]+ in "
+        "Game::Load";
+    const std::string unpacked_level = std::string(8, '\0') + "\x01";
+    for (const std::string& bytes : {std::string(), std::string("BM") + std::string(60, '\0'),
+                                     std::string("slh"), unpacked_level}) {
+        testsupport::write_file(file, bytes);
+        EXPECT_DEATH(
+            {
+                Game game(640, 480);
+                game.Load(file, 2);
+            },
+            report)
+            << bytes.size() << " bytes";
+    }
+    std::remove(file.c_str());
+    EXPECT_DEATH(
+        {
+            Game game(640, 480);
+            game.Load(file, 2);
+        },
+        report);
+    ::testing::GTEST_FLAG(death_test_style) = style;
+}
