@@ -131,8 +131,10 @@ bool Game::Logic(double dt) {
     // The end is read afresh on every turn: objects added during the walk are visited
     // in this same step. `cur` and `other` are members because AddParticle may move the
     // table's storage while we walk it.
+    // The table's size bounds the live objects: a small table is not even counted.
     std::size_t live = 0;
-    for (Particle* p : particles) live += p != nullptr;
+    if (particles.size() >= pair_index_from)
+        for (Particle* p : particles) live += p != nullptr;
     bool indexed = live >= pair_index_from && live > 1;
     PairIndex index;
     if (indexed) index.Build(particles);
