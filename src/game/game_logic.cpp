@@ -147,11 +147,13 @@ bool Game::Logic(double dt) {
 
         const std::size_t at = static_cast<std::size_t>(cur - particles.data());
         if (indexed) {
-            if (shape != shape_of(*this)) {
-                index.AddNew(particles, at + 1);
-                shape = shape_of(*this);
-            }
+            // Objects added by the update, and by reactions in a pass that tested every
+            // later entry (a circle too large to look up), are indexed before the next
+            // object asks.
+            if (shape != shape_of(*this)) index.AddNew(particles, at + 1);
+            shape = shape_of(*this);
             indexed = indexed_pair_pass(*this, index, candidates, shape);
+            if (indexed && shape != shape_of(*this)) index.AddNew(particles, at + 1);
         } else {
             plain_pair_pass(*this, at + 1);
         }

@@ -533,6 +533,39 @@ TEST(GamePairPass, ReactionsThatMoveOrAddObjectsKeepThePlainOrder) {
     EXPECT_NE(std::find(plain.begin(), plain.end(), "update extra"), plain.end());
 }
 
+// A circle too large for the grid is tested against every later entry; an object it adds
+// in a reaction must still be found by the objects after it.
+std::vector<std::string> a_giant_adds_a_probe(std::size_t pair_index_from) {
+    std::vector<std::string> log;
+    {
+        Game game(640, 480);
+        game.pair_index_from = pair_index_from;
+        std::vector<Probe*> probes;
+        for (int i = 0; i < 81; ++i) {
+            auto* p = new Probe(&game, &log, "p" + std::to_string(i), 3.0f * i);
+            probes.push_back(p);
+            game.AddParticle(p);
+        }
+        // p15 (entry 0, the first to move) reaches everything; the new probe takes entry
+        // 94, after p40's 39.
+        clgo_set_circle(probes[15]->bound, 45, 0, 3.0e6f);
+        bool thrown = false;
+        probes[15]->on_collision = [&](Probe&) {
+            if (thrown) return;
+            thrown = true;
+            game.AddParticle(new Probe(&game, &log, "thrown", probes[40]->x));
+        };
+        game.Logic(0.01);
+    }
+    return log;
+}
+
+TEST(GamePairPass, AnObjectAddedByAGiantsReactionIsFoundByLaterObjects) {
+    const auto plain = a_giant_adds_a_probe(kNeverGrid);
+    EXPECT_EQ(plain, a_giant_adds_a_probe(kAlwaysGrid));
+    EXPECT_NE(std::find(plain.begin(), plain.end(), "p40 hits thrown"), plain.end());
+}
+
 // The index alone, against every pair tested directly: it never misses an overlapping
 // later entry, lists them in table order, and leaves most distant ones out.
 TEST(PairIndex, CandidatesHoldEveryOverlappingLaterEntryInTableOrder) {
