@@ -90,6 +90,23 @@ Bitmap::Bitmap(int w, int h, int colour) : bmp_(create_bitmap(w, h)) {
 
 Bitmap::~Bitmap() { destroy_bitmap(bmp_); }
 
+std::string bitmap_difference(BITMAP* actual, BITMAP* expected, int y0, int y1) {
+    if (actual->w != expected->w || actual->h != expected->h) return "sizes differ";
+    if (y1 < 0) y1 = actual->h;
+    for (int y = y0; y < y1; ++y)
+        for (int x = 0; x < actual->w; ++x)
+            if (getpixel(actual, x, y) != getpixel(expected, x, y))
+                return "first difference at (" + std::to_string(x) + ", " + std::to_string(y) + ")";
+    return "";
+}
+
+void paint_busy_picture(BITMAP* bmp) {
+    for (int y = 0; y < bmp->h; ++y)
+        for (int x = 0; x < bmp->w; ++x)
+            putpixel(bmp, x, y,
+                     makecol32((x * 37 + y * 11) & 255, (x * 5 + y * 71) & 255, (x ^ y) & 255));
+}
+
 void save_bitmap_file(const std::string& path, BITMAP* bmp) {
     if (save_bitmap(path.c_str(), bmp, nullptr) != 0)
         throw std::runtime_error("cannot save " + path);

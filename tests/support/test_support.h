@@ -71,6 +71,14 @@ private:
     BITMAP* bmp_;
 };
 
+// Empty when rows [y0, y1) of both bitmaps are equal (y1 < 0: to the bottom); otherwise
+// where they first differ.
+std::string bitmap_difference(BITMAP* actual, BITMAP* expected, int y0 = 0, int y1 = -1);
+
+// Paints a picture in which no two neighbouring pixels are alike, so that anything drawn
+// or restored one pixel off shows.
+void paint_busy_picture(BITMAP* bmp);
+
 // Writes a bitmap file (the format follows the extension).
 void save_bitmap_file(const std::string& path, BITMAP* bmp);
 

@@ -21,16 +21,7 @@ void Text(BITMAP* bmp, const std::string& s, int x, int y) {
     textout_ex(bmp, font, s.c_str(), x, y, -1, _textmode);
 }
 
-// Empty when the rows [y0, y1) of both bitmaps are equal; otherwise where they differ.
-std::string Difference(BITMAP* actual, BITMAP* expected, int y0 = 0, int y1 = -1) {
-    if (actual->w != expected->w || actual->h != expected->h) return "sizes differ";
-    if (y1 < 0) y1 = actual->h;
-    for (int y = y0; y < y1; ++y)
-        for (int x = 0; x < actual->w; ++x)
-            if (getpixel(actual, x, y) != getpixel(expected, x, y))
-                return "first difference at (" + std::to_string(x) + ", " + std::to_string(y) + ")";
-    return "";
-}
+using testsupport::bitmap_difference;
 
 int Key(int scancode, int c = 0) { return (scancode << 8) | c; }
 
@@ -69,7 +60,7 @@ TEST(Console, GeometryFollowsTheFontAndTheGivenHeight) {
     EXPECT_TRUE(console.line.empty());
     EXPECT_EQ(console.cursor, 0u);
     Bitmap black(640, 236);
-    EXPECT_EQ(Difference(console.buffer, black), "");
+    EXPECT_EQ(bitmap_difference(console.buffer, black), "");
 }
 
 TEST(Console, TheFirstLineShowsAtOnceAndTheNextScrollsItUp) {
@@ -78,14 +69,14 @@ TEST(Console, TheFirstLineShowsAtOnceAndTheNextScrollsItUp) {
 
     console << "a" << std::endl;
     Text(expected, "a", 0, 99);
-    EXPECT_EQ(Difference(console.buffer, expected), "");
+    EXPECT_EQ(bitmap_difference(console.buffer, expected), "");
     EXPECT_EQ(console.y, 108);
 
     console << "b" << std::endl;
     clear_bitmap(expected);
     Text(expected, "a", 0, 90);
     Text(expected, "b", 0, 99);
-    EXPECT_EQ(Difference(console.buffer, expected), "");
+    EXPECT_EQ(bitmap_difference(console.buffer, expected), "");
     EXPECT_EQ(console.y, 108);
     EXPECT_EQ(console.x, 0);
 }
@@ -98,20 +89,20 @@ TEST(Console, TextWithoutNewlineStaysOutOfViewUntilItsNewline) {
     Bitmap expected(640, 236);
     Text(expected, "a", 0, 99);
     Text(expected, "b", 0, 108);
-    EXPECT_EQ(Difference(console.buffer, expected), "");
+    EXPECT_EQ(bitmap_difference(console.buffer, expected), "");
 
     // Drawn, the console shows only the finished line.
     Bitmap screen(640, 200, BLUE), shown(640, 200, BLUE);
     console.Draw(screen, 0, 0);
     rectfill(shown, 0, 0, 639, 107, 0);
     Text(shown, "a", 0, 99);
-    EXPECT_EQ(Difference(screen, shown, 0, 108), "");
+    EXPECT_EQ(bitmap_difference(screen, shown, 0, 108), "");
 
     console << std::endl;
     clear_bitmap(expected);
     Text(expected, "a", 0, 90);
     Text(expected, "b", 0, 99);
-    EXPECT_EQ(Difference(console.buffer, expected), "");
+    EXPECT_EQ(bitmap_difference(console.buffer, expected), "");
 }
 
 TEST(Console, ALineBeingWrittenMovesAlongWhenFinishedLinesScroll) {
@@ -124,7 +115,7 @@ TEST(Console, ALineBeingWrittenMovesAlongWhenFinishedLinesScroll) {
     Text(expected, "a", 0, 81);
     Text(expected, "x", 0, 90);
     Text(expected, "abcdef", 0, 99);
-    EXPECT_EQ(Difference(console.buffer, expected), "");
+    EXPECT_EQ(bitmap_difference(console.buffer, expected), "");
 }
 
 TEST(Console, ABurstLongerThanTheBufferLosesItsOverflowWithoutStaleRows) {
@@ -139,8 +130,8 @@ TEST(Console, ABurstLongerThanTheBufferLosesItsOverflowWithoutStaleRows) {
     // existed, so line 14 onwards is (partly) lost and nothing older may show instead.
     Bitmap expected(640, 236);
     for (int k = 8; k <= 13; ++k) Text(expected, "L" + std::to_string(100 + k), 0, 9 * k - 72);
-    EXPECT_EQ(Difference(console.buffer, expected, 0, 54), "");
-    EXPECT_EQ(Difference(console.buffer, expected, 56, 236), "");
+    EXPECT_EQ(bitmap_difference(console.buffer, expected, 0, 54), "");
+    EXPECT_EQ(bitmap_difference(console.buffer, expected, 56, 236), "");
 }
 
 TEST(Console, DrawShowsTheScrollBackTheSeparatorTheCommandLineAndTheCursor) {
@@ -162,7 +153,7 @@ TEST(Console, DrawShowsTheScrollBackTheSeparatorTheCommandLineAndTheCursor) {
             hline(expected, ox, oy + 108, ox + 639, WHITE);
             textout_ex(expected, font, "abc", ox + 1, oy + 109, WHITE, -1);
             textout_ex(expected, font, "_", ox + 1 + 8 * static_cast<int>(at), oy + 110, WHITE, -1);
-            EXPECT_EQ(Difference(screen, expected), "") << "at offset " << ox << ", cursor " << at;
+            EXPECT_EQ(bitmap_difference(screen, expected), "") << "at offset " << ox << ", cursor " << at;
         }
     }
 }
@@ -245,7 +236,7 @@ TEST(Console, EnterHandsANonEmptyLineToTheProcessorAndClearsIt) {
     // The reply went through the console and is the bottom visible line.
     Bitmap expected(640, 236);
     Text(expected, "reply quit now", 0, 99);
-    EXPECT_EQ(Difference(console.buffer, expected), "");
+    EXPECT_EQ(bitmap_difference(console.buffer, expected), "");
 
     // Without a processor the line is simply dropped.
     Game::Console alone(nullptr, nullptr, 640, 120);

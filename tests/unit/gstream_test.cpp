@@ -18,15 +18,7 @@ void Text(BITMAP* bmp, const std::string& s, int x, int y) {
     textout_ex(bmp, font, s.c_str(), x, y, -1, _textmode);
 }
 
-// Empty when both bitmaps are equal; otherwise where they first differ.
-std::string Difference(BITMAP* actual, BITMAP* expected) {
-    if (actual->w != expected->w || actual->h != expected->h) return "sizes differ";
-    for (int y = 0; y < actual->h; ++y)
-        for (int x = 0; x < actual->w; ++x)
-            if (getpixel(actual, x, y) != getpixel(expected, x, y))
-                return "first difference at (" + std::to_string(x) + ", " + std::to_string(y) + ")";
-    return "";
-}
+using testsupport::bitmap_difference;
 
 }  // namespace
 
@@ -76,11 +68,11 @@ TEST(gstream, OutputIsLaidOutOnlyWhenFlushed) {
     Bitmap bmp(80, 20, BLUE), expected(80, 20, BLUE);
     gstream s(bmp);
     s << "hello";
-    EXPECT_EQ(Difference(bmp, expected), "") << "drawn before the flush";
+    EXPECT_EQ(bitmap_difference(bmp, expected), "") << "drawn before the flush";
     EXPECT_EQ(s.x, 0);
     s << std::flush;
     Text(expected, "hello", 0, 0);
-    EXPECT_EQ(Difference(bmp, expected), "");
+    EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.x, 40);
     EXPECT_EQ(s.y, 0);
 }
@@ -93,7 +85,7 @@ TEST(gstream, NewlineCarriageReturnAndTab) {
     Text(expected, "cd", 0, 9);
     Text(expected, "X", 0, 9);  // the carriage return goes back over "cd"
     Text(expected, "Y", 64, 9);  // nothing is drawn in the gap of the tab
-    EXPECT_EQ(Difference(bmp, expected), "");
+    EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.x, 72);
     EXPECT_EQ(s.y, 9);
 }
@@ -124,11 +116,11 @@ TEST(gstream, LongOutputIsLaidOutTwoHundredBytesAtATime) {
     s << std::string(250, 'a');
     EXPECT_EQ(s.x, 1600) << "the first full put area is laid out, the rest waits";
     Text(expected, std::string(200, 'a'), 0, 0);
-    EXPECT_EQ(Difference(bmp, expected), "");
+    EXPECT_EQ(bitmap_difference(bmp, expected), "");
     s << std::flush;
     EXPECT_EQ(s.x, 2000);
     Text(expected, std::string(250, 'a'), 0, 0);
-    EXPECT_EQ(Difference(bmp, expected), "");
+    EXPECT_EQ(bitmap_difference(bmp, expected), "");
 }
 
 TEST(gstream, SettersLayOutPendingTextWithTheFormerSettings) {
@@ -143,8 +135,8 @@ TEST(gstream, SettersLayOutPendingTextWithTheFormerSettings) {
     Text(expected_first, "ab", 0, 0);
     Text(expected_first, "cd", 16, 30);
     Text(expected_second, "ef", 32, 30);
-    EXPECT_EQ(Difference(first, expected_first), "");
-    EXPECT_EQ(Difference(second, expected_second), "");
+    EXPECT_EQ(bitmap_difference(first, expected_first), "");
+    EXPECT_EQ(bitmap_difference(second, expected_second), "");
 
     // Pending text written while wrapping was off is not wrapped afterwards.
     Bitmap narrow(40, 30, BLUE), expected_narrow(40, 30, BLUE);
@@ -153,7 +145,7 @@ TEST(gstream, SettersLayOutPendingTextWithTheFormerSettings) {
     t.SetWrap(true);
     t << std::flush;
     Text(expected_narrow, "aaa bbb ccc", 0, 0);
-    EXPECT_EQ(Difference(narrow, expected_narrow), "");
+    EXPECT_EQ(bitmap_difference(narrow, expected_narrow), "");
     EXPECT_TRUE(t.wrap);
 }
 
@@ -166,7 +158,7 @@ TEST(gstream, WrapBreaksAtSpacesAndAWordMayEndExactlyAtTheEdge) {
     s << a75 << " bcde next word" << std::endl;
     Text(expected, a75 + " bcde", 0, 0);
     Text(expected, "next word", 0, 9);
-    EXPECT_EQ(Difference(bmp, expected), "");
+    EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.x, 0);
     EXPECT_EQ(s.y, 18);
 
@@ -177,7 +169,7 @@ TEST(gstream, WrapBreaksAtSpacesAndAWordMayEndExactlyAtTheEdge) {
     t << a75 << " bcdef next" << std::endl;
     Text(expected2, a75, 0, 0);
     Text(expected2, "bcdef next", 0, 9);
-    EXPECT_EQ(Difference(bmp2, expected2), "");
+    EXPECT_EQ(bitmap_difference(bmp2, expected2), "");
 }
 
 TEST(gstream, WrapsTheWelcomeLineAtWordBoundaries) {
@@ -193,7 +185,7 @@ TEST(gstream, WrapsTheWelcomeLineAtWordBoundaries) {
     Text(expected, "many more releases to come! Try from the Pistol, Shotgun, Rocket Launcher, and",
          0, 9);
     Text(expected, "Flak Cannon to kill your enemy!", 0, 18);
-    EXPECT_EQ(Difference(bmp, expected), "");
+    EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.y, 27);
 }
 
@@ -206,7 +198,7 @@ TEST(gstream, AWordLongerThanTheLineIsClippedOnALineOfItsOwn) {
     Text(expected, "short", 0, 0);
     Text(expected, x100, 0, 9);
     Text(expected, "after", 0, 18);
-    EXPECT_EQ(Difference(bmp, expected), "");
+    EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.y, 27);
 }
 
@@ -217,12 +209,12 @@ TEST(gstream, TheLastWordOfARunStaysAndTheNextRunStartsOnANewLine) {
     const std::string a78(78, 'a');
     s << a78 << " bbbbb" << std::flush;
     Text(expected, a78 + " bbbbb", 0, 0);
-    EXPECT_EQ(Difference(bmp, expected), "");
+    EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.x, 672);
     EXPECT_EQ(s.y, 0);
     s << "c" << std::flush;
     Text(expected, "c", 0, 9);
-    EXPECT_EQ(Difference(bmp, expected), "");
+    EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.y, 9);
 }
 
@@ -232,7 +224,7 @@ TEST(gstream, BytesOfTheTextEncodingPassThroughUnchanged) {
     gstream s(bmp);
     s << "\xC3\xA9" << std::flush;
     Text(expected, "\xC3\xA9", 0, 0);
-    EXPECT_EQ(Difference(bmp, expected), "");
+    EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.x, 8);
 
     // The two bytes straddle the end of the put area: the character is laid out whole.
@@ -241,7 +233,7 @@ TEST(gstream, BytesOfTheTextEncodingPassThroughUnchanged) {
     s << std::string(199, 'a') << "\xC3\xA9" << std::flush;
     clear_bitmap(expected);
     Text(expected, std::string(199, 'a') + "\xC3\xA9", 0, 0);
-    EXPECT_EQ(Difference(bmp, expected), "");
+    EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.x, 1600);
 }
 
@@ -267,10 +259,10 @@ TEST(gbuf, DrawBlockCursorFillsTheRectangleBlackForColourMinusOne) {
     Bitmap bmp(20, 20, BLUE), expected(20, 20, BLUE);
     gbuf::DrawBlockCursor(bmp, 2, 3, 4, 5, makecol32(255, 255, 0), true);
     rectfill(expected, 2, 3, 5, 7, makecol32(255, 255, 0));
-    EXPECT_EQ(Difference(bmp, expected), "");
+    EXPECT_EQ(bitmap_difference(bmp, expected), "");
     gbuf::DrawBlockCursor(bmp, 10, 10, 3, 2, -1, false);
     rectfill(expected, 10, 10, 12, 11, makecol32(0, 0, 0));
-    EXPECT_EQ(Difference(bmp, expected), "");
+    EXPECT_EQ(bitmap_difference(bmp, expected), "");
     gbuf::DrawBlockCursor(bmp, 0, 0, 0, 5, -1, true);  // empty: nothing
-    EXPECT_EQ(Difference(bmp, expected), "");
+    EXPECT_EQ(bitmap_difference(bmp, expected), "");
 }

@@ -15,20 +15,8 @@ const int YELLOW = makecol32(255, 255, 0);
 
 using testsupport::Bitmap;
 
-// A picture with no two neighbouring pixels alike, so any misplaced restore shows.
-void Paint(BITMAP* bmp) {
-    for (int y = 0; y < bmp->h; ++y)
-        for (int x = 0; x < bmp->w; ++x)
-            putpixel(bmp, x, y, makecol32((x * 37 + y * 11) & 255, (x * 5 + y * 71) & 255, (x ^ y) & 255));
-}
 
-std::string Difference(BITMAP* actual, BITMAP* expected) {
-    for (int y = 0; y < actual->h; ++y)
-        for (int x = 0; x < actual->w; ++x)
-            if (getpixel(actual, x, y) != getpixel(expected, x, y))
-                return "first difference at (" + std::to_string(x) + ", " + std::to_string(y) + ")";
-    return "";
-}
+using testsupport::bitmap_difference;
 
 std::vector<int> notices;
 void Record(int reason) { notices.push_back(reason); }
@@ -208,11 +196,11 @@ TEST_F(LineEditorTest, EnterFinishesOnlyANonEmptyLine) {
     // The characters stay drawn, the cursor is gone.
     Bitmap expected(200, 30);
     textout_ex(expected, font, "ab", 10, 5, -1, _textmode);
-    EXPECT_EQ(Difference(target, expected), "");
+    EXPECT_EQ(bitmap_difference(target, expected), "");
 }
 
 TEST_F(LineEditorTest, APictureUnderTheLineComesBackExactly) {
-    Paint(target);
+    testsupport::paint_busy_picture(target);
     Bitmap picture(200, 30);
     blit(target, picture, 0, 0, 0, 0, 200, 30);
     stream.x = 20;
@@ -243,12 +231,12 @@ TEST_F(LineEditorTest, APictureUnderTheLineComesBackExactly) {
     blit(picture, expected, 0, 0, 0, 0, 200, 30);
     textout_ex(expected, font, "eQXY", 20, 11, YELLOW, _textmode);
     rectfill(expected, 20, 11, 21, 18, YELLOW);
-    EXPECT_EQ(Difference(target, expected), "");
+    EXPECT_EQ(bitmap_difference(target, expected), "");
 
     // Erasing the cursor and every glyph gives the picture back.
     editor.cursor->Restore();
     for (const Glyph& g : editor.glyphs) g.Restore();
-    EXPECT_EQ(Difference(target, picture), "");
+    EXPECT_EQ(bitmap_difference(target, picture), "");
 }
 
 TEST_F(LineEditorTest, BlinkingHidesAndShowsTheCursorByTheTimerCount) {
@@ -256,7 +244,7 @@ TEST_F(LineEditorTest, BlinkingHidesAndShowsTheCursorByTheTimerCount) {
     LineEditor editor(&stream, stream.bufsize);  // no blinking: no timer
     Bitmap shown(200, 30), hidden(200, 30);
     rectfill(shown, 0, 0, 0, 7, YELLOW);
-    EXPECT_EQ(Difference(target, shown), "");
+    EXPECT_EQ(bitmap_difference(target, shown), "");
 
     LineEditor::blink_count = -1;
     editor.Blink();  // blinking off: nothing changes
@@ -265,7 +253,7 @@ TEST_F(LineEditorTest, BlinkingHidesAndShowsTheCursorByTheTimerCount) {
     stream.blink = 10;
     editor.Blink();
     EXPECT_FALSE(LineEditor::cursor_shown);
-    EXPECT_EQ(Difference(target, hidden), "");
+    EXPECT_EQ(bitmap_difference(target, hidden), "");
     EXPECT_EQ(LineEditor::blink_count, -1);
 
     LineEditor::blink_count = -2;
@@ -274,7 +262,7 @@ TEST_F(LineEditorTest, BlinkingHidesAndShowsTheCursorByTheTimerCount) {
     EXPECT_FALSE(LineEditor::cursor_shown);
     editor.Blink();
     EXPECT_TRUE(LineEditor::cursor_shown);
-    EXPECT_EQ(Difference(target, shown), "");
+    EXPECT_EQ(bitmap_difference(target, shown), "");
 
     // A key shows the cursor for a while; a refused one does not.
     LineEditor::blink_count = -1;

@@ -12,19 +12,8 @@ namespace {
 
 using testsupport::Bitmap;
 
-std::string Difference(BITMAP* actual, BITMAP* expected) {
-    for (int y = 0; y < actual->h; ++y)
-        for (int x = 0; x < actual->w; ++x)
-            if (getpixel(actual, x, y) != getpixel(expected, x, y))
-                return "first difference at (" + std::to_string(x) + ", " + std::to_string(y) + ")";
-    return "";
-}
+using testsupport::bitmap_difference;
 
-void Paint(BITMAP* bmp) {
-    for (int y = 0; y < bmp->h; ++y)
-        for (int x = 0; x < bmp->w; ++x)
-            putpixel(bmp, x, y, makecol32((x * 37 + y * 11) & 255, (x * 5 + y * 71) & 255, (x ^ y) & 255));
-}
 
 void Push(int scancode, int c = 0) { simulate_keypress((scancode << 8) | c); }
 void Push(const std::string& text) {
@@ -127,7 +116,7 @@ TEST_F(LineEditorX11, EnterOnAnEmptyLineIsIgnoredAndTwoCharactersGiveThreeBytes)
     EXPECT_EQ(stream.y, 4);
     Bitmap expected(320, 40);
     textout_ex(expected, font, "ab", 8, 4, -1, _textmode);
-    EXPECT_EQ(Difference(target, expected), "");
+    EXPECT_EQ(bitmap_difference(target, expected), "");
 }
 
 TEST_F(LineEditorX11, ExtractionReadsTheTypedTextBeforeStartingANewEdit) {
@@ -161,11 +150,11 @@ TEST_F(LineEditorX11, OutputDiscardsUnreadInputAndInputLaysOutPendingOutput) {
 
     Bitmap expected(320, 40);
     textout_ex(expected, font, "Name: bob jim!ann", 0, 0, -1, _textmode);
-    EXPECT_EQ(Difference(target, expected), "");
+    EXPECT_EQ(bitmap_difference(target, expected), "");
 }
 
 TEST_F(LineEditorX11, APictureUnderTheLineIsRestoredAroundAndBehindTheText) {
-    Paint(target);
+    testsupport::paint_busy_picture(target);
     Bitmap picture(320, 40);
     blit(target, picture, 0, 0, 0, 0, 320, 40);
     stream.x = 30;
@@ -193,7 +182,7 @@ TEST_F(LineEditorX11, APictureUnderTheLineIsRestoredAroundAndBehindTheText) {
     Bitmap expected(320, 40);
     blit(picture, expected, 0, 0, 0, 0, 320, 40);
     textout_ex(expected, font, "XYZlQ", 30, 13, makecol32(255, 255, 0), _textmode);
-    EXPECT_EQ(Difference(target, expected), "");
+    EXPECT_EQ(bitmap_difference(target, expected), "");
 }
 
 TEST_F(LineEditorX11, ABlinkingCursorLeavesNothingBehind) {
@@ -206,5 +195,5 @@ TEST_F(LineEditorX11, ABlinkingCursorLeavesNothingBehind) {
     EXPECT_EQ(line, "ok");
     Bitmap expected(320, 40);
     textout_ex(expected, font, "ok", 0, 0, makecol32(255, 255, 0), _textmode);
-    EXPECT_EQ(Difference(target, expected), "");
+    EXPECT_EQ(bitmap_difference(target, expected), "");
 }
