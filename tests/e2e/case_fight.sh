@@ -17,9 +17,9 @@ hold grave 0.2
 settle 0.5
 score_before=$(shot score-before)
 # Both stand on the same floor: fire to the right, then turn left and fire again.
-hold Alt_L 2.2
+hold Alt_L 4
 press a
-hold Alt_L 2.2
+hold Alt_L 4
 settle 1
 score_after=$(shot score-after)
 changed=$(difference "$score_before" "$score_after" 272 452 96 8)
