@@ -1,5 +1,5 @@
 # Two players on one keyboard: both views show their red player; holding player 1's right
-# key moves view 1; aiming down and digging leaves a tunnel.
+# key moves view 1; the jump key lifts it; aiming down and digging leaves a tunnel.
 prepare_bitmaps
 write_ini </dev/null
 start_game
@@ -14,17 +14,28 @@ reds2=$(count_colour "$a" 321 0 318 480 "255,0,0")
 expect_eq "$(pixel "$a" 319 10)" "0,0,0" "divider"
 expect_eq "$(pixel "$a" 370 470)" "128,128,128" "score box frame"
 
-# Walking is one pixel a step and climbs only one-pixel steps: a steep slope may stop the
-# player on one side, so it tries both.
-hold d 1.2
-b=$(shot walked)
-moved=$(difference "$a" "$b" 0 40 318 400)
-if [ "$moved" -le 200 ]; then
-    hold a 2.4
+# Walking is one pixel a step and climbs only one-pixel steps: a player that came to rest
+# in a hollow may be stopped on both sides, so it tries both, then walks while jumping
+# (in the air every step goes sideways).
+b=$a
+moved=0
+for keys in d a "space d" "space a"; do
+    hold_keys 1.5 $keys
+    settle 0.5
     b=$(shot walked)
     moved=$(difference "$a" "$b" 0 40 318 400)
-fi
+    [ "$moved" -le 200 ] || break
+done
 [ "$moved" -gt 200 ] || fail "player 1 did not move in view 1 ($moved pixels changed)"
+
+# A jump lifts player 1 and the view that follows it; the picture is taken in the air.
+xdotool keydown space; sleep 0.3
+c=$(shot jumping)
+xdotool keyup space
+jumped=$(difference "$b" "$c" 0 40 318 400)
+[ "$jumped" -gt 200 ] || fail "player 1 did not jump ($jumped pixels changed)"
+settle 1.5
+b=$(shot landed)
 
 # Aim straight down, then dig for a while: the player sinks into a tunnel.
 hold s 1.2

@@ -129,6 +129,10 @@ press() {
 hold() { # hold <key> <seconds>
     xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"
 }
+hold_keys() { # hold_keys <seconds> <key>... : the keys held together
+    local seconds=$1; shift
+    xdotool keydown "$@"; sleep "$seconds"; xdotool keyup "$@"
+}
 type_text() { xdotool type --delay 80 "$1"; }
 
 # Screenshot of the game window (or the whole screen without one) as $WORK/<name>.png.
