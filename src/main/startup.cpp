@@ -3,6 +3,7 @@
 #include <allegro.h>
 
 #include <climits>
+#include <cstdio>
 #include <ctime>
 
 #include "game/random.h"
@@ -97,7 +98,13 @@ bool choose_graphics_mode(GraphicsModes& modes) {
 }
 
 bool init() {
-    if (allegro_init() != 0) return false;
+    if (allegro_init() != 0) {
+        // No window can carry a message yet (no X display, typically): a start that ends
+        // here must not be silent.
+        std::fprintf(stderr, "Unable to initialise Allegro: %s\n",
+                     allegro_error[0] ? allegro_error : "no system driver");
+        return false;
+    }
     set_config_file("vorlin.ini");
     // The only moment the default bindings are written: a first run.
     if (!exists("vorlin.ini")) write_default_controls();

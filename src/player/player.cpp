@@ -47,6 +47,11 @@ void walk(Player& p, int dir) {
     if ((dir < 0) != faces_left(p.aim)) p.aim = static_cast<float>(PI - p.aim);
 
     int px = static_cast<int>(p.x) + dir * (static_cast<int>(kRadius) + 1);
+    // The sides of the level are walls. Beyond them the probe column holds no terrain, so
+    // a player pressing against a side would "walk" one pixel down a step for ever: the
+    // position is clamped back each step and the player sinks through the ground of the
+    // edge to the bottom of the level.
+    if (px < 0 || px >= p.level->width) return;
     // The probe starts 7 rows below the centre; the ground found there ends up 9 rows
     // below the new centre.
     int py = static_cast<int>(p.y) + 7;

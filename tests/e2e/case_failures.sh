@@ -1,6 +1,6 @@
 # Failures a player can meet: a corrupt level file ends in the assertion report without
 # touching vorlin.ini; a data/ folder that cannot be written ends with a clear message and
-# leaves no partial level file.
+# leaves no partial level file; without a display the game says why it cannot start.
 prepare_bitmaps
 write_ini </dev/null
 cp vorlin.ini vorlin.ini.before
@@ -30,4 +30,13 @@ expect_eq "$(wait_exit 15)" "0" "exit status after the write failure"
 expect_grep "Unable to write data/map.lvl" stderr.log
 expect_no_file data/map.lvl
 ls data | grep -v '\.bmp$' && fail "files left in data/"
+
+# No display at all: the library cannot start; a line on standard error says so and
+# nothing is written.
+mkdir -p "$WORK/nodisplay"
+status=0
+( cd "$WORK/nodisplay" && exec env -u DISPLAY "$VORLIN_BIN" >stdout.log 2>stderr.log ) || status=$?
+expect_eq "$status" "0" "exit status without a display"
+expect_grep "Unable to initialise Allegro" "$WORK/nodisplay/stderr.log"
+expect_no_file "$WORK/nodisplay/vorlin.ini"
 true

@@ -2,7 +2,9 @@
 # send keys with xdotool, take screenshots and read their pixels.
 # Every case runs with `set -euo pipefail` and ends by calling nothing: run_case.sh calls
 # e2e_pass after the case script returns.
-set -euo pipefail
+set -Eeuo pipefail
+# A helper that fails under `set -e` would end the case without a word: say where.
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND (status $?)" >&2' ERR
 
 GAME_PID=""
 GAME_WINDOW=""
@@ -91,6 +93,7 @@ wait_game_frame() {
         png=$(shot waiting)
         if [ "$(pixel "$png" 319 200)" = "0,0,0" ] && [ "$(pixel "$png" 271 451)" = "32,32,32" ]; then
             rm -f "$png"
+            focus_game
             return 0
         fi
         kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before its first frame"
@@ -118,22 +121,31 @@ wait_exit() {
     fail "the game did not end within $limit s"
 }
 
-# Key presses go to the focused game window. The game samples the keyboard once a step
-# (1/60 s), so a press is held long enough for a step to see it.
+# Key presses go to the focused window. No window manager runs here, and the library may
+# map its window again when it sets the mode, which drops the focus: every key action
+# gives the game window the focus first.
+focus_game() {
+    [ -n "$GAME_WINDOW" ] && xdotool windowfocus "$GAME_WINDOW" 2>/dev/null || true
+}
+# The game samples the keyboard once a step (1/60 s), so a press is held long enough for
+# a step to see it.
 press() {
     local k
+    focus_game
     for k in "$@"; do
         xdotool keydown "$k"; sleep 0.08; xdotool keyup "$k"; sleep 0.15
     done
 }
 hold() { # hold <key> <seconds>
+    focus_game
     xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"
 }
 hold_keys() { # hold_keys <seconds> <key>... : the keys held together
     local seconds=$1; shift
+    focus_game
     xdotool keydown "$@"; sleep "$seconds"; xdotool keyup "$@"
 }
-type_text() { xdotool type --delay 80 "$1"; }
+type_text() { focus_game; xdotool type --delay 80 "$1"; }
 
 # Screenshot of the game window (or the whole screen without one) as $WORK/<name>.png.
 shot() {
@@ -200,9 +212,15 @@ dismiss_message() {
     local text=$1 i
     for i in $(seq 1 100); do pgrep -x xmessage >/dev/null && break; sleep 0.1; done
     pgrep -a xmessage | grep -qF -- "$text" || fail "no message box saying '$text'"
-    local w
-    w=$(xdotool search --onlyvisible --name xmessage | head -n 1)
-    [ -n "$w" ] && xdotool windowfocus "$w" 2>/dev/null || true
+    # The process may run a moment before its window is mapped.
+    local w=""
+    for i in $(seq 1 100); do
+        w=$(xdotool search --onlyvisible --name xmessage 2>/dev/null | head -n 1 || true)
+        [ -n "$w" ] && break
+        sleep 0.1
+    done
+    [ -n "$w" ] || fail "the message box '$text' never showed its window"
+    xdotool windowfocus "$w" 2>/dev/null || true
     settle 0.3
-    press Return
+    xdotool keydown Return; sleep 0.08; xdotool keyup Return
 }

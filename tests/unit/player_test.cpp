@@ -163,6 +163,33 @@ TEST_F(PlayerTest, WalkingOffALedgeSinksUntilTheGroundIsGone) {
     EXPECT_GT(p.vy, 0.0f);
 }
 
+// A player held against a side of the level stays where it stands on the ground: outside
+// the level there is no terrain to climb, and no step down either.
+TEST_F(PlayerTest, TheSidesOfTheLevelStopAWalkingPlayer) {
+    auto level = terrain(flat);
+    const float rest_y = static_cast<float>(kGround - 9);
+    Player left(&game, level.get(), 1);
+    left.SetPosition(13.0f, rest_y);
+    Player right(&game, level.get(), 2);
+    right.SetPosition(static_cast<float>(kW - 14), rest_y);
+    for (int i = 0; i < 200; ++i) {
+        left.MoveLeft();
+        left.Update(kDt);
+        right.MoveRight();
+        right.Update(kDt);
+    }
+    // The disc touches the side: the probe column one pixel beyond it is outside.
+    EXPECT_EQ(left.x, 10.0f);
+    EXPECT_EQ(left.y, rest_y);
+    EXPECT_EQ(right.x, static_cast<float>(kW - 11));
+    EXPECT_EQ(right.y, rest_y);
+    EXPECT_EQ(left.state, PS_Normal);
+    EXPECT_EQ(right.state, PS_Normal);
+    // Turning still happens against the wall.
+    EXPECT_LT(std::cos(left.aim), 0.0f);
+    EXPECT_GE(std::cos(right.aim), 0.0f);
+}
+
 TEST_F(PlayerTest, WalkingInTheAirMovesAndSinksWithoutTouchingVelocity) {
     auto level = terrain([](int, int) { return false; });
     Player p(&game, level.get(), 1);
