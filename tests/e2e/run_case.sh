@@ -11,5 +11,9 @@ name=$(basename "$case_file" .sh)
 export WORK="$PWD/e2e-out/$name"
 rm -rf "$WORK"
 mkdir -p "$WORK"
-exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
+# -noreset: an X server resets when its last client leaves (the game ending, or a short
+# xdotool call before the game has connected); a connection made during the reset fails,
+# or sees a keyboard map not yet loaded again, and the game starts without a display or
+# without keys.
+exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" \
     bash -c 'source "$E2E_LIB"; cd "$WORK"; source "$0"; e2e_pass' "$case_file"
