@@ -1,7 +1,8 @@
 # A fight on a small arena: player 1 shoots player 2 (whose health the console set to 1);
 # the kill shows in the score box and in "stats". Escape ends the game while the console
 # is open.
-prepare_arena 200 160
+# A low arena: a short fall leaves both players able to walk (see case_pickup.sh).
+prepare_arena 200 64
 write_ini </dev/null
 start_game
 wait_window
