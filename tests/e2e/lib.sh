@@ -1,6 +1,6 @@
 # Helpers of the end-to-end cases: start the real game in $WORK under the virtual display,
 # send keys with xdotool, take screenshots and read their pixels.
-# Every case runs with `set -euo pipefail` and ends by calling nothing: run_case.sh calls
+# Every case runs with `set -Eeuo pipefail` and ends by calling nothing: run_case.sh calls
 # e2e_pass after the case script returns.
 set -Eeuo pipefail
 # A helper that fails under `set -e` would end the case without a word: say where.
@@ -121,9 +121,9 @@ wait_exit() {
     fail "the game did not end within $limit s"
 }
 
-# Key presses go to the focused window. No window manager runs here, and the library may
-# map its window again when it sets the mode, which drops the focus: every key action
-# gives the game window the focus first.
+# Key presses go to the focused window. No window manager runs here to hand the focus to
+# a new window (the game's, after the mode dialog's): every key action gives the game
+# window the focus first.
 focus_game() {
     [ -n "$GAME_WINDOW" ] && xdotool windowfocus "$GAME_WINDOW" 2>/dev/null || true
 }
