@@ -2,9 +2,7 @@
 # ends the game with "quit".
 prepare_bitmaps
 write_ini </dev/null
-start_game
-wait_window
-wait_game_frame
+start_playing
 closed=$(shot closed)
 hold grave 0.2
 settle 0.5

@@ -4,9 +4,7 @@
 # A low arena: a short fall leaves both players able to walk (see case_pickup.sh).
 prepare_arena 200 64
 write_ini </dev/null
-start_game
-wait_window
-wait_game_frame
+start_playing
 settle 2
 hold grave 0.2
 settle 0.5

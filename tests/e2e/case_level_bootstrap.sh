@@ -3,9 +3,7 @@
 prepare_bitmaps
 write_ini </dev/null
 expect_no_file data/map.lvl
-start_game
-wait_window
-wait_game_frame
+start_playing
 hold Escape 0.5
 expect_eq "$(wait_exit 10)" "0" "first run"
 expect_file data/map.lvl
@@ -13,9 +11,7 @@ head -c 4 data/map.lvl | grep -q 'slh!' || fail "level file is not a packed file
 before=$(stat -c %Y-%s data/map.lvl)
 rm data/*.bmp
 sleep 1
-start_game
-wait_window
-wait_game_frame
+start_playing
 hold Escape 0.5
 expect_eq "$(wait_exit 10)" "0" "second run"
 expect_eq "$(stat -c %Y-%s data/map.lvl)" "$before" "level file unchanged"

@@ -10,9 +10,7 @@ write_ini <<'INI'
 [game]
 speed = 4
 INI
-start_game
-wait_window
-wait_game_frame
+start_playing
 start=$(shot start)
 changed=0
 for round in 1 2 3 4 5 6 7 8; do

@@ -2,9 +2,7 @@
 # key moves view 1; the jump key lifts it; aiming down and digging leaves a tunnel.
 prepare_bitmaps
 write_ini </dev/null
-start_game
-wait_window
-wait_game_frame
+start_playing
 settle 2
 a=$(shot start)
 reds1=$(count_colour "$a" 0 0 318 480 "255,0,0")

@@ -7,9 +7,7 @@ write_ini <<'INI'
 [game]
 speed = 0.5
 INI
-start_game
-wait_window
-wait_game_frame
+start_playing
 settle 1.5
 before=$(shot before)
 # The floor: level rows 130..159, drawn at the bottom of the views.

@@ -2,9 +2,7 @@
 # with status 0 and the stored mode is written back unchanged.
 prepare_bitmaps
 write_ini </dev/null
-start_game
-wait_window
-wait_game_frame
+start_playing
 png=$(shot started)
 # The game's frame, not the mode dialog: black divider columns between the views.
 expect_eq "$(pixel "$png" 319 200)" "0,0,0" "divider column 319"

@@ -102,6 +102,13 @@ wait_game_frame() {
     fail "the game's frame never appeared"
 }
 
+# Starts the game (its mode stored, so no dialog) and waits for its window and first frame.
+start_playing() {
+    start_game "$@"
+    wait_window
+    wait_game_frame
+}
+
 # Gives the game time to reach its loop (the first frames after loading).
 settle() { sleep "${1:-1}"; }
 
