@@ -1,11 +1,5 @@
 #include "inventory/weapon.h"
 
-#include <allegro.h>
-
-#include <typeinfo>
-
-#include "game/random.h"
-
 namespace Inventory {
 
 Weapon::Weapon(Game* game, Level* level, double reload_time, int ammo, int max_ammo)
@@ -28,41 +22,4 @@ void Weapon::Merge(Weapon* other) {
     if (ammo > max_ammo) ammo = max_ammo;
 }
 
-void Weapon::DrawLetter(BITMAP* target, int originX, int originY, const char* letter) const {
-    textprintf_ex(target, font, static_cast<int>(x) - originX - 2,
-                  static_cast<int>(y) - originY - 8, makecol(255, 255, 255), makecol(0, 0, 0),
-                  "%s", letter);
-}
-
 }  // namespace Inventory
-
-const char* weapon_name(const Inventory::Weapon* weapon) {
-    if (!weapon) return "Unknown";
-    const std::type_info& type = typeid(*weapon);
-    if (type == typeid(Inventory::Pistol)) return "Pistol";
-    if (type == typeid(Inventory::RocketLauncher)) return "Rockets";
-    if (type == typeid(Inventory::FlakCannon)) return "Flak";
-    if (type == typeid(Inventory::DirtCannon)) return "Dirt";
-    if (type == typeid(Inventory::Shotgun)) return "Shotgun";
-    return "Unknown";
-}
-
-Inventory::Weapon* random_weapon(Game* game, Level* level) {
-    // Fifths of [0, 1): u < 0.2 gives k = 0, 0.2 <= u < 0.4 gives k = -1, and so on.
-    const double u = rand01();
-    const int k = static_cast<int>(-5.0 * u);
-    switch (k) {
-    case 0:
-        return new Inventory::Pistol(game, level);
-    case -1:
-        return new Inventory::RocketLauncher(game, level);
-    case -2:
-        return new Inventory::FlakCannon(game, level);
-    case -3:
-        return new Inventory::DirtCannon(game, level);
-    case -4:
-        return new Inventory::Shotgun(game, level);
-    default:
-        return new Inventory::Pistol(game, level);
-    }
-}

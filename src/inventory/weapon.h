@@ -1,6 +1,8 @@
 #ifndef VORLIN_INVENTORY_WEAPON_H
 #define VORLIN_INVENTORY_WEAPON_H
 
+#include <typeinfo>
+
 #include "particle/particle.h"
 
 class Player;
@@ -23,53 +25,61 @@ public:
     virtual void Merge(Weapon* other);
     // Muzzle point in level pixels, angle in radians; true when a round was used.
     virtual bool Fire(float x, float y, float angle) = 0;
+};
+
+struct WeaponKind;
+
+// The five kinds are one weapon with different numbers: each kind is a row of one table
+// (weapons.cpp), found by the kind's exact type when it is created.
+class StockWeapon : public Weapon {
+public:
+    const WeaponKind& kind;
+
+    // White letter on black at the pickup's place.
+    void Draw(BITMAP* target, int originX, int originY) override;
+    // One round: the kind's pellets from the muzzle point, each spread by a fresh draw.
+    bool Fire(float x, float y, float angle) override;
 
 protected:
-    // White letter on black at the pickup's place.
-    void DrawLetter(BITMAP* target, int originX, int originY, const char* letter) const;
+    StockWeapon(Game* game, Level* level, const std::type_info& type);
+
+private:
+    StockWeapon(Game* game, Level* level, const WeaponKind& kind);
 };
 
-class Pistol : public Weapon {
+class Pistol final : public StockWeapon {
 public:
-    Pistol(Game* game, Level* level);
-    void Draw(BITMAP* target, int originX, int originY) override;
-    bool Fire(float x, float y, float angle) override;
+    Pistol(Game* game, Level* level) : StockWeapon(game, level, typeid(Pistol)) {}
 };
 
-class Shotgun : public Weapon {
+class Shotgun final : public StockWeapon {
 public:
-    Shotgun(Game* game, Level* level);
-    void Draw(BITMAP* target, int originX, int originY) override;
-    bool Fire(float x, float y, float angle) override;
+    Shotgun(Game* game, Level* level) : StockWeapon(game, level, typeid(Shotgun)) {}
 };
 
-class RocketLauncher : public Weapon {
+class RocketLauncher final : public StockWeapon {
 public:
-    RocketLauncher(Game* game, Level* level);
-    void Draw(BITMAP* target, int originX, int originY) override;
-    bool Fire(float x, float y, float angle) override;
+    RocketLauncher(Game* game, Level* level) : StockWeapon(game, level, typeid(RocketLauncher)) {}
 };
 
-class FlakCannon : public Weapon {
+class FlakCannon final : public StockWeapon {
 public:
-    FlakCannon(Game* game, Level* level);
-    void Draw(BITMAP* target, int originX, int originY) override;
-    bool Fire(float x, float y, float angle) override;
+    FlakCannon(Game* game, Level* level) : StockWeapon(game, level, typeid(FlakCannon)) {}
 };
 
-class DirtCannon : public Weapon {
+class DirtCannon final : public StockWeapon {
 public:
-    DirtCannon(Game* game, Level* level);
-    void Draw(BITMAP* target, int originX, int originY) override;
-    bool Fire(float x, float y, float angle) override;
+    DirtCannon(Game* game, Level* level) : StockWeapon(game, level, typeid(DirtCannon)) {}
 };
 
 }  // namespace Inventory
 
-// Display name by exact type: "Pistol", "Shotgun", "Rockets", "Flak", "Dirt", "Unknown".
+// Display name by exact type: "Pistol", "Shotgun", "Rockets", "Flak", "Dirt"; "Unknown"
+// for any type without a row in the table.
 const char* weapon_name(const Inventory::Weapon* weapon);
 
-// One of the five kinds, each with probability 1/5; owned by the caller.
+// One kind of the table, each with the same probability (1/5 for the five); owned by the
+// caller.
 Inventory::Weapon* random_weapon(Game* game, Level* level);
 
 #endif
