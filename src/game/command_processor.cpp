@@ -37,69 +37,73 @@ std::string InfoLine(const Player& p) {
 Game::CommandProcessor::CommandProcessor(Game* game_) : game(game_) {}
 
 void Game::CommandProcessor::Process(std::istream& args, std::ostream& out) {
-    std::string word;
-    args >> word;
-
+    std::string word = NextWord(args);
     if (word == "quit") {
         game->quit = true;
         return;
     }
-
-    if (word == "select") {
-        int n = 0;
-        if (args >> n) {
-            for (Player& p : game->players) {
-                if (p.number != n) continue;
-                game->selected = &p;
-                out << "Selected player " << p.number << std::endl;
-                return;
-            }
-        }
-        out << "Couldn't find that player" << std::endl;
-        return;
-    }
-
+    if (word == "select") return SelectPlayer(args, out);
     if (word == "player") {
-        word.clear();
-        args >> word;
-        Player* selected = game->selected;
-        if (word.empty()) {
-            if (selected)
-                out << "Current selected player: " << selected->number << std::endl;
-            else
-                out << "No selected player" << std::endl;
-            return;
-        }
-        if (!selected) {
-            out << "Select a player first" << std::endl;
-            return;
-        }
-        if (word == "info") {
-            out << InfoLine(*selected) << std::endl;
-            return;
-        }
-        if (word == "health") {
-            int h = 0;
-            if (args >> h) selected->health = static_cast<float>(h);
-            return;
-        }
+        word = NextWord(args);
+        if (PlayerCommand(word, args, out)) return;
         // Any other sub-command is taken as a command of its own.
     }
-
-    if (word == "stats") {
-        std::string category;
-        args >> category;
-        if (category == "timing") {
-            game->show_timing = !game->show_timing;
-        } else if (!category.empty()) {
-            out << "Unrecognized category: " << category << std::endl;
-        } else {
-            out << "Player  \tKills\tDeaths" << std::endl;
-            for (const Player& p : game->players)
-                out << "Player " << p.number << "\t" << p.kills << "\t" << p.deaths << std::endl;
-        }
-        return;
-    }
-
+    if (word == "stats") return Stats(args, out);
     out << "Unrecognized command: " << word << std::endl;
+}
+
+std::string Game::CommandProcessor::NextWord(std::istream& args) {
+    std::string word;
+    args >> word;
+    return word;
+}
+
+void Game::CommandProcessor::SelectPlayer(std::istream& args, std::ostream& out) {
+    int n = 0;
+    if (args >> n) {
+        for (Player& p : game->players) {
+            if (p.number != n) continue;
+            game->selected = &p;
+            out << "Selected player " << p.number << std::endl;
+            return;
+        }
+    }
+    out << "Couldn't find that player" << std::endl;
+}
+
+bool Game::CommandProcessor::PlayerCommand(const std::string& sub, std::istream& args,
+                                           std::ostream& out) {
+    Player* selected = game->selected;
+    if (sub.empty()) {
+        if (selected)
+            out << "Current selected player: " << selected->number << std::endl;
+        else
+            out << "No selected player" << std::endl;
+    } else if (!selected) {
+        out << "Select a player first" << std::endl;
+    } else if (sub == "info") {
+        out << InfoLine(*selected) << std::endl;
+    } else if (sub == "health") {
+        int h = 0;
+        if (args >> h) selected->health = static_cast<float>(h);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void Game::CommandProcessor::Stats(std::istream& args, std::ostream& out) {
+    const std::string category = NextWord(args);
+    if (category == "timing")
+        game->show_timing = !game->show_timing;
+    else if (!category.empty())
+        out << "Unrecognized category: " << category << std::endl;
+    else
+        ScoreTable(out);
+}
+
+void Game::CommandProcessor::ScoreTable(std::ostream& out) const {
+    out << "Player  \tKills\tDeaths" << std::endl;
+    for (const Player& p : game->players)
+        out << "Player " << p.number << "\t" << p.kills << "\t" << p.deaths << std::endl;
 }

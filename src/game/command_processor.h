@@ -1,6 +1,9 @@
 #ifndef VORLIN_GAME_COMMAND_PROCESSOR_H
 #define VORLIN_GAME_COMMAND_PROCESSOR_H
 
+#include <iosfwd>
+#include <string>
+
 #include "game/game.h"
 
 // The console's commands: quit, select, player (info, health) and stats (timing).
@@ -10,6 +13,16 @@ public:
 
     explicit CommandProcessor(Game* game);
     void Process(std::istream& args, std::ostream& out) override;
+
+private:
+    // The next word of the line; empty when there is none.
+    static std::string NextWord(std::istream& args);
+    void SelectPlayer(std::istream& args, std::ostream& out);
+    // "player" and its sub-command `sub`: false when `sub` is none of its own.
+    bool PlayerCommand(const std::string& sub, std::istream& args, std::ostream& out);
+    void Stats(std::istream& args, std::ostream& out);
+    // Kills and deaths of every player, one line each after the header.
+    void ScoreTable(std::ostream& out) const;
 };
 
 #endif

@@ -169,67 +169,33 @@ void LineEditor::Blink() {
 
 bool LineEditor::Key(int c, int scancode, int shifts) {
     if (!cursor) return false;
-    const bool at_start = pos == glyphs.begin();
-    const bool at_end = pos == glyphs.end();
     const bool ctrl = (shifts & KB_CTRL_FLAG) != 0;
     bool refused = false;
-
     switch (scancode) {
         case KEY_ENTER:
         case KEY_ENTER_PAD:
-            if (len > 0) return true;
+            if (len > 0) return true;  // an empty line is not finished
             break;
         case KEY_INSERT:
-            owner->insert = !owner->insert;
-            cursor->Restore();
-            cursor->Resize();
-            cursor->Move(0);
+            ToggleInsert();
             break;
         case KEY_BACKSPACE:
-            if (at_start)
-                Notify(1);
-            else
-                Remove(std::prev(pos), true);
+            Backspace();
             break;
         case KEY_DEL:
-            if (at_end)
-                Notify(1);
-            else
-                Remove(pos, false);
+            Delete();
             break;
         case KEY_LEFT:
-            if (at_start)
-                Notify(1);
-            else if (ctrl)
-                WordLeft();
-            else
-                MoveCursorTo(std::prev(pos), -std::prev(pos)->Width());
+            Left(ctrl);
             break;
         case KEY_RIGHT:
-            if (at_end)
-                Notify(1);
-            else if (ctrl)
-                WordRight();
-            else
-                MoveCursorTo(std::next(pos), pos->Width());
+            Right(ctrl);
             break;
         case KEY_HOME:
-            if (at_start) {
-                Notify(1);
-            } else {
-                int dx = 0;
-                for (auto it = glyphs.begin(); it != pos; ++it) dx -= it->Width();
-                MoveCursorTo(glyphs.begin(), dx);
-            }
+            Home();
             break;
         case KEY_END:
-            if (at_end) {
-                Notify(1);
-            } else {
-                int dx = 0;
-                for (auto it = pos; it != glyphs.end(); ++it) dx += it->Width();
-                MoveCursorTo(glyphs.end(), dx);
-            }
+            End();
             break;
         case KEY_UP:
         case KEY_DOWN:
@@ -239,14 +205,84 @@ bool LineEditor::Key(int c, int scancode, int shifts) {
             refused = !Type(c);
             break;
     }
+    // A key shows the cursor for up to two blink periods; a refused character is no key.
     if (!refused) blink_count = 1;
     return false;
 }
 
+void LineEditor::ToggleInsert() {
+    owner->insert = !owner->insert;
+    cursor->Restore();
+    cursor->Resize();
+    cursor->Move(0);
+}
+
+void LineEditor::Backspace() {
+    if (pos == glyphs.begin()) {
+        Notify(1);
+        return;
+    }
+    const int w = std::prev(pos)->Width();
+    Erase(std::prev(pos));
+    cursor->Move(-w);
+}
+
+void LineEditor::Delete() {
+    if (pos == glyphs.end()) {
+        Notify(1);
+        return;
+    }
+    pos = Erase(pos);
+    StandOn(pos);
+    cursor->Move(0);
+}
+
+void LineEditor::Left(bool word) {
+    if (pos == glyphs.begin())
+        Notify(1);
+    else if (word)
+        WordLeft();
+    else
+        MoveCursorTo(std::prev(pos), -std::prev(pos)->Width());
+}
+
+void LineEditor::Right(bool word) {
+    if (pos == glyphs.end())
+        Notify(1);
+    else if (word)
+        WordRight();
+    else
+        MoveCursorTo(std::next(pos), pos->Width());
+}
+
+void LineEditor::Home() {
+    if (pos == glyphs.begin())
+        Notify(1);
+    else
+        MoveCursorTo(glyphs.begin(), -WidthOf(glyphs.begin(), pos));
+}
+
+void LineEditor::End() {
+    if (pos == glyphs.end())
+        Notify(1);
+    else
+        MoveCursorTo(glyphs.end(), WidthOf(pos, glyphs.end()));
+}
+
+int LineEditor::WidthOf(GlyphList::iterator first, GlyphList::iterator last) {
+    int w = 0;
+    for (auto it = first; it != last; ++it) w += it->Width();
+    return w;
+}
+
+void LineEditor::StandOn(GlyphList::iterator g) {
+    cursor->at = g == glyphs.end() ? nullptr : &*g;
+    cursor->Resize();
+}
+
 void LineEditor::MoveCursorTo(GlyphList::iterator to, int dx) {
     cursor->Restore();
-    cursor->at = to == glyphs.end() ? nullptr : &*to;
-    cursor->Resize();
+    StandOn(to);
     cursor->Move(dx);
     pos = to;
 }
@@ -290,25 +326,32 @@ void LineEditor::WordRight() {
     MoveCursorTo(to, dx);
 }
 
-void LineEditor::Remove(GlyphList::iterator g, bool backspace) {
+void LineEditor::ShiftFrom(GlyphList::iterator from, int dx) {
+    // Moving right goes from the last glyph backwards, moving left in text order, so that
+    // no glyph is drawn over one not yet moved.
+    if (dx > 0) {
+        for (auto it = glyphs.end(); it != from;) {
+            --it;
+            it->Restore();
+            it->Move(dx);
+        }
+    } else {
+        for (auto it = from; it != glyphs.end(); ++it) {
+            it->Restore();
+            it->Move(dx);
+        }
+    }
+}
+
+LineEditor::GlyphList::iterator LineEditor::Erase(GlyphList::iterator g) {
     const int w = g->Width();
     cursor->Restore();
     g->Restore();
     len -= ucwidth(g->ch);
     width -= w;
     const auto next = glyphs.erase(g);
-    for (auto it = next; it != glyphs.end(); ++it) {
-        it->Restore();
-        it->Move(-w);
-    }
-    if (backspace) {
-        cursor->Move(-w);
-    } else {
-        pos = next;
-        cursor->at = pos == glyphs.end() ? nullptr : &*pos;
-        cursor->Resize();
-        cursor->Move(0);
-    }
+    ShiftFrom(next, -w);
+    return next;
 }
 
 bool LineEditor::Type(int c) {
@@ -316,58 +359,46 @@ bool LineEditor::Type(int c) {
         Notify(0);
         return false;
     }
+    if (owner->insert || pos == glyphs.end())
+        Insert(c);
+    else
+        Overwrite(c);
+    return true;
+}
 
-    if (owner->insert || pos == glyphs.end()) {
-        if (len + ucwidth(c) > limit) {
-            Notify(2);
-            return true;
-        }
-        const int w = CharWidth(owner, c);
-        cursor->Restore();
-        // From the last glyph backwards, so none is drawn over one not yet moved.
-        for (auto it = glyphs.end(); it != pos;) {
-            --it;
-            it->Restore();
-            it->Move(w);
-        }
-        glyphs.emplace(pos, owner, cursor->x, line_y, c);
-        cursor->Move(w);
-        len += ucwidth(c);
-        width += w;
-        return true;
+void LineEditor::Insert(int c) {
+    if (len + ucwidth(c) > limit) {
+        Notify(2);
+        return;
     }
+    const int w = CharWidth(owner, c);
+    cursor->Restore();
+    ShiftFrom(pos, w);
+    glyphs.emplace(pos, owner, cursor->x, line_y, c);
+    cursor->Move(w);
+    len += ucwidth(c);
+    width += w;
+}
 
+void LineEditor::Overwrite(int c) {
     const auto old = pos;
     if (len - ucwidth(old->ch) + ucwidth(c) > limit) {
         Notify(2);
-        return true;
+        return;
     }
     const int old_w = old->Width();
     const int d = CharWidth(owner, c) - old_w;
     cursor->Restore();
     old->Restore();
     const auto next = std::next(old);
-    cursor->at = next == glyphs.end() ? nullptr : &*next;
-    cursor->Resize();
+    StandOn(next);
     len += ucwidth(c) - ucwidth(old->ch);
     glyphs.erase(old);
     pos = next;
-    if (d < 0) {
-        for (auto it = next; it != glyphs.end(); ++it) {
-            it->Restore();
-            it->Move(d);
-        }
-    } else if (d > 0) {
-        for (auto it = glyphs.end(); it != next;) {
-            --it;
-            it->Restore();
-            it->Move(d);
-        }
-    }
+    if (d != 0) ShiftFrom(next, d);
     const auto created = glyphs.emplace(next, owner, cursor->x, line_y, c);
     cursor->Move(created->Width());
     width += created->Width() - old_w;
-    return true;
 }
 
 int LineEditor::Finish(char* out) {

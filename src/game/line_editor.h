@@ -108,11 +108,29 @@ private:
 
     void Notify(int reason);
     void StopTimer();
+
+    // The keys; each notifies 1 when there is nothing to move over or delete.
+    void ToggleInsert();
+    void Backspace();
+    void Delete();
+    void Left(bool word);
+    void Right(bool word);
+    void Home();
+    void End();
+    bool Type(int c);  // false when the character was refused
+    void Insert(int c);
+    void Overwrite(int c);
+
+    static int WidthOf(GlyphList::iterator first, GlyphList::iterator last);
+    // The cursor stands on glyph g (on nothing at the end) and takes its size for it.
+    void StandOn(GlyphList::iterator g);
     void MoveCursorTo(GlyphList::iterator to, int dx);
     void WordLeft();
     void WordRight();
-    void Remove(GlyphList::iterator g, bool backspace);
-    bool Type(int c);  // false when the character was refused
+    // Restores every glyph from `from` to the end and moves it by dx.
+    void ShiftFrom(GlyphList::iterator from, int dx);
+    // Erases glyph g and closes the gap behind it; returns the glyph that followed it.
+    GlyphList::iterator Erase(GlyphList::iterator g);
 };
 
 #endif
