@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "bench_world.h"
-#include "game/random.h"
+#include "base/random.h"
 #include "level/level.h"
 
 namespace {

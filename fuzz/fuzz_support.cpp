@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "main/assertion.h"
+#include "base/assertion.h"
 
 namespace fuzz {
 

@@ -4,7 +4,7 @@
 
 #include "ammunition/projectile.h"
 #include "game/game.h"
-#include "game/random.h"
+#include "base/random.h"
 
 namespace Ammunition {
 

@@ -6,7 +6,7 @@
 
 #include "ammunition/projectile.h"
 #include "game/game.h"
-#include "game/random.h"
+#include "base/random.h"
 
 namespace Ammunition {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "game/game.h"
-#include "main/assertion.h"
+#include "base/assertion.h"
 
 namespace {
 

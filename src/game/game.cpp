@@ -2,12 +2,12 @@
 
 #include <allegro.h>
 
-#include "game/command_processor.h"
-#include "game/owned_bitmap.h"
+#include "game/console_commands.h"
+#include "base/owned_bitmap.h"
 #include "input/input_handler.h"
-#include "main/assertion.h"
-#include "main/config.h"
-#include "main/controls.h"
+#include "base/assertion.h"
+#include "base/config.h"
+#include "input/controls.h"
 #include "particle/particle.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "game/gstream.h"
+#include "game/console_stream.h"
 #include "level/level.h"
 #include "player/player.h"
 

@@ -4,8 +4,8 @@
 
 #include "game/game.h"
 #include "input/player_input.h"
-#include "main/assertion.h"
-#include "main/controls.h"
+#include "base/assertion.h"
+#include "input/controls.h"
 
 namespace {
 

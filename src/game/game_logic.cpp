@@ -9,11 +9,11 @@
 #include "collision/clgo.h"
 #include "game/game.h"
 #include "game/pair_index.h"
-#include "game/random.h"
+#include "base/random.h"
 #include "input/input_handler.h"
 #include "input/player_input.h"
 #include "inventory/weapon.h"
-#include "main/assertion.h"
+#include "base/assertion.h"
 #include "particle/particle.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include "ammunition/ammunition.h"
 #include "game/game.h"
-#include "game/random.h"
-#include "main/assertion.h"
+#include "base/random.h"
+#include "base/assertion.h"
 
 namespace Inventory {
 

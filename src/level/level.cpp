@@ -12,8 +12,8 @@
 
 #include "collision/clgo.h"
 #include "level/image_check.h"
-#include "level/level_file.h"
-#include "main/assertion.h"
+#include "level/level_chunk.h"
+#include "base/assertion.h"
 
 int solid_colour() { return makecol(255, 0, 255); }
 

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <ctime>
 
-#include "game/random.h"
-#include "main/config.h"
-#include "main/controls.h"
+#include "base/random.h"
+#include "base/config.h"
+#include "input/controls.h"
 
 void AllegroGraphicsModes::SetColorDepth(int depth) { set_color_depth(depth); }
 

@@ -7,7 +7,7 @@
 #include <typeinfo>
 
 #include "collision/clgo.h"
-#include "game/random.h"
+#include "base/random.h"
 #include "inventory/weapon.h"
 #include "level/level.h"
 

@@ -15,7 +15,7 @@
 
 #include "collision/clgo.h"
 #include "game/game.h"
-#include "game/random.h"
+#include "base/random.h"
 #include "input/input_handler.h"
 #include "input/scripted_input.h"
 #include "inventory/weapon.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "game/command_processor.h"
+#include "game/console_commands.h"
 #include "game/game.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "main/controls.h"
+#include "input/controls.h"
 
 #include <allegro.h>
 #include <gtest/gtest.h>

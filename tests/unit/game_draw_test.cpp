@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "game/game.h"
-#include "game/random.h"
+#include "base/random.h"
 #include "level/level.h"
 #include "particle/particle.h"
 #include "support/test_support.h"

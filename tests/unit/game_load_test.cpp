@@ -6,11 +6,11 @@
 #include <string>
 
 #include "game/game.h"
-#include "game/random.h"
+#include "base/random.h"
 #include "input/player_input.h"
 #include "inventory/weapon.h"
 #include "level/level.h"
-#include "main/controls.h"
+#include "input/controls.h"
 #include "support/test_support.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "collision/clgo.h"
 #include "game/game.h"
 #include "game/pair_index.h"
-#include "game/random.h"
+#include "base/random.h"
 #include "input/scripted_input.h"
 #include "inventory/weapon.h"
 #include "level/level.h"

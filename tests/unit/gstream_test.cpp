@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "game/gstream.h"
+#include "game/console_stream.h"
 
 #include "support/test_support.h"
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "level/level.h"
-#include "main/assertion.h"
+#include "base/assertion.h"
 #include "main/bootstrap.h"
 #include "support/test_support.h"
 

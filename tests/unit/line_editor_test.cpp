@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "game/gstream.h"
-#include "game/line_editor.h"
+#include "game/console_stream.h"
+#include "game/console_line_editor.h"
 
 #include "support/test_support.h"
 

@@ -13,7 +13,7 @@
 #include "ammunition/ammunition.h"
 #include "collision/clgo.h"
 #include "game/game.h"
-#include "game/random.h"
+#include "base/random.h"
 #include "input/scripted_input.h"
 #include "inventory/weapon.h"
 #include "level/level.h"

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "game/random.h"
+#include "base/random.h"
 
 namespace {
 

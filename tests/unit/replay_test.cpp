@@ -7,7 +7,7 @@
 #include <string>
 
 #include "game/game.h"
-#include "game/random.h"
+#include "base/random.h"
 #include "input/scripted_input.h"
 #include "inventory/weapon.h"
 #include "level/level.h"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "game/game.h"
-#include "game/random.h"
+#include "base/random.h"
 #include "input/scripted_input.h"
 #include "inventory/weapon.h"
 #include "level/level.h"

@@ -16,7 +16,7 @@
 #include "ammunition/ammunition.h"
 #include "collision/clgo.h"
 #include "game/game.h"
-#include "game/random.h"
+#include "base/random.h"
 #include "input/input_handler.h"
 #include "input/scripted_input.h"
 #include "level/level.h"

@@ -6,9 +6,9 @@
 #include <thread>
 
 #include "game/game.h"
-#include "game/random.h"
+#include "base/random.h"
 #include "level/level.h"
-#include "main/controls.h"
+#include "input/controls.h"
 #include "support/test_support.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "game/gstream.h"
+#include "game/console_stream.h"
 
 #include "support/test_support.h"
 

@@ -1,5 +1,5 @@
-#ifndef VORLIN_GAME_RANDOM_H
-#define VORLIN_GAME_RANDOM_H
+#ifndef VORLIN_BASE_RANDOM_H
+#define VORLIN_BASE_RANDOM_H
 
 // The program's one random source: state = state * 214013 + 2531011 (mod 2^32), result
 // bits 16..30 of the new state. Seeded once from the clock at start-up; a fixed seed

@@ -1,5 +1,5 @@
-#ifndef VORLIN_MAIN_CONTROLS_H
-#define VORLIN_MAIN_CONTROLS_H
+#ifndef VORLIN_INPUT_CONTROLS_H
+#define VORLIN_INPUT_CONTROLS_H
 
 #include <string>
 

@@ -1,5 +1,5 @@
-#ifndef VORLIN_GAME_OWNED_BITMAP_H
-#define VORLIN_GAME_OWNED_BITMAP_H
+#ifndef VORLIN_BASE_OWNED_BITMAP_H
+#define VORLIN_BASE_OWNED_BITMAP_H
 
 #include <allegro.h>
 

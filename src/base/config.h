@@ -1,5 +1,5 @@
-#ifndef VORLIN_MAIN_CONFIG_H
-#define VORLIN_MAIN_CONFIG_H
+#ifndef VORLIN_BASE_CONFIG_H
+#define VORLIN_BASE_CONFIG_H
 
 // Checked reads of "vorlin.ini". Allegro's own readers accept "abc" as 0, "12abc" as 12,
 // wrap huge numbers and pass "nan" and "inf" through; these take the documented default

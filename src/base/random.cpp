@@ -1,4 +1,4 @@
-#include "game/random.h"
+#include "base/random.h"
 
 #include <cstdint>
 

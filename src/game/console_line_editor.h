@@ -1,5 +1,5 @@
-#ifndef VORLIN_GAME_LINE_EDITOR_H
-#define VORLIN_GAME_LINE_EDITOR_H
+#ifndef VORLIN_GAME_CONSOLE_LINE_EDITOR_H
+#define VORLIN_GAME_CONSOLE_LINE_EDITOR_H
 
 #include <atomic>
 #include <list>

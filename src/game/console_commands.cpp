@@ -1,4 +1,4 @@
-#include "game/command_processor.h"
+#include "game/console_commands.h"
 
 #include <sstream>
 #include <string>

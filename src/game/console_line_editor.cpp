@@ -1,10 +1,10 @@
-#include "game/line_editor.h"
+#include "game/console_line_editor.h"
 
 #include <allegro.h>
 
 #include <iterator>
 
-#include "game/gstream.h"
+#include "game/console_stream.h"
 
 namespace {
 

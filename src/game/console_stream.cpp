@@ -1,10 +1,10 @@
-#include "game/gstream.h"
+#include "game/console_stream.h"
 
 #include <allegro.h>
 
 #include <string>
 
-#include "game/line_editor.h"
+#include "game/console_line_editor.h"
 
 namespace {
 

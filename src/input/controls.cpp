@@ -1,9 +1,9 @@
-#include "main/controls.h"
+#include "input/controls.h"
 
 #include <allegro.h>
 #include <allegro/internal/aintern.h>
 
-#include "main/config.h"
+#include "base/config.h"
 
 const char* const PLAYER_ACTIONS[8] = {"up", "down", "left", "right", "jump", "fire", "dig", "weapon"};
 

@@ -1,5 +1,5 @@
-#ifndef VORLIN_MAIN_ASSERTION_H
-#define VORLIN_MAIN_ASSERTION_H
+#ifndef VORLIN_BASE_ASSERTION_H
+#define VORLIN_BASE_ASSERTION_H
 
 #include <string>
 

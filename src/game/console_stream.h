@@ -1,5 +1,5 @@
-#ifndef VORLIN_GAME_GSTREAM_H
-#define VORLIN_GAME_GSTREAM_H
+#ifndef VORLIN_GAME_CONSOLE_STREAM_H
+#define VORLIN_GAME_CONSOLE_STREAM_H
 
 #include <istream>
 #include <streambuf>

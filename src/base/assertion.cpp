@@ -1,4 +1,4 @@
-#include "main/assertion.h"
+#include "base/assertion.h"
 
 #include <allegro.h>
 
