@@ -33,17 +33,17 @@ struct WeaponKind;
 // (weapons.cpp), found by the kind's exact type when it is created.
 class StockWeapon : public Weapon {
 public:
-    const WeaponKind& kind;
-
     // White letter on black at the pickup's place.
     void Draw(BITMAP* target, int originX, int originY) override;
-    // One round: the kind's pellets from the muzzle point, each spread by a fresh draw.
+    // One round (false without ammunition): the kind's projectiles from the muzzle point.
     bool Fire(float x, float y, float angle) override;
 
 protected:
     StockWeapon(Game* game, Level* level, const std::type_info& type);
 
 private:
+    const WeaponKind& kind;
+
     StockWeapon(Game* game, Level* level, const WeaponKind& kind);
 };
 

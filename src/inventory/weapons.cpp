@@ -3,9 +3,9 @@
 #include <allegro.h>
 
 #include "ammunition/ammunition.h"
-#include "game/game.h"
-#include "base/random.h"
 #include "base/assertion.h"
+#include "base/random.h"
+#include "game/game.h"
 
 namespace Inventory {
 
@@ -38,7 +38,7 @@ struct WeaponKind {
     double reload_time;  // seconds
     int ammo;            // rounds at creation
     int max_ammo;
-    int pellets;  // projectiles per round
+    int pellets;         // projectiles per round
     double spread;
     MakeProjectile projectile;
 };
