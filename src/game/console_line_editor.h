@@ -109,7 +109,8 @@ private:
     void Notify(int reason);
     void StopTimer();
 
-    // The keys; each notifies 1 when there is nothing to move over or delete.
+    // One key each. The moves and deletions notify 1 when there is nothing to move over
+    // or delete; with `word` (Ctrl held) Left and Right go by words.
     void ToggleInsert();
     void Backspace();
     void Delete();
@@ -118,6 +119,7 @@ private:
     void Home();
     void End();
     bool Type(int c);  // false when the character was refused
+    // Typing in either mode; both notify 2 when the line would pass its limit.
     void Insert(int c);
     void Overwrite(int c);
 
