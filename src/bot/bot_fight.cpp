@@ -52,7 +52,7 @@ float preferred_distance(WeaponKind kind) {
     case WeaponKind::Flak:
         return 260.0f;
     default:
-        return 110.0f;
+        return 80.0f;
     }
 }
 

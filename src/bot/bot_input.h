@@ -78,6 +78,7 @@ private:
     unsigned long plan_changes_ = 0;
     float goal_x_ = 0, goal_y_ = 0;
     bool has_goal_ = false;
+    bool goal_is_enemy_ = false;
     float best_goal_distance_ = 1e9f;
     int no_progress_ = 0;
     int blocked_ = 0;

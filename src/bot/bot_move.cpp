@@ -18,7 +18,8 @@ constexpr int kPlanSteps = 40;
 constexpr int kNoProgressSteps = 150;
 // Steps without any change of place or aim before one.
 constexpr int kStillSteps = 240;
-constexpr int kTacticSteps = 100;
+constexpr int kTacticSteps = 140;
+constexpr int kClimbCycle = 70;
 constexpr int kTactics = 4;
 // Elevations of the dig directions that matter: diagonally and straight.
 constexpr double kDiagonal = 0.75;
@@ -27,6 +28,12 @@ constexpr double kSteep = 1.2;
 // further for one.
 constexpr float kPickupReachArmed = 160.0f;
 constexpr float kPickupReachUnarmed = 420.0f;
+constexpr float kPickupDepth = 40.0f;
+// Upward speed (pixels per second, negative up) above which a jump is still rising fast.
+constexpr float kRisingSpeed = -60.0f;
+// Closer than this to its enemy the bot cannot aim at it (the aim stops at 60 degrees
+// up or down) and backs away.
+constexpr float kTooClose = 45.0f;
 
 bool standing(const Player& p) { return p.state == PS_Normal && p.action == PA_Idle; }
 
@@ -51,6 +58,8 @@ void BotInput::ChooseGoal(Player& me, Game& game, bool engaged) {
     for (const Particle* p : game.particles) {
         auto* w = dynamic_cast<const Inventory::Weapon*>(p);
         if (!w || w->owner || w->dead || w->detached || kind_of(w) == WeaponKind::Dirt) continue;
+        // One lying in a cave below is not worth the digging: a dug shaft is hard to leave.
+        if (w->y > me.y + kPickupDepth) continue;
         const float d = std::hypot(w->x - me.x, w->y - me.y);
         if (d < pickup_d) pickup_d = d, pickup = w;
     }
@@ -58,12 +67,14 @@ void BotInput::ChooseGoal(Player& me, Game& game, bool engaged) {
     float vx, vy;
     const bool enemy = SeenEnemy(&at, &vx, &vy);
     has_goal_ = true;
+    goal_is_enemy_ = false;
     if (pickup && (!engaged || pickup_d < 40)) {
         goal_x_ = pickup->x;
         goal_y_ = pickup->y;
     } else if (enemy) {
         goal_x_ = at.x;
         goal_y_ = at.y;
+        goal_is_enemy_ = true;
     } else {
         has_goal_ = false;
     }
@@ -76,6 +87,11 @@ void BotInput::Travel(Player& me, Intent& intent) {
         return;
     }
     if (!has_goal_ || intent.hold) return;
+    if (enemy_distance_ < kTooClose && goal_is_enemy_) {
+        intent.walk = goal_x_ < me.x ? 1 : -1;
+        if (blocked_++ > 8 && standing(me)) intent.jump = true;
+        return;
+    }
     Replan(me);
     FollowPath(me, intent);
 }
@@ -120,6 +136,9 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
     }
     const float dx = tx - me.x;
     intent.walk = dx > 2 ? 1 : dx < -2 ? -1 : 0;
+    // Walking in the air sinks a player a pixel a step: a jump climbs highest when the
+    // walk waits for the top of its rise.
+    if (me.state == PS_Falling && me.vy < kRisingSpeed) intent.walk = 0;
 
     if (next == Move::Jump && standing(me)) intent.jump = true;
     if (next == Move::Dig) {
@@ -158,9 +177,18 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
     } else {
         ++no_progress_;
     }
+    if (still_ > kStillSteps && intent.hold) {
+        // Fighting from a good place: a hop, not a new way.
+        if (standing(me)) intent.jump = true;
+        still_ = 0;
+        return;
+    }
     if (tactic_ >= 0 || (no_progress_ <= kNoProgressSteps && still_ <= kStillSteps)) return;
     // Something different from the last manoeuvre, the climb most often.
     tactic_ = rng_.Chance(0.4) ? 0 : (tactic_turn_ + 1 + rng_.Below(kTactics - 1)) % kTactics;
+    // Digging down out of a hole only deepens it.
+    const bool below = has_goal_ && goal_y_ > me.y + 16;
+    if (!below && (tactic_ == 1 || tactic_ == 3)) tactic_ = rng_.Chance(0.5) ? 0 : 2;
     tactic_turn_ = tactic_;
     tactic_steps_ = kTacticSteps;
     no_progress_ = 0;
@@ -172,7 +200,7 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
 void BotInput::Unstick(Player& me, Intent& intent) {
     const int toward = has_goal_ ? sign_of(goal_x_ - me.x) : aim_frame::facing(me.aim);
     const bool below = has_goal_ && goal_y_ > me.y + 16;
-    const int phase = tactic_steps_ % 40;
+    const int phase = tactic_steps_ % kClimbCycle;
     intent.hold = false;
     intent.aiming = true;
     switch (tactic_) {
@@ -180,8 +208,11 @@ void BotInput::Unstick(Player& me, Intent& intent) {
         intent.face = toward;
         intent.elevation = kDiagonal;
         intent.walk = toward;
-        if (phase >= 20) intent.dig = true;
+        // Counting down: dig the notch, wait for the dig to settle, then jump into it.
+        if (phase >= 40) intent.dig = true;
+        else if (phase >= 30) intent.walk = 0;
         else intent.jump = true;
+        if (me.state == PS_Falling && me.vy < kRisingSpeed) intent.walk = 0;
         break;
     case 1:  // dig diagonally down towards the goal
         intent.face = toward;
