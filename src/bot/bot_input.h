@@ -79,6 +79,14 @@ private:
     float goal_x_ = 0, goal_y_ = 0;
     bool has_goal_ = false;
     bool goal_is_enemy_ = false;
+    // The weapon lying in the level it goes for, and the ones it gave up on for a while.
+    const Particle* pickup_ = nullptr;
+    int pickup_failures_ = 0;
+    struct Ignored {
+        const Particle* weapon;
+        unsigned long until;  // step
+    };
+    std::vector<Ignored> ignored_;
     float best_goal_distance_ = 1e9f;
     int no_progress_ = 0;
     int blocked_ = 0;
@@ -108,6 +116,8 @@ private:
     void AvoidOwnBlasts(Player& me, Game& game, Intent& intent) const;
 
     void ChooseGoal(Player& me, Game& game, bool engaged);
+    bool Ignored(const Particle* weapon) const;
+    void GiveUpPickup();
     void Travel(Player& me, Intent& intent);
     void Replan(Player& me);
     void FollowPath(Player& me, Intent& intent);

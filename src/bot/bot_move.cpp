@@ -27,8 +27,11 @@ constexpr double kSteep = 1.2;
 // Weapons lying further away than this are left alone; a bot with only a pistol goes
 // further for one.
 constexpr float kPickupReachArmed = 160.0f;
-constexpr float kPickupReachUnarmed = 420.0f;
+constexpr float kPickupReachUnarmed = 300.0f;
 constexpr float kPickupDepth = 40.0f;
+// Manoeuvres spent on one weapon before the bot leaves it alone for kIgnoreSteps.
+constexpr int kPickupTries = 2;
+constexpr unsigned long kIgnoreSteps = 1200;
 // Upward speed (pixels per second, negative up) above which a jump is still rising fast.
 constexpr float kRisingSpeed = -60.0f;
 // Closer than this to its enemy the bot cannot aim at it (the aim stops at 60 degrees
@@ -57,7 +60,9 @@ void BotInput::ChooseGoal(Player& me, Game& game, bool engaged) {
     float pickup_d = well_armed(me) ? kPickupReachArmed : kPickupReachUnarmed;
     for (const Particle* p : game.particles) {
         auto* w = dynamic_cast<const Inventory::Weapon*>(p);
-        if (!w || w->owner || w->dead || w->detached || kind_of(w) == WeaponKind::Dirt) continue;
+        if (!w || w->owner || w->dead || w->detached || kind_of(w) == WeaponKind::Dirt ||
+            Ignored(w))
+            continue;
         // One lying in a cave below is not worth the digging: a dug shaft is hard to leave.
         if (w->y > me.y + kPickupDepth) continue;
         const float d = std::hypot(w->x - me.x, w->y - me.y);
@@ -68,7 +73,12 @@ void BotInput::ChooseGoal(Player& me, Game& game, bool engaged) {
     const bool enemy = SeenEnemy(&at, &vx, &vy);
     has_goal_ = true;
     goal_is_enemy_ = false;
-    if (pickup && (!engaged || pickup_d < 40)) {
+    if (pickup != pickup_) pickup_failures_ = 0;
+    pickup_ = nullptr;
+    // A weapon further than the enemy would only lead away from the fight.
+    const bool worth = pickup && (!enemy || pickup_d < enemy_distance_);
+    if (worth && (!engaged || pickup_d < 40)) {
+        pickup_ = pickup;
         goal_x_ = pickup->x;
         goal_y_ = pickup->y;
     } else if (enemy) {
@@ -78,6 +88,21 @@ void BotInput::ChooseGoal(Player& me, Game& game, bool engaged) {
     } else {
         has_goal_ = false;
     }
+}
+
+bool BotInput::Ignored(const Particle* weapon) const {
+    for (const auto& i : ignored_)
+        if (i.weapon == weapon && i.until > step_) return true;
+    return false;
+}
+
+void BotInput::GiveUpPickup() {
+    if (!pickup_ || ++pickup_failures_ < kPickupTries) return;
+    ignored_.erase(std::remove_if(ignored_.begin(), ignored_.end(),
+                                  [this](const auto& i) { return i.until <= step_; }),
+                   ignored_.end());
+    ignored_.push_back({pickup_, step_ + kIgnoreSteps});
+    pickup_failures_ = 0;
 }
 
 void BotInput::Travel(Player& me, Intent& intent) {
@@ -191,6 +216,7 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
     if (!below && (tactic_ == 1 || tactic_ == 3)) tactic_ = rng_.Chance(0.5) ? 0 : 2;
     tactic_turn_ = tactic_;
     tactic_steps_ = kTacticSteps;
+    GiveUpPickup();
     no_progress_ = 0;
     still_ = 0;
     best_goal_distance_ = d;
