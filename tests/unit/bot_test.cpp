@@ -154,7 +154,9 @@ TEST(Match, BotsFindAndKillTheirEnemyWithoutGettingStuck) {
             ASSERT_TRUE(r.ok) << r.error;
             for (std::size_t i = 0; i < players.size(); ++i) {
                 kills += r.players[i].kills;
-                if (players[i] == Contestant::Bot) EXPECT_LT(r.players[i].longest_still, 10.0);
+                if (players[i] == Contestant::Bot) {
+                    EXPECT_LT(r.players[i].longest_still, 10.0);
+                }
             }
         }
         EXPECT_GE(kills, 3);
