@@ -1,0 +1,44 @@
+#ifndef VORLIN_BOT_BALLISTICS_H
+#define VORLIN_BOT_BALLISTICS_H
+
+class MaskView;
+
+namespace Inventory {
+class Weapon;
+}
+
+// How a weapon's projectile flies and what it does, as the ammunition's own rules give
+// it: speeds in pixels per second, net downward acceleration in pixels per second
+// squared (gravity less the projectile's own lift), spread in radians either way.
+enum class WeaponKind { Pistol, Shotgun, Rockets, Flak, Dirt, Unknown };
+
+struct Flight {
+    double speed;   // mean launch speed
+    double gravity;
+    double spread;
+    double blast;   // radius that hurts whoever stands in it, the shooter too; 0: none
+    double life;    // seconds before the projectile vanishes by itself; 0: never
+};
+
+WeaponKind kind_of(const Inventory::Weapon* weapon);
+Flight flight_of(WeaponKind kind);
+
+// The elevation (radians above the horizontal, towards the target's side) at which a
+// projectile of `speed` and `gravity` from the origin passes through (dx, dy), dy
+// growing downwards, on the flatter of the two arcs; false when it cannot reach.
+// *time is the flight time to the point.
+bool solve_elevation(double speed, double gravity, double dx, double dy, double* elevation,
+                     double* time);
+
+// A shot followed through the terrain.
+struct ShotTrace {
+    bool reaches;  // passes within `radius` of the target before any terrain
+    float end_x, end_y;  // where it meets terrain, the target, or its life ends
+};
+
+// Follows a projectile from (x, y) at world angle `angle` (counter-clockwise, as the
+// player's aim) over the mask towards a target at (tx, ty) of the given radius.
+ShotTrace trace_shot(const MaskView& mask, const Flight& flight, float x, float y, double angle,
+                     float tx, float ty, float radius);
+
+#endif

@@ -1,0 +1,177 @@
+// The computer player's fighting: which weapon, where to aim, when to fire, and staying
+// out of its own blasts.
+
+#include <algorithm>
+#include <cmath>
+
+#include "ammunition/ammunition.h"
+#include "bot/aim_frame.h"
+#include "bot/bot_input.h"
+#include "game/game.h"
+#include "inventory/weapon.h"
+#include "player/player.h"
+
+namespace {
+
+constexpr float kMuzzle = 15.0f;
+constexpr float kPlayerRadius = 10.0f;
+// Margin kept beyond a blast radius: the bot's own disc and a little more.
+constexpr float kBlastMargin = 22.0f;
+// A rocket fired into dirt to open a line of fire must burst this close to the enemy.
+constexpr float kBlowReach = 220.0f;
+// Logic steps of fighting without hurting the enemy before the bot finds a better place.
+constexpr int kFruitlessSteps = 360;
+constexpr int kRepositionSteps = 120;
+
+float distance(float ax, float ay, float bx, float by) { return std::hypot(ax - bx, ay - by); }
+
+// How much a weapon is worth against an enemy d pixels away.
+double score_of(WeaponKind kind, float d, bool clear, bool safe, bool blowable) {
+    switch (kind) {
+    case WeaponKind::Pistol:
+        return clear ? (d < 160 ? 2.0 : d < 320 ? 1.2 : 0.5) : 0.2;
+    case WeaponKind::Shotgun:
+        return clear ? (d < 110 ? 4.0 : d < 200 ? 2.5 : 0.3) : 0.1;
+    case WeaponKind::Rockets:
+        if (!safe) return 0.0;
+        return clear ? 5.0 : blowable ? 1.5 : 0.1;
+    case WeaponKind::Flak:
+        if (!safe || d < 110) return 0.0;
+        return clear ? 4.0 : 0.2;
+    default:
+        return 0.0;
+    }
+}
+
+// Where the bot likes to stand from its enemy with each weapon, pixels.
+float preferred_distance(WeaponKind kind) {
+    switch (kind) {
+    case WeaponKind::Shotgun:
+        return 90.0f;
+    case WeaponKind::Rockets:
+    case WeaponKind::Flak:
+        return 260.0f;
+    default:
+        return 80.0f;
+    }
+}
+
+}  // namespace
+
+BotInput::Shot BotInput::Evaluate(Player& me, const Inventory::Weapon* weapon,
+                                  const Sighting& at, float vx, float vy) const {
+    Shot s;
+    s.kind = kind_of(weapon);
+    if (s.kind == WeaponKind::Dirt || s.kind == WeaponKind::Unknown) return s;
+    const Flight f = flight_of(s.kind);
+    // The enemy's motion per second, as much of it as the skill leads.
+    const double steps_per_second = 60.0;
+    const double lvx = vx * steps_per_second * traits_.lead;
+    const double lvy = vy * steps_per_second * traits_.lead;
+    double e = 0, t = 0;
+    float tx = at.x, ty = at.y;
+    for (int i = 0; i < 3; ++i) {
+        tx = static_cast<float>(at.x + lvx * t);
+        ty = static_cast<float>(at.y + lvy * t);
+        if (!solve_elevation(f.speed, f.gravity, tx - me.x, ty - me.y, &e, &t)) return s;
+    }
+    s.face = tx < me.x ? -1 : 1;
+    s.elevation = e;
+    s.solved = std::fabs(e) <= aim_frame::kLimit + aim_frame::kStep / 2;
+    if (!s.solved) return s;
+    const double angle = aim_frame::angle(s.face, e);
+    const float mx = me.x + kMuzzle * static_cast<float>(std::cos(angle));
+    const float my = me.y - kMuzzle * static_cast<float>(std::sin(angle));
+    const ShotTrace tr = trace_shot(grid_.mask(), f, mx, my, angle, tx, ty, kPlayerRadius - 1);
+    s.clear = tr.reaches;
+    const float impact = distance(tr.end_x, tr.end_y, me.x, me.y);
+    s.safe = f.blast <= 0 || impact > f.blast + kBlastMargin;
+    const bool blowable =
+        !s.clear && distance(tr.end_x, tr.end_y, tx, ty) < kBlowReach &&
+        grid_.At(TerrainGrid::CellOf(tr.end_x), TerrainGrid::CellOf(tr.end_y)) != TerrainGrid::Rock;
+    s.score = score_of(s.kind, distance(me.x, me.y, at.x, at.y), s.clear, s.safe, blowable);
+    return s;
+}
+
+void BotInput::Fight(Player& me, Game&, Intent& intent) {
+    Sighting at;
+    float vx, vy;
+    enemy_distance_ = 1e9f;
+    if (!SeenEnemy(&at, &vx, &vy)) {
+        aimed_steps_ = 0;
+        engaged_steps_ = 0;
+        return;
+    }
+    const float d = distance(me.x, me.y, at.x, at.y);
+    enemy_distance_ = d;
+
+    Shot current, best;
+    for (WeaponSlot it = me.weapons.begin(); it != me.weapons.end(); ++it) {
+        if ((*it)->ammo <= 0) continue;
+        const Shot s = Evaluate(me, *it, at, vx, vy);
+        if (it == me.current_weapon) current = s;
+        if (s.score > best.score) best = s;
+    }
+    if (best.kind != current.kind && best.score > current.score + 0.5) intent.cycle_weapon = true;
+
+    intent.aiming = true;
+    if (current.solved) {
+        intent.face = current.face;
+        intent.elevation = current.elevation + aim_offset_;
+    } else {
+        intent.face = at.x < me.x ? -1 : 1;
+        intent.elevation = std::atan2(me.y - at.y, std::fabs(at.x - me.x));
+    }
+
+    const bool clear_shot = current.clear && current.safe;
+    const bool blow = !current.clear && current.kind == WeaponKind::Rockets && current.score >= 1.5;
+    // Fighting from where it stands as long as the shots can hurt; a place from which
+    // they never do is left for a while.
+    if (clear_shot) {
+        if (engaged_steps_ == 0 || at.health < engaged_health_) {
+            engaged_health_ = at.health;
+            engaged_steps_ = 0;
+        }
+        if (++engaged_steps_ > kFruitlessSteps) {
+            reposition_ = kRepositionSteps;
+            engaged_steps_ = 0;
+        }
+    } else {
+        engaged_steps_ = 0;
+    }
+    if (reposition_ > 0) --reposition_;
+    intent.hold = clear_shot && reposition_ == 0 && d <= preferred_distance(current.kind);
+
+    const bool ready = me.HasWeapon() && (*me.current_weapon)->cooldown <= 0.0;
+    const bool aimed = aim_frame::facing(me.aim) == intent.face &&
+                       std::fabs(aim_frame::elevation(me.aim) - intent.elevation) <= aim_frame::kStep;
+    if ((clear_shot || blow) && current.solved && aimed)
+        ++aimed_steps_;
+    else
+        aimed_steps_ = 0;
+    if (ready && aimed_steps_ > traits_.hesitation) {
+        intent.fire = true;
+        aimed_steps_ = 0;
+        aim_offset_ = rng_.Uniform(-traits_.aim_error, traits_.aim_error);
+    }
+}
+
+void BotInput::AvoidOwnBlasts(Player& me, Game& game, Intent& intent) const {
+    for (const Particle* p : game.particles) {
+        float blast = 0;
+        bool pending = false;
+        if (auto* r = dynamic_cast<const Ammunition::Rocket*>(p)) {
+            blast = 30;
+            pending = r->owner == &me && r->stage == Ammunition::STAGE_EXPLODING && !r->burst;
+        } else if (auto* f = dynamic_cast<const Ammunition::Flak*>(p)) {
+            blast = 60;
+            pending = f->owner == &me && f->stage == Ammunition::STAGE_EXPLODING && !f->burst;
+        }
+        if (!pending || distance(p->x, p->y, me.x, me.y) > blast + kBlastMargin) continue;
+        intent.walk = p->x < me.x ? 1 : -1;
+        intent.hold = false;
+        intent.dig = false;
+        if (me.state == PS_Normal && me.action == PA_Idle) intent.jump = true;
+        return;
+    }
+}

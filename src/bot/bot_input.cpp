@@ -1,0 +1,120 @@
+#include "bot/bot_input.h"
+
+#include <cmath>
+
+#include "bot/aim_frame.h"
+#include "game/game.h"
+#include "player/player.h"
+
+namespace {
+
+// Rows of grid cells read again each step: the whole default level every 50 steps.
+constexpr int kRefreshRows = 2;
+// Places of the enemy remembered beyond the reaction time, for its speed.
+constexpr int kVelocitySpan = 6;
+
+bool alive(const Player& p) { return p.action != PA_Dead; }
+
+}  // namespace
+
+BotInput::BotInput(BotSkill skill, std::uint64_t seed)
+    : skill_(skill), traits_(traits_of(skill)), rng_(seed) {
+    seen_.reserve(static_cast<std::size_t>(traits_.reaction_steps + kVelocitySpan + 1));
+}
+
+int BotInput::Handle(Player& me, Game& game, WeaponSlot& next_weapon) {
+    ++step_;
+    if (level_ != &game.level || !grid_.built()) {
+        grid_.Build(game.level);
+        level_ = &game.level;
+        path_.clear();
+    } else {
+        grid_.Refresh(kRefreshRows);
+    }
+    Perceive(me, game);
+    if (!alive(me)) {
+        ResetLife();
+        return 0;
+    }
+    Intent intent;
+    Fight(me, game, intent);
+    ChooseGoal(me, game, intent.hold);
+    Travel(me, intent);
+    AvoidOwnBlasts(me, game, intent);
+    return Compose(me, intent, next_weapon);
+}
+
+void BotInput::Perceive(Player& me, Game& game) {
+    me_x_ = me.x;
+    me_y_ = me.y;
+    // The nearest living opponent; a dead one is kept while no other lives.
+    Player* best = nullptr;
+    float best_d = 1e30f;
+    for (Player& p : game.players) {
+        if (&p == &me) continue;
+        const float d = (p.x - me.x) * (p.x - me.x) + (p.y - me.y) * (p.y - me.y) +
+                        (alive(p) ? 0.0f : 1e20f);
+        if (d < best_d) best_d = d, best = &p;
+    }
+    const int number = best ? best->number : 0;
+    if (number != enemy_) seen_.clear();
+    enemy_ = number;
+    if (!best) return;
+    const std::size_t span =
+        static_cast<std::size_t>(traits_.reaction_steps + kVelocitySpan + 1);
+    if (seen_.size() == span) seen_.erase(seen_.begin());
+    seen_.push_back({best->x, best->y, alive(*best), best->health});
+}
+
+bool BotInput::SeenEnemy(Sighting* now, float* vx, float* vy) const {
+    if (seen_.empty()) return false;
+    const int n = static_cast<int>(seen_.size());
+    const int at = std::max(0, n - 1 - traits_.reaction_steps);
+    *now = seen_[at];
+    const int before = std::max(0, at - kVelocitySpan);
+    const float steps = static_cast<float>(at - before);
+    // Per step; a respawn (a jump across the level) is no motion.
+    *vx = steps > 0 ? (seen_[at].x - seen_[before].x) / steps : 0.0f;
+    *vy = steps > 0 ? (seen_[at].y - seen_[before].y) / steps : 0.0f;
+    if (std::fabs(*vx) > 8 || std::fabs(*vy) > 12 || !seen_[before].alive) *vx = *vy = 0;
+    return now->alive;
+}
+
+void BotInput::ResetLife() {
+    path_.clear();
+    tactic_ = -1;
+    no_progress_ = 0;
+    best_goal_distance_ = 1e9f;
+    still_ = 0;
+    aimed_steps_ = 0;
+    engaged_steps_ = 0;
+    reposition_ = 0;
+}
+
+int BotInput::Compose(Player& me, const Intent& intent, WeaponSlot& next_weapon) {
+    int bits = 0;
+    int walk = intent.walk;
+    const int facing = aim_frame::facing(me.aim);
+    // Turning is a step in the new direction: a person has no other way either.
+    if (walk == 0 && intent.aiming && intent.face != facing) walk = intent.face;
+    if (walk < 0) bits |= ACT_LEFT;
+    if (walk > 0) bits |= ACT_RIGHT;
+    if (intent.aiming) {
+        const double e = aim_frame::elevation(me.aim);
+        const double want = std::max(-aim_frame::kLimit, std::min(aim_frame::kLimit, intent.elevation));
+        if (e < want - aim_frame::kStep / 2)
+            bits |= ACT_UP;
+        else if (e > want + aim_frame::kStep / 2)
+            bits |= ACT_DOWN;
+    }
+    if (intent.dig) bits |= ACT_DIG;
+    if (intent.jump) bits |= ACT_JUMP;
+    if (intent.fire) bits |= ACT_FIRE;
+    // One press per two steps, as a key must be let go before it switches again.
+    if (intent.cycle_weapon && step_ >= last_switch_ + 2 && me.weapons.size() > 1) {
+        bits |= ACT_WEAPON;
+        next_weapon = next_weapon_of(me);
+        last_switch_ = step_;
+    }
+    return bits;
+}

@@ -1,0 +1,130 @@
+#ifndef VORLIN_BOT_BOT_INPUT_H
+#define VORLIN_BOT_BOT_INPUT_H
+
+#include <cstdint>
+#include <vector>
+
+#include "bot/ballistics.h"
+#include "bot/bot_random.h"
+#include "bot/bot_skill.h"
+#include "bot/path_planner.h"
+#include "bot/terrain_grid.h"
+#include "input/input_handler.h"
+
+class Level;
+
+// The computer opponent. Once per logic step it looks at the world (terrain, objects,
+// players) and answers with the action bits a person could press: it walks, jumps, digs
+// and aims one step at a time, fires only as fast as the weapon allows and switches
+// weapons one press at a time. It never changes the world itself, and it draws its
+// chances from its own generator, so the world's random sequence does not depend on
+// who plays and a game with a bot records and replays like any other.
+class BotInput final : public InputHandler {
+public:
+    BotInput(BotSkill skill, std::uint64_t seed);
+    BotInput(const BotInput&) = delete;
+    BotInput& operator=(const BotInput&) = delete;
+
+    int Handle(Player& me, Game& game, WeaponSlot& next_weapon) override;
+
+    BotSkill skill() const { return skill_; }
+    // The way it follows now, cells of the grid; for tests and diagnostics.
+    const std::vector<PathNode>& path() const { return path_; }
+
+private:
+    // What the bot wants this step, before it becomes bits.
+    struct Intent {
+        int walk = 0;  // -1 left, +1 right
+        bool jump = false, dig = false, fire = false, cycle_weapon = false;
+        bool aiming = false;  // face and elevation below are wanted
+        int face = 1;
+        double elevation = 0;  // radians above the horizontal, in the facing frame
+        bool hold = false;     // in a good place to fight: do not walk the path
+    };
+    // Where the enemy was seen, late by the reaction time.
+    struct Sighting {
+        float x, y;
+        bool alive;
+        float health;
+    };
+    // The best shot with one weapon this step.
+    struct Shot {
+        WeaponKind kind = WeaponKind::Unknown;
+        bool solved = false;  // an elevation within the aim limits reaches the point
+        bool clear = false;   // and nothing but air lies on the way
+        bool safe = true;     // its blast stays away from the bot
+        int face = 1;
+        double elevation = 0;
+        double score = 0;
+    };
+
+    BotSkill skill_;
+    SkillTraits traits_;
+    BotRandom rng_;
+    const Level* level_ = nullptr;
+    TerrainGrid grid_;
+    PathPlanner planner_;
+    std::vector<PathNode> path_;
+    unsigned long step_ = 0;
+
+    // Perception.
+    int enemy_ = 0;  // player number; 0 none
+    std::vector<Sighting> seen_;  // ring of the enemy's recent places
+    float me_x_ = 0, me_y_ = 0;
+
+    // Movement.
+    int plan_age_ = 0;
+    int plan_goal_x_ = -100, plan_goal_y_ = -100;
+    unsigned long plan_changes_ = 0;
+    float goal_x_ = 0, goal_y_ = 0;
+    bool has_goal_ = false;
+    bool goal_is_enemy_ = false;
+    // The weapon lying in the level it goes for, and the ones it gave up on for a while.
+    const Particle* pickup_ = nullptr;
+    int pickup_failures_ = 0;
+    struct Ignored {
+        const Particle* weapon;
+        unsigned long until;  // step
+    };
+    std::vector<Ignored> ignored_;
+    float best_goal_distance_ = 1e9f;
+    int no_progress_ = 0;
+    int blocked_ = 0;
+    float last_x_ = 0;
+    int tactic_ = -1;
+    int tactic_steps_ = 0;
+    int tactic_turn_ = 0;
+    int still_ = 0;
+    float still_x_ = 0, still_y_ = 0, still_aim_ = 0;
+
+    // Fighting.
+    double aim_offset_ = 0;
+    int aimed_steps_ = 0;
+    int engaged_steps_ = 0;
+    float engaged_health_ = 0;
+    int reposition_ = 0;
+    unsigned long last_switch_ = 0;
+    float enemy_distance_ = 1e9f;
+
+    void Perceive(Player& me, Game& game);
+    bool SeenEnemy(Sighting* now, float* vx, float* vy) const;
+    void ResetLife();
+
+    void Fight(Player& me, Game& game, Intent& intent);
+    Shot Evaluate(Player& me, const Inventory::Weapon* weapon, const Sighting& at, float vx,
+                  float vy) const;
+    void AvoidOwnBlasts(Player& me, Game& game, Intent& intent) const;
+
+    void ChooseGoal(Player& me, Game& game, bool engaged);
+    bool Ignored(const Particle* weapon) const;
+    void GiveUpPickup();
+    void Travel(Player& me, Intent& intent);
+    void Replan(Player& me);
+    void FollowPath(Player& me, Intent& intent);
+    void WatchProgress(Player& me, Intent& intent);
+    void Unstick(Player& me, Intent& intent);
+
+    int Compose(Player& me, const Intent& intent, WeaponSlot& next_weapon);
+};
+
+#endif

@@ -1,0 +1,266 @@
+// The computer player's way through the terrain: what to go for, the planned way there,
+// and what to do when the way does not work.
+
+#include <algorithm>
+#include <cmath>
+
+#include "bot/aim_frame.h"
+#include "bot/bot_input.h"
+#include "game/game.h"
+#include "inventory/weapon.h"
+#include "player/player.h"
+
+namespace {
+
+// Steps between two plans while nothing forces one.
+constexpr int kPlanSteps = 40;
+// Steps without coming 8 pixels closer to the goal before an unstick manoeuvre.
+constexpr int kNoProgressSteps = 150;
+// Steps without any change of place or aim before one.
+constexpr int kStillSteps = 240;
+constexpr int kTacticSteps = 140;
+constexpr int kClimbCycle = 70;
+constexpr int kTactics = 4;
+// Elevations of the dig directions that matter: diagonally and straight.
+constexpr double kDiagonal = 0.75;
+constexpr double kSteep = 1.2;
+// Weapons lying further away than this are left alone; a bot with only a pistol goes
+// further for one.
+constexpr float kPickupReachArmed = 160.0f;
+constexpr float kPickupReachUnarmed = 300.0f;
+constexpr float kPickupDepth = 40.0f;
+// Manoeuvres spent on one weapon before the bot leaves it alone for kIgnoreSteps.
+constexpr int kPickupTries = 2;
+constexpr unsigned long kIgnoreSteps = 1200;
+// Upward speed (pixels per second, negative up) above which a jump is still rising fast.
+constexpr float kRisingSpeed = -60.0f;
+// Closer than this to its enemy the bot cannot aim at it (the aim stops at 60 degrees
+// up or down) and backs away.
+constexpr float kTooClose = 45.0f;
+
+bool standing(const Player& p) { return p.state == PS_Normal && p.action == PA_Idle; }
+
+int sign_of(float v) { return v < 0 ? -1 : 1; }
+
+bool well_armed(const Player& p) {
+    for (const Inventory::Weapon* w : p.weapons) {
+        const WeaponKind k = kind_of(w);
+        if (w->ammo > 0 && (k == WeaponKind::Rockets || k == WeaponKind::Flak || k == WeaponKind::Shotgun))
+            return true;
+    }
+    return false;
+}
+
+int chebyshev(int ax, int ay, int bx, int by) { return std::max(std::abs(ax - bx), std::abs(ay - by)); }
+
+}  // namespace
+
+void BotInput::ChooseGoal(Player& me, Game& game, bool engaged) {
+    const Inventory::Weapon* pickup = nullptr;
+    float pickup_d = well_armed(me) ? kPickupReachArmed : kPickupReachUnarmed;
+    for (const Particle* p : game.particles) {
+        auto* w = dynamic_cast<const Inventory::Weapon*>(p);
+        if (!w || w->owner || w->dead || w->detached || kind_of(w) == WeaponKind::Dirt ||
+            Ignored(w))
+            continue;
+        // One lying in a cave below is not worth the digging: a dug shaft is hard to leave.
+        if (w->y > me.y + kPickupDepth) continue;
+        const float d = std::hypot(w->x - me.x, w->y - me.y);
+        if (d < pickup_d) pickup_d = d, pickup = w;
+    }
+    Sighting at;
+    float vx, vy;
+    const bool enemy = SeenEnemy(&at, &vx, &vy);
+    has_goal_ = true;
+    goal_is_enemy_ = false;
+    if (pickup != pickup_) pickup_failures_ = 0;
+    pickup_ = nullptr;
+    // A weapon further than the enemy would only lead away from the fight.
+    const bool worth = pickup && (!enemy || pickup_d < enemy_distance_);
+    if (worth && (!engaged || pickup_d < 40)) {
+        pickup_ = pickup;
+        goal_x_ = pickup->x;
+        goal_y_ = pickup->y;
+    } else if (enemy) {
+        goal_x_ = at.x;
+        goal_y_ = at.y;
+        goal_is_enemy_ = true;
+    } else {
+        has_goal_ = false;
+    }
+}
+
+bool BotInput::Ignored(const Particle* weapon) const {
+    for (const auto& i : ignored_)
+        if (i.weapon == weapon && i.until > step_) return true;
+    return false;
+}
+
+void BotInput::GiveUpPickup() {
+    if (!pickup_ || ++pickup_failures_ < kPickupTries) return;
+    ignored_.erase(std::remove_if(ignored_.begin(), ignored_.end(),
+                                  [this](const auto& i) { return i.until <= step_; }),
+                   ignored_.end());
+    ignored_.push_back({pickup_, step_ + kIgnoreSteps});
+    pickup_failures_ = 0;
+}
+
+void BotInput::Travel(Player& me, Intent& intent) {
+    WatchProgress(me, intent);
+    if (tactic_ >= 0) {
+        Unstick(me, intent);
+        return;
+    }
+    if (!has_goal_ || intent.hold) return;
+    if (enemy_distance_ < kTooClose && goal_is_enemy_) {
+        intent.walk = goal_x_ < me.x ? 1 : -1;
+        if (blocked_++ > 8 && standing(me)) intent.jump = true;
+        return;
+    }
+    Replan(me);
+    FollowPath(me, intent);
+}
+
+void BotInput::Replan(Player& me) {
+    const int mx = TerrainGrid::CellOf(me.x), my = TerrainGrid::CellOf(me.y);
+    const int gx = TerrainGrid::CellOf(goal_x_), gy = TerrainGrid::CellOf(goal_y_);
+    const bool off_path = path_.empty() || chebyshev(mx, my, path_.front().cx, path_.front().cy) > 2;
+    const bool goal_moved = std::abs(gx - plan_goal_x_) + std::abs(gy - plan_goal_y_) > 3;
+    const bool terrain_moved = grid_.changes() != plan_changes_ && plan_age_ > 10;
+    if (!off_path && !goal_moved && !terrain_moved && ++plan_age_ <= kPlanSteps) return;
+    path_ = planner_.Plan(grid_, mx, my, gx, gy);
+    plan_age_ = 0;
+    plan_goal_x_ = gx;
+    plan_goal_y_ = gy;
+    plan_changes_ = grid_.changes();
+}
+
+void BotInput::FollowPath(Player& me, Intent& intent) {
+    const int mx = TerrainGrid::CellOf(me.x), my = TerrainGrid::CellOf(me.y);
+    // Forget the nodes already passed.
+    std::size_t nearest = 0;
+    int nearest_d = 1 << 30;
+    for (std::size_t i = 0; i < path_.size() && i < 10; ++i) {
+        const int d = chebyshev(mx, my, path_[i].cx, path_[i].cy);
+        if (d <= nearest_d) nearest_d = d, nearest = i;
+    }
+    path_.erase(path_.begin(), path_.begin() + static_cast<std::ptrdiff_t>(nearest));
+
+    float tx = goal_x_;
+    Move next = Move::Walk;
+    int ddx = 0, ddy = 0;
+    if (path_.size() >= 2) {
+        next = path_[1].move;
+        ddx = path_[1].cx - path_[0].cx;
+        ddy = path_[1].cy - path_[0].cy;
+        std::size_t k = 1;
+        while (k + 1 < path_.size() && k < 3 && path_[k + 1].move != Move::Dig &&
+               path_[k + 1].move != Move::Jump)
+            ++k;
+        tx = TerrainGrid::CentreOf(path_[k].cx);
+    }
+    const float dx = tx - me.x;
+    intent.walk = dx > 2 ? 1 : dx < -2 ? -1 : 0;
+    // Walking in the air sinks a player a pixel a step: a jump climbs highest when the
+    // walk waits for the top of its rise.
+    if (me.state == PS_Falling && me.vy < kRisingSpeed) intent.walk = 0;
+
+    if (next == Move::Jump && standing(me)) intent.jump = true;
+    if (next == Move::Dig) {
+        intent.aiming = true;
+        intent.face = ddx != 0 ? ddx : aim_frame::facing(me.aim);
+        intent.elevation = ddy > 0 ? (ddx == 0 ? -kSteep : -kDiagonal) : ddy < 0 ? (ddx == 0 ? kSteep : kDiagonal) : 0.0;
+        const bool aligned = aim_frame::facing(me.aim) == intent.face &&
+                             std::fabs(aim_frame::elevation(me.aim) - intent.elevation) < 0.2;
+        if (aligned && standing(me)) intent.dig = true;
+        // A face dug sideways or up is climbed into with a jump.
+        if (ddy <= 0 && standing(me) && step_ % 40 == 20) intent.jump = true;
+    }
+
+    // Walking against a wall: jump it.
+    if (intent.walk != 0 && me.state == PS_Normal && std::fabs(me.x - last_x_) < 0.5)
+        ++blocked_;
+    else
+        blocked_ = 0;
+    if (blocked_ > 8 && standing(me)) intent.jump = true;
+    last_x_ = me.x;
+}
+
+void BotInput::WatchProgress(Player& me, Intent& intent) {
+    if (std::fabs(me.x - still_x_) >= 1 || std::fabs(me.y - still_y_) >= 1 || me.aim != still_aim_) {
+        still_ = 0;
+        still_x_ = me.x;
+        still_y_ = me.y;
+        still_aim_ = me.aim;
+    } else {
+        ++still_;
+    }
+    const float d = has_goal_ ? std::hypot(goal_x_ - me.x, goal_y_ - me.y) : 0.0f;
+    if (!has_goal_ || intent.hold || d < best_goal_distance_ - 8) {
+        best_goal_distance_ = d;
+        no_progress_ = 0;
+    } else {
+        ++no_progress_;
+    }
+    if (still_ > kStillSteps && intent.hold) {
+        // Fighting from a good place: a hop, not a new way.
+        if (standing(me)) intent.jump = true;
+        still_ = 0;
+        return;
+    }
+    if (tactic_ >= 0 || (no_progress_ <= kNoProgressSteps && still_ <= kStillSteps)) return;
+    // Something different from the last manoeuvre, the climb most often.
+    tactic_ = rng_.Chance(0.4) ? 0 : (tactic_turn_ + 1 + rng_.Below(kTactics - 1)) % kTactics;
+    // Digging down out of a hole only deepens it.
+    const bool below = has_goal_ && goal_y_ > me.y + 16;
+    if (!below && (tactic_ == 1 || tactic_ == 3)) tactic_ = rng_.Chance(0.5) ? 0 : 2;
+    tactic_turn_ = tactic_;
+    tactic_steps_ = kTacticSteps;
+    GiveUpPickup();
+    no_progress_ = 0;
+    still_ = 0;
+    best_goal_distance_ = d;
+    path_.clear();
+}
+
+void BotInput::Unstick(Player& me, Intent& intent) {
+    const int toward = has_goal_ ? sign_of(goal_x_ - me.x) : aim_frame::facing(me.aim);
+    const bool below = has_goal_ && goal_y_ > me.y + 16;
+    const int phase = tactic_steps_ % kClimbCycle;
+    intent.hold = false;
+    intent.aiming = true;
+    switch (tactic_) {
+    case 0:  // climb: dig a notch diagonally up, then jump into it
+        intent.face = toward;
+        intent.elevation = kDiagonal;
+        intent.walk = toward;
+        // Counting down: dig the notch, wait for the dig to settle, then jump into it.
+        if (phase >= 40) intent.dig = true;
+        else if (phase >= 30) intent.walk = 0;
+        else intent.jump = true;
+        if (me.state == PS_Falling && me.vy < kRisingSpeed) intent.walk = 0;
+        break;
+    case 1:  // dig diagonally down towards the goal
+        intent.face = toward;
+        intent.elevation = -kDiagonal;
+        intent.walk = toward;
+        intent.dig = true;
+        break;
+    case 2:  // back off and jump
+        intent.face = -toward;
+        intent.elevation = 0.3;
+        intent.walk = -toward;
+        intent.jump = true;
+        break;
+    default:  // dig straight towards the goal's height
+        intent.face = toward;
+        intent.elevation = below ? -kSteep : kSteep;
+        intent.dig = true;
+        if (!below && phase < 10) intent.jump = true;
+        break;
+    }
+    const bool aligned = aim_frame::facing(me.aim) == intent.face &&
+                         std::fabs(aim_frame::elevation(me.aim) - intent.elevation) < 0.2;
+    if (!aligned) intent.dig = false;
+    if (--tactic_steps_ <= 0) tactic_ = -1;
+}

@@ -1,0 +1,36 @@
+#include "bot/bot_skill.h"
+
+bool parse_bot_skill(const std::string& text, BotSkill* skill) {
+    if (text == "easy")
+        *skill = BotSkill::Easy;
+    else if (text == "normal")
+        *skill = BotSkill::Normal;
+    else if (text == "hard")
+        *skill = BotSkill::Hard;
+    else
+        return false;
+    return true;
+}
+
+const char* bot_skill_name(BotSkill skill) {
+    switch (skill) {
+    case BotSkill::Easy:
+        return "easy";
+    case BotSkill::Hard:
+        return "hard";
+    default:
+        return "normal";
+    }
+}
+
+SkillTraits traits_of(BotSkill skill) {
+    switch (skill) {
+    case BotSkill::Easy:
+        // A beginner's opponent: late, wide of the mark, and blind to motion.
+        return {30, 0.12, 0.0, 20};
+    case BotSkill::Hard:
+        return {4, 0.01, 1.0, 0};
+    default:
+        return {12, 0.04, 0.7, 6};
+    }
+}

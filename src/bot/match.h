@@ -1,0 +1,53 @@
+#ifndef VORLIN_BOT_MATCH_H
+#define VORLIN_BOT_MATCH_H
+
+#include <string>
+#include <vector>
+
+#include "bot/bot_skill.h"
+
+// Who plays one side of a headless game.
+enum class Contestant {
+    Bot,     // the computer player
+    Idle,    // no input at all
+    Random,  // random keys, changed a few times a second
+};
+
+// "bot", "idle" or "random"; false (and *who untouched) for anything else.
+bool parse_contestant(const std::string& text, Contestant* who);
+
+struct MatchSetup {
+    std::string level_file = "data/map.lvl";
+    std::vector<Contestant> players{Contestant::Bot, Contestant::Bot};
+    // One per player (the bots read theirs); missing entries are normal.
+    std::vector<BotSkill> skills;
+    double seconds = 300.0;  // game time
+    unsigned seed = 1;       // the world's generator; the players' own seeds derive from it
+    // The step of the default speed: single-precision 1/60 s, as the game computes it.
+    double step_dt = 1.0f / 60.0f;
+};
+
+struct PlayerScore {
+    int kills = 0;
+    int deaths = 0;
+    // Longest time, in game seconds, this player stood alive without a change of
+    // place, aim or weapon.
+    double longest_still = 0.0;
+};
+
+struct MatchResult {
+    bool ok = false;
+    std::string error;  // why the game could not be played
+    std::vector<PlayerScore> players;
+    unsigned long steps = 0;
+    // Wall time spent inside the computer players' decisions, and how many they made.
+    double bot_seconds = 0.0;
+    unsigned long bot_decisions = 0;
+};
+
+// Plays one game headless, as fast as the machine allows, on a level file. Needs
+// Allegro installed (a platform driver is not needed). The world's generator is seeded
+// from the setup, so the same setup plays the same game.
+MatchResult play_match(const MatchSetup& setup);
+
+#endif

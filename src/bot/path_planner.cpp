@@ -1,0 +1,143 @@
+#include "bot/path_planner.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <queue>
+
+#include "bot/terrain_grid.h"
+
+namespace {
+
+// Cost of one cell of digging by direction; a cell of walking costs 1.
+constexpr float kDigDown = 4.0f;
+constexpr float kDigDiagonalDown = 5.0f;
+constexpr float kDigSideways = 25.0f;
+constexpr float kDigUp = 30.0f;
+constexpr int kJumpCells = 5;
+
+float octile(int dx, int dy) {
+    dx = std::abs(dx);
+    dy = std::abs(dy);
+    return static_cast<float>(std::max(dx, dy)) + 0.41f * static_cast<float>(std::min(dx, dy));
+}
+
+float dig_cost(int dx, int dy) {
+    if (dy > 0) return dx == 0 ? kDigDown : kDigDiagonalDown;
+    return dy == 0 ? kDigSideways : kDigUp;
+}
+
+// One candidate move out of a node.
+struct Step {
+    int cx, cy;
+    Move move;
+    float cost;
+};
+
+// The moves out of a node, written to `out`; returns how many.
+int moves_from(const TerrainGrid& g, int cx, int cy, Step* out) {
+    int n = 0;
+    const bool open = g.Open(cx, cy);
+    const bool standing = !open || g.Supported(cx, cy);
+    if (!standing) {
+        // In the air the only way is down, drifting as the walk allows.
+        for (int dx = -1; dx <= 1; ++dx)
+            if (g.Open(cx + dx, cy + 1)) out[n++] = {cx + dx, cy + 1, Move::Fall, 1.0f};
+        if (n == 0 && g.Diggable(cx, cy + 1)) out[n++] = {cx, cy + 1, Move::Dig, kDigDown};
+        return n;
+    }
+    for (int dx = -1; dx <= 1; ++dx)
+        for (int dy = -1; dy <= 1; ++dy) {
+            if (dx == 0 && dy == 0) continue;
+            const int x = cx + dx, y = cy + dy;
+            if (g.Open(x, y)) {
+                // Straight up needs a jump; diagonally up is a slope the walk climbs.
+                if (dx == 0 && dy < 0) continue;
+                out[n++] = {x, y, Move::Walk, dy < 0 ? 1.5f : 1.0f};
+            } else if (g.Diggable(x, y)) {
+                out[n++] = {x, y, Move::Dig, dig_cost(dx, dy)};
+            }
+        }
+    if (!open) return n;
+    // Jumps: straight up through open cells, landing up to two cells aside.
+    for (int k = 1; k <= kJumpCells; ++k) {
+        if (!g.Open(cx, cy - k)) break;
+        for (int dx = -2; dx <= 2; ++dx)
+            if (g.Open(cx + dx, cy - k) && (k > 1 || dx != 0))
+                out[n++] = {cx + dx, cy - k, Move::Jump, 2.0f + k + std::abs(dx)};
+    }
+    return n;
+}
+
+}  // namespace
+
+void PathPlanner::Reset(std::size_t nodes) {
+    if (stamp_.size() != nodes) {
+        stamp_.assign(nodes, 0);
+        cost_.assign(nodes, 0.0f);
+        parent_.assign(nodes, -1);
+        how_.assign(nodes, Move::Start);
+        closed_.assign(nodes, false);
+        search_ = 0;
+    }
+    if (++search_ == 0) {
+        std::fill(stamp_.begin(), stamp_.end(), 0);
+        search_ = 1;
+    }
+}
+
+std::vector<PathNode> PathPlanner::Plan(const TerrainGrid& grid, int fx, int fy, int tx, int ty) {
+    std::vector<PathNode> path;
+    last_expansions_ = 0;
+    reached_ = false;
+    const int cols = grid.cols(), rows = grid.rows();
+    if (fx < 0 || fy < 0 || fx >= cols || fy >= rows) return path;
+    tx = std::clamp(tx, 0, cols - 1);
+    ty = std::clamp(ty, 0, rows - 1);
+    Reset(static_cast<std::size_t>(cols) * rows);
+
+    auto index = [cols](int x, int y) { return y * cols + x; };
+    std::priority_queue<Entry> open;
+    const int start = index(fx, fy);
+    stamp_[start] = search_;
+    cost_[start] = 0.0f;
+    parent_[start] = -1;
+    how_[start] = Move::Start;
+    closed_[start] = false;
+    open.push({octile(tx - fx, ty - fy), start});
+
+    int best = start;
+    float best_h = octile(tx - fx, ty - fy);
+    Step steps[64];
+    while (!open.empty() && last_expansions_ < max_expansions_) {
+        const Entry e = open.top();
+        open.pop();
+        if (closed_[e.node]) continue;
+        closed_[e.node] = true;
+        ++last_expansions_;
+        const int x = e.node % cols, y = e.node / cols;
+        const float h = octile(tx - x, ty - y);
+        if (h < best_h) best_h = h, best = e.node;
+        if (x == tx && y == ty) {
+            reached_ = true;
+            break;
+        }
+        const int n = moves_from(grid, x, y, steps);
+        for (int i = 0; i < n; ++i) {
+            const Step& s = steps[i];
+            if (s.cx < 0 || s.cy < 0 || s.cx >= cols || s.cy >= rows) continue;
+            const int j = index(s.cx, s.cy);
+            const float c = cost_[e.node] + s.cost;
+            if (stamp_[j] == search_ && (closed_[j] || cost_[j] <= c)) continue;
+            stamp_[j] = search_;
+            closed_[j] = false;
+            cost_[j] = c;
+            parent_[j] = e.node;
+            how_[j] = s.move;
+            open.push({c + octile(tx - s.cx, ty - s.cy), j});
+        }
+    }
+    for (int at = best; at >= 0; at = parent_[at]) path.push_back({at % cols, at / cols, how_[at]});
+    std::reverse(path.begin(), path.end());
+    return path;
+}

@@ -1,0 +1,57 @@
+#ifndef VORLIN_BOT_PATH_PLANNER_H
+#define VORLIN_BOT_PATH_PLANNER_H
+
+#include <cstdint>
+#include <vector>
+
+class TerrainGrid;
+
+// How a player gets from one node of the grid to the next.
+enum class Move : std::uint8_t { Start, Walk, Fall, Jump, Dig };
+
+struct PathNode {
+    int cx, cy;  // cell of the player's centre
+    Move move;   // how this node is reached from the one before
+};
+
+// Finds a cheap way for a player's centre from one cell to another over the moves a
+// player has: walking along supported ground up and down one cell, falling, jumping up
+// to five cells (the jump lifts a player about 53 pixels), and digging through dirt,
+// cheap downwards and dear sideways or up (the walk cannot enter a dug face, so such a
+// way needs jumps and craters). Rock is never entered. A* with an octile estimate.
+class PathPlanner {
+public:
+    // Nodes expanded before a search gives up and returns the way to the node closest
+    // to the goal.
+    explicit PathPlanner(int max_expansions = 6000) : max_expansions_(max_expansions) {}
+
+    // The path from `from` to `to` (both included) or, when the goal cannot be reached
+    // within the budget, to the reached node nearest to it. Empty only when `from`
+    // lies outside the grid.
+    std::vector<PathNode> Plan(const TerrainGrid& grid, int fx, int fy, int tx, int ty);
+
+    int last_expansions() const { return last_expansions_; }
+    bool reached() const { return reached_; }
+
+private:
+    struct Entry {
+        float f;
+        int node;
+        bool operator<(const Entry& o) const { return f > o.f; }
+    };
+
+    int max_expansions_;
+    int last_expansions_ = 0;
+    bool reached_ = false;
+    // Per node, valid for the search whose stamp it holds.
+    std::vector<std::uint32_t> stamp_;
+    std::vector<float> cost_;
+    std::vector<int> parent_;
+    std::vector<Move> how_;
+    std::vector<bool> closed_;
+    std::uint32_t search_ = 0;
+
+    void Reset(std::size_t nodes);
+};
+
+#endif

@@ -1,0 +1,187 @@
+#include <allegro.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "bot/bot_input.h"
+#include "bot/bot_skill.h"
+#include "bot/match.h"
+#include "bot/path_planner.h"
+#include "bot/terrain_grid.h"
+#include "game/game.h"
+#include "game/random.h"
+#include "input/scripted_input.h"
+#include "level/level.h"
+#include "support/test_support.h"
+
+namespace {
+
+using testsupport::make_level;
+
+constexpr double kDt = 0.01666666753590107;
+
+int cell(float pixel) { return TerrainGrid::CellOf(pixel); }
+
+// Rolling dirt hills with a cave, as a small arena.
+bool hills(int x, int y) {
+    const double ground = 230 + 40 * std::sin(x / 45.0) + 15 * std::sin(x / 13.0);
+    const bool cave = (x - 320) * (x - 320) / 4 + (y - 320) * (y - 320) < 40 * 40;
+    return y >= ground && !cave;
+}
+
+std::string save_level(const testsupport::TempDir& dir, Level& level) {
+    const std::string file = dir.file("map.lvl");
+    PACKFILE* pf = pack_fopen(file.c_str(), "wp");
+    level.Save(pf);
+    pack_fclose(pf);
+    return file;
+}
+
+TEST(BotSkill, ParsesTheThreeLevelsAndRefusesAnythingElse) {
+    BotSkill s = BotSkill::Normal;
+    for (const char* name : {"easy", "normal", "hard"}) {
+        ASSERT_TRUE(parse_bot_skill(name, &s)) << name;
+        EXPECT_STREQ(name, bot_skill_name(s));
+    }
+    for (const char* bad : {"", "Easy", "genius", "hard "}) EXPECT_FALSE(parse_bot_skill(bad, &s)) << bad;
+    Contestant c;
+    EXPECT_TRUE(parse_contestant("random", &c));
+    EXPECT_EQ(Contestant::Random, c);
+    EXPECT_FALSE(parse_contestant("alien", &c));
+}
+
+// Dirt ground with a block of rock standing on it, too tall to jump; or a wall of rock
+// from the top of the level to the bottom.
+struct PlanCase {
+    const char* name;
+    int rock_top;
+    int rock_bottom;
+    bool reachable;
+};
+
+TEST(PathPlanner, DigsUnderRockItCannotJumpAndNeverThroughIt) {
+    const PlanCase cases[] = {{"block on the ground", 20, 100, true},
+                              {"wall top to bottom", 0, 160, false}};
+    for (const PlanCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto rock = [&c](int x, int y) { return x >= 100 && x < 140 && y >= c.rock_top && y < c.rock_bottom; };
+        auto level = make_level(240, 160, [&](int x, int y) { return y >= 100 || rock(x, y); }, rock);
+        TerrainGrid grid;
+        grid.Build(*level);
+        PathPlanner planner;
+        const auto path = planner.Plan(grid, cell(40), cell(90), cell(200), cell(90));
+        ASSERT_FALSE(path.empty());
+        EXPECT_EQ(c.reachable, planner.reached());
+        bool dug = false;
+        for (const PathNode& n : path) {
+            EXPECT_TRUE(grid.Diggable(n.cx, n.cy)) << n.cx << "," << n.cy;
+            dug = dug || n.move == Move::Dig;
+        }
+        if (c.reachable) {
+            EXPECT_TRUE(dug);
+        } else {
+            EXPECT_LT(path.back().cx, cell(100));
+        }
+    }
+}
+
+TEST(TerrainGrid, SeesACraterOnceItsRowsAreReadAgain) {
+    auto level = make_level(160, 80, [](int, int y) { return y >= 40; });
+    TerrainGrid grid;
+    grid.Build(*level);
+    EXPECT_EQ(TerrainGrid::Dirt, grid.At(cell(80), cell(50)));
+    level->Dig(80, 50, 10);
+    EXPECT_EQ(TerrainGrid::Dirt, grid.At(cell(80), cell(50)));
+    EXPECT_GT(grid.Refresh(grid.rows()), 0);
+    EXPECT_EQ(TerrainGrid::Air, grid.At(cell(80), cell(50)));
+}
+
+// A loaded two-player game on the hills with idle players.
+struct Arena {
+    testsupport::TempDir dir;
+    testsupport::ScopedConfig config;
+    Game game{640, 480};
+
+    explicit Arena(const testsupport::SolidFn& solid = hills, int w = 640, int h = 400) {
+        auto level = make_level(w, h, solid);
+        game.Load(save_level(dir, *level), 2);
+        game.step_dt = kDt;
+        for (int n = 1; n <= 2; ++n) {
+            delete game.inputs[n];
+            game.inputs[n] = new ScriptedInput(std::vector<int>());
+        }
+    }
+    Player& player(int n) { return n == 1 ? game.players.front() : game.players.back(); }
+};
+
+TEST(BotInput, DecidesWithoutTouchingTheWorldOrItsRandomNumbers) {
+    Arena arena;
+    for (int i = 0; i < 60; ++i) arena.game.Logic(kDt);
+    Player& me = arena.player(1);
+    const float x = me.x, y = me.y, aim = me.aim;
+    seed_random(77);
+    BotInput bot(BotSkill::Hard, 3);
+    for (int i = 0; i < 200; ++i) {
+        WeaponSlot slot = me.weapons.end();
+        bot.Handle(me, arena.game, slot);
+    }
+    const int next = random15();
+    seed_random(77);
+    EXPECT_EQ(random15(), next);
+    EXPECT_EQ(x, me.x);
+    EXPECT_EQ(y, me.y);
+    EXPECT_EQ(aim, me.aim);
+}
+
+// A short headless game on the hills: the bots find the other player and kill it, and
+// none of them stands still for 10 s.
+TEST(Match, BotsFindAndKillTheirEnemyWithoutGettingStuck) {
+    testsupport::TempDir dir;
+    testsupport::ScopedConfig config;
+    auto level = make_level(640, 400, hills);
+    MatchSetup setup;
+    setup.level_file = save_level(dir, *level);
+    setup.seconds = 60;
+    const std::vector<Contestant> sides[] = {{Contestant::Bot, Contestant::Idle},
+                                             {Contestant::Bot, Contestant::Bot}};
+    for (const auto& players : sides) {
+        setup.players = players;
+        int kills = 0;
+        for (unsigned seed = 1; seed <= 3; ++seed) {
+            setup.seed = seed;
+            const MatchResult r = play_match(setup);
+            ASSERT_TRUE(r.ok) << r.error;
+            for (std::size_t i = 0; i < players.size(); ++i) {
+                kills += r.players[i].kills;
+                if (players[i] == Contestant::Bot) {
+                    EXPECT_LT(r.players[i].longest_still, 10.0);
+                }
+            }
+        }
+        EXPECT_GE(kills, 3);
+    }
+    setup.level_file = dir.file("missing.lvl");
+    EXPECT_FALSE(play_match(setup).ok);
+}
+
+// Dropped into a pit deeper than a jump, with its enemy on the ground beside it, the bot
+// works its way out instead of waiting at the bottom.
+TEST(BotInput, ClimbsOutOfAPitDeeperThanAJump) {
+    auto ground = [](int x, int y) { return y >= 120 && !(x >= 180 && x < 220 && y < 180); };
+    Arena arena(ground, 400, 200);
+    Player& me = arena.player(1);
+    Player& enemy = arena.player(2);
+    delete arena.game.inputs[1];
+    arena.game.inputs[1] = new BotInput(BotSkill::Normal, 9);
+    me.SetPosition(200, 160);
+    enemy.SetPosition(60, 100);
+    float highest = me.y;
+    for (int i = 0; i < 60 * 60 && highest > 110; ++i) {
+        arena.game.Logic(kDt);
+        if (me.action != PA_Dead) highest = std::min(highest, me.y);
+    }
+    EXPECT_LE(highest, 110) << "still at the bottom of the pit";
+}
+
+}  // namespace
