@@ -10,7 +10,7 @@
 #include "bot/bot_input.h"
 #include "bot/random_input.h"
 #include "game/game.h"
-#include "game/random.h"
+#include "base/random.h"
 #include "input/scripted_input.h"
 #include "player/player.h"
 

@@ -10,7 +10,7 @@
 #include "bot/path_planner.h"
 #include "bot/terrain_grid.h"
 #include "game/game.h"
-#include "game/random.h"
+#include "base/random.h"
 #include "input/scripted_input.h"
 #include "level/level.h"
 #include "support/test_support.h"
