@@ -16,6 +16,8 @@
 #include <cstdlib>
 #endif
 
+static_assert(MAX_JOYSTICK_BUTTONS <= PAD_MAX_BUTTONS, "a reading holds every button");
+
 namespace {
 
 #ifdef __linux__
@@ -25,7 +27,8 @@ namespace {
 std::string device_path(int pad) {
     const std::string key = "joystick_device_" + std::to_string(pad);
     const char* configured = get_config_string("joystick", key.c_str(), nullptr);
-    if (!configured && pad == 0) configured = get_config_string("joystick", "joystick_device", nullptr);
+    if (!configured && pad == 0)
+        configured = get_config_string("joystick", "joystick_device", nullptr);
     if (configured) return configured;
     const std::string input = "/dev/input/js" + std::to_string(pad);
     return access(input.c_str(), F_OK) == 0 ? input : "/dev/js" + std::to_string(pad);
@@ -83,7 +86,7 @@ PadState state_of(const JOYSTICK_INFO& info) {
         if (stick.num_axis > 0) state.x = stick.axis[0].pos;
         if (stick.num_axis > 1) state.y = stick.axis[1].pos;
     }
-    for (int b = 0; b < info.num_buttons && b < 32; ++b)
+    for (int b = 0; b < info.num_buttons && b < MAX_JOYSTICK_BUTTONS; ++b)
         if (info.button[b].b) state.buttons |= 1u << b;
     return state;
 }

@@ -7,7 +7,7 @@
 namespace {
 
 bool held(const PadState& state, int button) {
-    return button >= 0 && button < 32 && (state.buttons >> button & 1u);
+    return button >= 0 && button < PAD_MAX_BUTTONS && (state.buttons >> button & 1u);
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 
 #include "input/input_handler.h"
 
+// Buttons a reading can hold (bits of PadState::buttons); the joystick driver's limit too.
+constexpr int PAD_MAX_BUTTONS = 32;
+
 // One reading of a gamepad.
 struct PadState {
     bool answering = true;  // false once the device has gone (unplugged, closed)

@@ -1,7 +1,5 @@
 #include "input/pad_setup.h"
 
-#include <allegro.h>
-
 #include <ostream>
 #include <string>
 #include <utility>
@@ -13,7 +11,7 @@
 namespace {
 
 constexpr int LAST_PAD = 1;
-constexpr int LAST_BUTTON = MAX_JOYSTICK_BUTTONS - 1;
+constexpr int LAST_BUTTON = PAD_MAX_BUTTONS - 1;
 
 int pad_setting(int player, const char* name, int def, int lo, int hi) {
     return config_int("controls", player_binding_name(player, name).c_str(), def, lo, hi);
@@ -60,13 +58,14 @@ void bind_buttons(PadBinding& binding, std::ostream& console, int player,
                 << std::endl;
 }
 
-void bind_stick(PadBinding& binding, std::ostream& console, int player,
-                const PadSettings& settings, const PadCaps& caps) {
+void bind_stick(PadBinding& binding, std::ostream& console, int player, const PadSettings& settings,
+                const PadCaps& caps) {
     binding.walk = caps.axes >= 1;
     binding.aim = caps.axes >= 2;
     if (binding.aim) return;
     console << "Player " << player << ": pad " << settings.pad
-            << (binding.walk ? " has one axis, unbound: aiming" : " has no stick, unbound: walking, aiming")
+            << (binding.walk ? " has one axis, unbound: aiming"
+                             : " has no stick, unbound: walking, aiming")
             << std::endl;
 }
 
@@ -91,8 +90,8 @@ std::optional<PadBinding> bind_pad(int player, const PadSettings& settings, cons
         return std::nullopt;
     }
     if (settings.pad >= caps.pads) {
-        console << "Player " << player << ": pad " << settings.pad << " not found ("
-                << caps.pads << " connected), it is not used" << std::endl;
+        console << "Player " << player << ": pad " << settings.pad << " not found (" << caps.pads
+                << " connected), it is not used" << std::endl;
         return std::nullopt;
     }
     name_pad(console, player, settings, caps);
@@ -106,7 +105,8 @@ std::unique_ptr<InputHandler> with_configured_pad(int player, std::unique_ptr<Pl
                                                   std::ostream& console) {
     const PadSettings settings = read_pad_settings(player);
     if (settings.pad < 0) return keyboard;
-    const std::optional<PadBinding> binding = bind_pad(player, settings, query_pad(settings.pad), console);
+    const std::optional<PadBinding> binding =
+        bind_pad(player, settings, query_pad(settings.pad), console);
     if (!binding) return keyboard;
     auto pad = std::make_unique<PadInput>(player, settings.pad, *binding,
                                           std::make_unique<AllegroPad>(settings.pad));
