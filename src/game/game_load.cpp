@@ -1,8 +1,11 @@
 #include <allegro.h>
 
 #include <cstdio>
+#include <memory>
+#include <utility>
 
 #include "game/game.h"
+#include "input/pad_setup.h"
 #include "input/player_input.h"
 #include "base/assertion.h"
 #include "input/controls.h"
@@ -52,13 +55,15 @@ bool Game::Load(const std::string& file, int count) {
         int codes[8];
         for (int a = 0; a < 8; ++a)
             codes[a] = read_binding(player_binding_name(i, PLAYER_ACTIONS[a]).c_str(), 0);
-        delete inputs[i];
-        inputs[i] = new PlayerInput(codes[0], codes[1], codes[2], codes[3], codes[4], codes[5],
-                                    codes[6], codes[7]);
+        auto keyboard = std::make_unique<PlayerInput>(codes[0], codes[1], codes[2], codes[3],
+                                                      codes[4], codes[5], codes[6], codes[7]);
 
         console << "Player " << i << ": ";
         for (int a = 0; a < 8; ++a) console << (a ? ", " : "") << key_name(codes[a]);
         console << std::endl;
+
+        delete inputs[i];
+        inputs[i] = with_configured_pad(i, std::move(keyboard), console).release();
     }
 
     console << "Loaded successfully" << std::endl;
