@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "input/keyboard_and_pad.h"
-#include "main/config.h"
-#include "main/controls.h"
+#include "base/config.h"
+#include "input/controls.h"
 
 namespace {
 
