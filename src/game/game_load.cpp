@@ -63,7 +63,7 @@ bool Game::Load(const std::string& file, int count) {
         console << std::endl;
 
         delete inputs[i];
-        inputs[i] = with_configured_pad(i, std::move(keyboard), console).release();
+        inputs[i] = with_configured_pad(i, std::move(keyboard), console, console_active).release();
     }
 
     console << "Loaded successfully" << std::endl;

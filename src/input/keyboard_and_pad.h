@@ -12,7 +12,9 @@
 // without a pad.
 class KeyboardAndPad final : public InputHandler {
 public:
-    KeyboardAndPad(std::unique_ptr<PlayerInput> keyboard, std::unique_ptr<InputHandler> pad);
+    // console_open: true while the console holds the keyboard; outlives the handler.
+    KeyboardAndPad(std::unique_ptr<PlayerInput> keyboard, std::unique_ptr<InputHandler> pad,
+                   const bool& console_open);
     KeyboardAndPad(const KeyboardAndPad&) = delete;
     KeyboardAndPad& operator=(const KeyboardAndPad&) = delete;
 
@@ -24,6 +26,7 @@ public:
 private:
     const std::unique_ptr<PlayerInput> keyboard_;
     const std::unique_ptr<InputHandler> pad_;
+    const bool& console_open_;
 };
 
 #endif

@@ -1,8 +1,7 @@
 #include "input/pad_input.h"
 
+#include <ostream>
 #include <utility>
-
-#include "game/game.h"
 
 namespace {
 
@@ -37,18 +36,18 @@ int pad_bits(const PadState& state, const PadBinding& binding, bool& weapon_held
 }
 
 PadInput::PadInput(int player, int pad, const PadBinding& binding,
-                   std::unique_ptr<PadReader> reader)
-    : player_(player), pad_(pad), binding_(binding), reader_(std::move(reader)) {}
+                   std::unique_ptr<PadReader> reader, std::ostream& console)
+    : player_(player), pad_(pad), binding_(binding), reader_(std::move(reader)), console_(console) {}
 
-int PadInput::Handle(Player& player, Game& game, WeaponSlot& next_weapon) {
+int PadInput::Handle(Player& player, Game&, WeaponSlot& next_weapon) {
     if (lost_) return 0;
     const PadState state = reader_->Read();
     if (!state.answering) {
         // The driver keeps a gone pad's last state: a stick held at that moment would
         // walk forever.
         lost_ = true;
-        game.console << "Player " << player_ << ": pad " << pad_
-                     << " stopped answering, its actions are unbound" << std::endl;
+        console_ << "Player " << player_ << ": pad " << pad_
+                 << " stopped answering, its actions are unbound" << std::endl;
         return 0;
     }
     const int bits = pad_bits(state, binding_, weapon_held_);

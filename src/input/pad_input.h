@@ -1,6 +1,7 @@
 #ifndef VORLIN_INPUT_PAD_INPUT_H
 #define VORLIN_INPUT_PAD_INPUT_H
 
+#include <iosfwd>
 #include <memory>
 
 #include "input/input_handler.h"
@@ -44,8 +45,9 @@ public:
 // its actions unbound for the rest of the game, said once on the console.
 class PadInput final : public InputHandler {
 public:
-    // player and pad are only for the console line.
-    PadInput(int player, int pad, const PadBinding& binding, std::unique_ptr<PadReader> reader);
+    // player and pad are only for the line said on `console`, which outlives the handler.
+    PadInput(int player, int pad, const PadBinding& binding, std::unique_ptr<PadReader> reader,
+             std::ostream& console);
     PadInput(const PadInput&) = delete;
     PadInput& operator=(const PadInput&) = delete;
 
@@ -57,6 +59,7 @@ private:
     const int player_, pad_;
     const PadBinding binding_;
     const std::unique_ptr<PadReader> reader_;
+    std::ostream& console_;
     bool weapon_held_ = false;
     bool lost_ = false;
 };

@@ -102,13 +102,13 @@ std::optional<PadBinding> bind_pad(int player, const PadSettings& settings, cons
 }
 
 std::unique_ptr<InputHandler> with_configured_pad(int player, std::unique_ptr<PlayerInput> keyboard,
-                                                  std::ostream& console) {
+                                                  std::ostream& console, const bool& console_open) {
     const PadSettings settings = read_pad_settings(player);
     if (settings.pad < 0) return keyboard;
     const std::optional<PadBinding> binding =
         bind_pad(player, settings, query_pad(settings.pad), console);
     if (!binding) return keyboard;
     auto pad = std::make_unique<PadInput>(player, settings.pad, *binding,
-                                          std::make_unique<AllegroPad>(settings.pad));
-    return std::make_unique<KeyboardAndPad>(std::move(keyboard), std::move(pad));
+                                          std::make_unique<AllegroPad>(settings.pad), console);
+    return std::make_unique<KeyboardAndPad>(std::move(keyboard), std::move(pad), console_open);
 }

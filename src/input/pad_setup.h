@@ -28,7 +28,8 @@ std::optional<PadBinding> bind_pad(int player, const PadSettings& settings, cons
 
 // The handler of a player: its keyboard alone without a usable pad (exactly as without
 // any pad setting), else the keyboard and the pad together.
+// console_open and console belong to the game and outlive the handler.
 std::unique_ptr<InputHandler> with_configured_pad(int player, std::unique_ptr<PlayerInput> keyboard,
-                                                  std::ostream& console);
+                                                  std::ostream& console, const bool& console_open);
 
 #endif

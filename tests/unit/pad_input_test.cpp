@@ -82,12 +82,12 @@ protected:
 
     std::unique_ptr<PadInput> make_pad() {
         return std::make_unique<PadInput>(1, 0, full_binding(),
-                                          std::make_unique<ScriptedPad>(&reading));
+                                          std::make_unique<ScriptedPad>(&reading), game.console);
     }
     KeyboardAndPad make_both() {
         return KeyboardAndPad(
             std::make_unique<PlayerInput>(KEY_W, KEY_S, KEY_A, KEY_D, KEY_J, KEY_F, KEY_G, KEY_Q),
-            make_pad());
+            make_pad(), game.console_active);
     }
 
     // One step as the game takes it: handle, then switch when asked.
@@ -259,7 +259,8 @@ TEST(PadSettings, WithoutAUsablePadThePlayerKeepsTheKeyboardAlone) {
     PlayerInput* raw = keyboard.get();
     std::ostringstream console;
     for (int player : {1, 2}) {
-        auto handler = with_configured_pad(player, std::move(keyboard), console);
+        bool console_open = false;
+        auto handler = with_configured_pad(player, std::move(keyboard), console, console_open);
         EXPECT_EQ(handler.get(), raw);
         keyboard.reset(static_cast<PlayerInput*>(handler.release()));
     }
