@@ -519,6 +519,21 @@ TEST_F(FlakTest, ASplinterHurtsAndStopsOnlyWithinFourPixels) {
     EXPECT_EQ((std::set<int>{18, 19, 20, 21, 22}), blows);  // trunc(k * 1 * 0.25), k 75..89
 }
 
+TEST_F(FlakTest, AShellsContactAndASplinterCreditTheKillToTheShooter) {
+    Player& shooter = player(1, 100, 189);
+    Player& hit = player(2, 506, 100);
+    Player& splintered = player(3, 503, 150);
+    hit.health = splintered.health = 1;
+    Ammunition::Flak shell(&shooter, &game, &game.level, 500, 100, 0.5f);
+    shell.OnCollision(&hit);
+    Ammunition::Flak::Shrapnel splinter(&shooter, &game, &game.level, 500, 150, 0.0f, 300.0f);
+    splinter.OnCollision(&splintered);
+    EXPECT_EQ(1, hit.deaths);
+    EXPECT_EQ(1, splintered.deaths);
+    EXPECT_EQ(2, shooter.kills);
+    EXPECT_EQ(0, hit.kills + splintered.kills);
+}
+
 TEST_F(FlakTest, SplintersPassEachOtherAndTheShellButStopAtAnythingElse) {
     Ammunition::Flak shell(nullptr, &game, &game.level, 500, 100, 0.0f);
     Ammunition::Flak::Shrapnel other(nullptr, &game, &game.level, 500, 100, 1.0f, 250.0f);

@@ -276,6 +276,31 @@ TEST(GameConsoleKey, OnePressTogglesOnceHowLongItIsHeld) {
     EXPECT_FALSE(game.console_active);
 }
 
+TEST(GameConsoleKey, KeyboardPlayersIgnoreTheirKeysWhileTheConsoleIsOpen) {
+    Game game(640, 480);
+    game.console_key = KEY_TILDE;
+    Player& keyboard = testsupport::add_player(
+        game, 1, new PlayerInput(KEY_W, KEY_S, KEY_A, KEY_D, KEY_J, KEY_F, KEY_G, KEY_Q));
+    Player& scripted =
+        testsupport::add_player(game, 2, new ScriptedInput([](std::size_t) { return int(ACT_UP); }));
+    // One step with the up key held (and the console key when asked): who aimed higher.
+    auto step = [&](bool console_key) {
+        const float before[] = {keyboard.aim, scripted.aim};
+        key[KEY_W] = 1;
+        key[KEY_TILDE] = console_key;
+        game.Logic(0.01);
+        key[KEY_W] = key[KEY_TILDE] = 0;
+        return std::vector<bool>{keyboard.aim > before[0], scripted.aim > before[1]};
+    };
+    using Moved = std::vector<bool>;
+    EXPECT_EQ(Moved({true, true}), step(true));  // the console opens after the players' turn
+    ASSERT_TRUE(game.console_active);
+    EXPECT_EQ(Moved({false, true}), step(false));
+    EXPECT_EQ(Moved({false, true}), step(true));  // and closes after it
+    ASSERT_FALSE(game.console_active);
+    EXPECT_EQ(Moved({true, true}), step(false));
+}
+
 TEST(GameConsoleKey, AKeyOfZeroNeverToggles) {
     Game game(640, 480);
     game.console_key = 0;

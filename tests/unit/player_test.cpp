@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iomanip>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -269,12 +270,27 @@ TEST_F(PlayerTest, AimingWorksWhileDead) {
 
 // ---- digging and jumping -------------------------------------------------------------
 
+namespace {
+
+// The aim nearest to the bound `b` between two digging directions that a player can hold,
+// just above it (side +1) or just below it (side -1) in the right-facing frame, facing right
+// or mirrored to face left. No float aim lies on a bound itself: these two enclose it.
+float aim_beside(double b, int side, bool facing_left) {
+    auto frame = [&](float aim) { return facing_left ? PI - aim : double(aim); };
+    const float away = (side > 0) != facing_left ? INFINITY : -INFINITY;
+    float aim = static_cast<float>(facing_left ? PI - b : b);
+    while ((frame(aim) - b) * side <= 0) aim = std::nextafter(aim, away);
+    return aim;
+}
+
+}  // namespace
+
 TEST_F(PlayerTest, DigsTwoDiscsInTheAimedDirection) {
     struct Case {
         float aim;
         int dx, dy;  // dy counts upwards
     };
-    const std::vector<Case> cases = {
+    std::vector<Case> cases = {
         {1.0f, 0, 1},                                  // straight up
         {0.7f, 1, 1},                                  // up to the right
         {0.0f, 1, 0},                                  // right
@@ -286,9 +302,22 @@ TEST_F(PlayerTest, DigsTwoDiscsInTheAimedDirection) {
         {static_cast<float>(PI - 1.0), 0, 1},          // up, facing left
         {static_cast<float>(PI + 1.0), 0, -1},         // down, facing left
     };
+    // Either side of each bound, facing either way.
+    const double steep = PI / 3 - 0.1, shallow = PI / 6;
+    const struct {
+        double bound;
+        int above_dx, above_dy, below_dx, below_dy;
+    } bounds[] = {
+        {steep, 0, 1, 1, 1}, {shallow, 1, 1, 1, 0}, {-shallow, 1, 0, 1, -1}, {-steep, 1, -1, 0, -1}};
+    for (const auto& b : bounds)
+        for (bool left : {false, true}) {
+            const int sx = left ? -1 : 1;
+            cases.push_back({aim_beside(b.bound, +1, left), sx * b.above_dx, b.above_dy});
+            cases.push_back({aim_beside(b.bound, -1, left), sx * b.below_dx, b.below_dy});
+        }
     auto solid = [](int, int) { return true; };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "aim " << c.aim);
+        SCOPED_TRACE(testing::Message() << std::setprecision(9) << "aim " << c.aim);
         auto level = testsupport::make_level(kW, kH, solid);
         auto expected = testsupport::make_level(kW, kH, solid);
         Player p(&game, level.get(), 1);
