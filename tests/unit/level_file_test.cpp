@@ -422,45 +422,43 @@ TEST_F(LevelFileWriting, AFailedRenameLeavesNoTemporaryFile) {
     EXPECT_EQ(folder_entries(data_), std::vector<std::string>{"map.lvl"});
 }
 
-class Bootstrap : public ::testing::Test {
+// The level's bitmaps in the data folder.
+class Bootstrap : public LevelFileWriting {
 protected:
     void SetUp() override {
-        data_ = dir_.file("data");
-        std::filesystem::create_directory(data_);
+        LevelFileWriting::SetUp();
         auto level = make_level(50, 30, [](int, int y) { return y >= 20; }, [](int, int y) { return y >= 28; });
         testsupport::save_level_bitmaps(data_, *level);
     }
-    std::unique_ptr<Level> load() { return load_level_file(data_ + "/map.lvl"); }
+    std::unique_ptr<Level> load() { return load_level_file(path_); }
     ScopedForkingDeathTests forking_;
-    TempDir dir_;
-    std::string data_;
 };
 
 TEST_F(Bootstrap, BuildsTheLevelFileOnceAndNeverAgain) {
     std::string error;
-    ASSERT_TRUE(bootstrap_level(data_, data_ + "/map.lvl", &error)) << error;
+    ASSERT_TRUE(bootstrap_level(data_, path_, &error)) << error;
     auto first = load();
     ASSERT_NE(first->undiggable, nullptr);
     EXPECT_EQ(first->width, 50);
     EXPECT_TRUE(first->IsSolid(0, 25));
-    const Bytes written = read_file(data_ + "/map.lvl");
+    const Bytes written = read_file(path_);
 
     // Different bitmaps, then none at all: the level file stays as it is.
     auto other = make_level(50, 30, [](int, int) { return false; });
     testsupport::save_bitmap_file(data_ + "/mask.bmp", other->mask);
-    ASSERT_TRUE(bootstrap_level(data_, data_ + "/map.lvl", &error));
-    EXPECT_TRUE(read_file(data_ + "/map.lvl") == written);
+    ASSERT_TRUE(bootstrap_level(data_, path_, &error));
+    EXPECT_TRUE(read_file(path_) == written);
     for (const char* name : {"mask.bmp", "fore.bmp", "back.bmp", "undiggable.bmp"})
         std::filesystem::remove(data_ + "/" + name);
-    ASSERT_TRUE(bootstrap_level(data_, data_ + "/map.lvl", &error));
-    EXPECT_TRUE(read_file(data_ + "/map.lvl") == written);
+    ASSERT_TRUE(bootstrap_level(data_, path_, &error));
+    EXPECT_TRUE(read_file(path_) == written);
     EXPECT_EQ(folder_entries(data_), std::vector<std::string>{"map.lvl"});
 }
 
 TEST_F(Bootstrap, WithoutAnUndiggableBitmapTheLevelHasNoMap) {
     std::filesystem::remove(data_ + "/undiggable.bmp");
     std::string error;
-    ASSERT_TRUE(bootstrap_level(data_, data_ + "/map.lvl", &error)) << error;
+    ASSERT_TRUE(bootstrap_level(data_, path_, &error)) << error;
     auto level = load();
     EXPECT_EQ(level->undiggable, nullptr);
     EXPECT_TRUE(level->IsSolid(10, 29));
@@ -469,7 +467,7 @@ TEST_F(Bootstrap, WithoutAnUndiggableBitmapTheLevelHasNoMap) {
 TEST_F(Bootstrap, MissingBitmapsEndInTheReport) {
     std::filesystem::remove(data_ + "/fore.bmp");
     std::string error;
-    EXPECT_DEATH(bootstrap_level(data_, data_ + "/map.lvl", &error),
+    EXPECT_DEATH(bootstrap_level(data_, path_, &error),
                  report("foreground = load_bitmap\\(foref.c_str\\(\\), NULL\\)", "Level::Level"));
 }
 
