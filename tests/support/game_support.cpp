@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <istream>
+#include <iterator>
 #include <ostream>
 #include <set>
 

@@ -114,6 +114,8 @@ class ScopedForkingDeathTests {
 public:
     ScopedForkingDeathTests();
     ~ScopedForkingDeathTests();
+    ScopedForkingDeathTests(const ScopedForkingDeathTests&) = delete;
+    ScopedForkingDeathTests& operator=(const ScopedForkingDeathTests&) = delete;
 
 private:
     std::string old_;
