@@ -1,6 +1,8 @@
 #include "support/test_support.h"
 
 #include <allegro.h>
+#include <gtest/gtest.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -12,6 +14,18 @@
 
 #include "collision/clgo.h"
 #include "level/level.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VORLIN_TEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VORLIN_TEST_ASAN 1
+#endif
+#endif
+#ifdef VORLIN_TEST_ASAN
+// The sanitizer's allocator keeps the heap; GCC ships no header for this query.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
 
 namespace testsupport {
 
@@ -91,6 +105,7 @@ Bitmap::Bitmap(int w, int h, int colour) : bmp_(create_bitmap(w, h)) {
 Bitmap::~Bitmap() { destroy_bitmap(bmp_); }
 
 std::string bitmap_difference(BITMAP* actual, BITMAP* expected, int y0, int y1) {
+    if (!actual || !expected) return "a bitmap is missing";
     if (actual->w != expected->w || actual->h != expected->h) return "sizes differ";
     if (y1 < 0) y1 = actual->h;
     for (int y = y0; y < y1; ++y)
@@ -98,6 +113,10 @@ std::string bitmap_difference(BITMAP* actual, BITMAP* expected, int y0, int y1) 
             if (getpixel(actual, x, y) != getpixel(expected, x, y))
                 return "first difference at (" + std::to_string(x) + ", " + std::to_string(y) + ")";
     return "";
+}
+
+void draw_text(BITMAP* bmp, const std::string& s, int x, int y) {
+    textout_ex(bmp, font, s.c_str(), x, y, -1, _textmode);
 }
 
 void paint_busy_picture(BITMAP* bmp) {
@@ -112,6 +131,41 @@ void save_bitmap_file(const std::string& path, BITMAP* bmp) {
         throw std::runtime_error("cannot save " + path);
 }
 
+void save_level_file(const std::string& path, const Level& level) {
+    PACKFILE* pf = pack_fopen(path.c_str(), "wp");
+    if (!pf) throw std::runtime_error("cannot create " + path);
+    const bool saved = level.Save(pf);
+    pack_fclose(pf);
+    if (!saved) throw std::runtime_error("cannot save the level into " + path);
+}
+
+std::unique_ptr<Level> load_level_file(const std::string& path) {
+    PACKFILE* pf = pack_fopen(path.c_str(), "rp");
+    if (!pf) throw std::runtime_error("cannot open " + path);
+    auto level = std::make_unique<Level>();
+    level->Load(pf);
+    pack_fclose(pf);
+    return level;
+}
+
+void save_level_bitmaps(const std::string& folder, const Level& level) {
+    save_bitmap_file(folder + "/mask.bmp", level.mask);
+    save_bitmap_file(folder + "/fore.bmp", level.foreground);
+    save_bitmap_file(folder + "/back.bmp", level.background);
+    if (level.undiggable) save_bitmap_file(folder + "/undiggable.bmp", level.undiggable);
+}
+
+std::string file_bytes_of(BITMAP* bmp, const std::string& name) {
+    TempDir dir;
+    save_bitmap_file(dir.file(name), bmp);
+    return read_file(dir.file(name));
+}
+
+void set_le16(std::string& bytes, std::size_t at, unsigned v) {
+    bytes[at] = static_cast<char>(v & 0xFF);
+    bytes[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+
 std::string read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -122,6 +176,15 @@ void write_file(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
+ScopedForkingDeathTests::ScopedForkingDeathTests()
+    : old_(::testing::GTEST_FLAG(death_test_style)) {
+    ::testing::GTEST_FLAG(death_test_style) = "fast";
+}
+
+ScopedForkingDeathTests::~ScopedForkingDeathTests() {
+    ::testing::GTEST_FLAG(death_test_style) = old_;
+}
+
 ScopedConfig::ScopedConfig(const std::string& contents) {
     write_file(path(), contents);
     set_config_file(path().c_str());
@@ -130,6 +193,14 @@ ScopedConfig::ScopedConfig(const std::string& contents) {
 ScopedConfig::~ScopedConfig() {
     // Detach from the file before the folder goes.
     set_config_data("", 0);
+}
+
+std::size_t heap_in_use() {
+#ifdef VORLIN_TEST_ASAN
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    return mallinfo2().uordblks;
+#endif
 }
 
 }  // namespace testsupport

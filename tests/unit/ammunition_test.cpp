@@ -21,11 +21,14 @@
 #include "inventory/weapon.h"
 #include "level/level.h"
 #include "player/player.h"
+#include "support/game_support.h"
 #include "support/test_support.h"
+
+using testsupport::live;
 
 namespace {
 
-constexpr double kStep = 0.01666666753590107;  // the default logic step
+constexpr double kStep = testsupport::kStepDt;
 constexpr float kPi = 3.1415926538f;
 
 // Open air above a floor from row 200 down, closed on the right by a wall from column 900.
@@ -35,41 +38,22 @@ bool default_terrain(int x, int y) { return y >= kFloor || x >= kWall; }
 class World : public ::testing::Test {
 protected:
     World() {
-        auto built = testsupport::make_level(kW, kH, default_terrain);
-        testsupport::adopt_level(game.level, *built);
+        testsupport::adopt_level(game.level, *testsupport::make_level(kW, kH, default_terrain));
         game.step_dt = kStep;
         seed_random(1234);
     }
 
     // A player in the game's list and table, without weapons, driven by `script`.
     Player& player(int number, float x, float y, std::vector<int> script = {}) {
-        game.players.emplace_back(&game, &game.level, number);
-        Player& p = game.players.back();
-        game.AddParticle(&p);
+        Player& p = testsupport::add_player(game, number, new ScriptedInput(std::move(script)));
         p.SetPosition(x, y);
-        game.inputs[number] = new ScriptedInput(std::move(script));
         return p;
-    }
-
-    // Gives `weapon` to `holder` and makes it current.
-    static void arm(Player& holder, Inventory::Weapon* weapon) {
-        holder.weapons.push_back(weapon);
-        weapon->SetOwner(&holder);
-        holder.current_weapon = std::prev(holder.weapons.end());
     }
 
     template <class T>
     T* add(T* p) {
         game.AddParticle(p);
         return p;
-    }
-
-    template <class T>
-    std::vector<T*> live() const {
-        std::vector<T*> found;
-        for (Particle* p : game.particles)
-            if (p && typeid(*p) == typeid(T)) found.push_back(static_cast<T*>(p));
-        return found;
     }
 
     void steps(int n) {
@@ -82,13 +66,6 @@ protected:
 // The level as the test started it, changed only by what the test asks for.
 std::unique_ptr<Level> reference_level() {
     return testsupport::make_level(kW, kH, default_terrain);
-}
-
-int differing_pixels(BITMAP* a, BITMAP* b) {
-    int n = 0;
-    for (int y = 0; y < a->h; ++y)
-        for (int x = 0; x < a->w; ++x) n += getpixel(a, x, y) != getpixel(b, x, y);
-    return n;
 }
 
 // Seeds for repeated trials. Neighbouring small seeds give nearly the same first draw, so
@@ -153,7 +130,7 @@ TEST_F(ShotTest, AShotThatMeetsNothingVanishesAfterTwoSecondsWithoutEffect) {
     EXPECT_TRUE(pellet->dead);
     EXPECT_FALSE(game.terrain_changed);
     auto untouched = reference_level();
-    EXPECT_EQ(0, differing_pixels(untouched->mask, game.level.mask));
+    EXPECT_EQ("", testsupport::bitmap_difference(game.level.mask, untouched->mask));
 }
 
 TEST_F(ShotTest, AShotIntoTheGroundLeavesAHoleOfItsRadius) {
@@ -175,7 +152,7 @@ TEST_F(ShotTest, AShotIntoTheGroundLeavesAHoleOfItsRadius) {
     auto expected = reference_level();
     expected->Dig(static_cast<int>(shot->x), static_cast<int>(shot->y), 2);
     expected->Dig(static_cast<int>(pellet->x), static_cast<int>(pellet->y), 1);
-    EXPECT_EQ(0, differing_pixels(expected->mask, game.level.mask));
+    EXPECT_EQ("", testsupport::bitmap_difference(game.level.mask, expected->mask));
     // The hole is really there: the impact pixel and the rim are air, beyond it is not.
     const int x = static_cast<int>(shot->x);
     EXPECT_FALSE(game.level.IsSolid(x, kFloor));
@@ -232,7 +209,7 @@ TEST_F(ShotTest, ShotsDealEightToElevenAndPelletsTwoToFour) {
 TEST_F(ShotTest, AShotThatDestroysAPlayerCountsForTheShooter) {
     Player& shooter = player(1, 50, 189, {ACT_FIRE});
     Player& victim = player(2, 100, 189);
-    arm(shooter, new Inventory::Pistol(&game, &game.level));
+    testsupport::hand_over(shooter, new Inventory::Pistol(&game, &game.level));
     victim.health = 8;
     steps(12);
     EXPECT_EQ(1, shooter.kills);
@@ -241,7 +218,7 @@ TEST_F(ShotTest, AShotThatDestroysAPlayerCountsForTheShooter) {
     EXPECT_EQ(0, victim.kills);
     EXPECT_EQ(0.0f, victim.health);
     EXPECT_EQ(PA_Dead, victim.action);
-    EXPECT_TRUE(live<Ammunition::PistolShot>().empty());
+    EXPECT_TRUE(live<Ammunition::PistolShot>(game).empty());
 }
 
 TEST_F(ShotTest, AShotWithoutAnOwnerStillHurts) {
@@ -334,7 +311,7 @@ TEST_F(RocketTest, TheBlastComesOnceAfterAQuarterSecondAndTheRocketGoesAfterHalf
 
     auto expected = reference_level();
     expected->Dig(cx, cy, 30);
-    EXPECT_EQ(0, differing_pixels(expected->mask, game.level.mask));
+    EXPECT_EQ("", testsupport::bitmap_difference(game.level.mask, expected->mask));
     EXPECT_FALSE(game.level.IsSolid(cx, cy + 29));
 }
 
@@ -394,7 +371,7 @@ TEST_F(RocketTest, ARocketHittingAPlayerDealsNoContactDamage) {
 
 TEST_F(RocketTest, APlayerKilledByHisOwnRocketIsCreditedWithTheKill) {
     Player& gunner = player(1, 300, 189, {ACT_FIRE});
-    arm(gunner, new Inventory::RocketLauncher(&game, &game.level));
+    testsupport::hand_over(gunner, new Inventory::RocketLauncher(&game, &game.level));
     gunner.aim = -1.0471976f;  // down to the right, into the floor at his feet
     gunner.health = 30;
     steps(30);
@@ -440,7 +417,7 @@ TEST_F(FlakTest, TheShellBurstsOnceIntoFourteenSplinters) {
     EXPECT_EQ(15, until_blast(shell));
     EXPECT_EQ(10.0f, shell->bound->radius);
 
-    auto splinters = live<Ammunition::Flak::Shrapnel>();
+    auto splinters = live<Ammunition::Flak::Shrapnel>(game);
     ASSERT_EQ(14u, splinters.size());
     std::vector<std::pair<float, float>> got, expected;
     for (auto* s : splinters) {
@@ -474,7 +451,7 @@ TEST_F(FlakTest, TheShellBurstsOnceIntoFourteenSplinters) {
         ++updates;
     }
     EXPECT_EQ(30, updates);  // the first update past 0.5 s
-    EXPECT_EQ(14u, live<Ammunition::Flak::Shrapnel>().size());
+    EXPECT_EQ(14u, live<Ammunition::Flak::Shrapnel>(game).size());
 }
 
 TEST_F(FlakTest, ALastingContactCannotKeepTheExplosionAliveForEver) {
@@ -488,9 +465,9 @@ TEST_F(FlakTest, ALastingContactCannotKeepTheExplosionAliveForEver) {
     shell->OnCollision(nullptr);
     steps(20);  // past 0.25 s of explosion
     EXPECT_TRUE(shell->burst);
-    EXPECT_EQ(14u, live<Ammunition::Flak::Shrapnel>().size());
+    EXPECT_EQ(14u, live<Ammunition::Flak::Shrapnel>(game).size());
     steps(45);  // past one second of explosion
-    EXPECT_TRUE(live<Ammunition::Flak>().empty());
+    EXPECT_TRUE(live<Ammunition::Flak>(game).empty());
 }
 
 TEST_F(FlakTest, ABurstThatOutgrowsTheTableInTheMiddleOfAStep) {
@@ -501,19 +478,19 @@ TEST_F(FlakTest, ABurstThatOutgrowsTheTableInTheMiddleOfAStep) {
     auto* shell = add(new Ammunition::Flak(nullptr, &game, &game.level, 800, 185, -kPi / 2));
     ASSERT_EQ(16u, game.particles.size());
     int step = 0;
-    while (live<Ammunition::Flak::Shrapnel>().empty() && step < 40) {
+    while (live<Ammunition::Flak::Shrapnel>(game).empty() && step < 40) {
         steps(1);
         ++step;
     }
     EXPECT_EQ(32u, game.particles.size());
-    EXPECT_EQ(14u, live<Ammunition::Flak::Shrapnel>().size());
-    EXPECT_EQ(1u, live<Ammunition::Flak>().size());
+    EXPECT_EQ(14u, live<Ammunition::Flak::Shrapnel>(game).size());
+    EXPECT_EQ(1u, live<Ammunition::Flak>(game).size());
     EXPECT_TRUE(shell->burst);
     steps(60);
-    EXPECT_TRUE(live<Ammunition::Flak>().empty());
+    EXPECT_TRUE(live<Ammunition::Flak>(game).empty());
     // Splinters thrown upwards come down a few seconds later.
     steps(400);
-    EXPECT_TRUE(live<Ammunition::Flak::Shrapnel>().empty());
+    EXPECT_TRUE(live<Ammunition::Flak::Shrapnel>(game).empty());
 }
 
 TEST_F(FlakTest, ASplinterHurtsAndStopsOnlyWithinFourPixels) {
@@ -540,6 +517,21 @@ TEST_F(FlakTest, ASplinterHurtsAndStopsOnlyWithinFourPixels) {
         EXPECT_EQ(0.0f, s.vx);
     }
     EXPECT_EQ((std::set<int>{18, 19, 20, 21, 22}), blows);  // trunc(k * 1 * 0.25), k 75..89
+}
+
+TEST_F(FlakTest, AShellsContactAndASplinterCreditTheKillToTheShooter) {
+    Player& shooter = player(1, 100, 189);
+    Player& hit = player(2, 506, 100);
+    Player& splintered = player(3, 503, 150);
+    hit.health = splintered.health = 1;
+    Ammunition::Flak shell(&shooter, &game, &game.level, 500, 100, 0.5f);
+    shell.OnCollision(&hit);
+    Ammunition::Flak::Shrapnel splinter(&shooter, &game, &game.level, 500, 150, 0.0f, 300.0f);
+    splinter.OnCollision(&splintered);
+    EXPECT_EQ(1, hit.deaths);
+    EXPECT_EQ(1, splintered.deaths);
+    EXPECT_EQ(2, shooter.kills);
+    EXPECT_EQ(0, hit.kills + splintered.kills);
 }
 
 TEST_F(FlakTest, SplintersPassEachOtherAndTheShellButStopAtAnythingElse) {
@@ -572,8 +564,8 @@ TEST_F(FlakTest, SplintersPassEachOtherAndTheShellButStopAtAnythingElse) {
     EXPECT_EQ(4.0f, lone->bound->radius);
     auto expected = reference_level();
     expected->Dig(cx, cy, 4);
-    EXPECT_EQ(0, differing_pixels(expected->mask, game.level.mask));
-    EXPECT_EQ(1u, live<Ammunition::Flak::Shrapnel>().size());  // no splinters of its own
+    EXPECT_EQ("", testsupport::bitmap_difference(game.level.mask, expected->mask));
+    EXPECT_EQ(1u, live<Ammunition::Flak::Shrapnel>(game).size());  // no splinters of its own
 }
 
 // ---------------------------------------------------------------------------------------
@@ -588,13 +580,13 @@ TEST_F(DirtTest, AClodPassesThroughAPlayerAndPilesADarkRedDiscWhereItLands) {
     auto* clod = add(new Ammunition::Dirt(&thrower, &game, &game.level, 300.5f, 120, -1.5707f));
     int contacts = 0;
     // Watch the clod meet the player on its way down.
-    for (int i = 0; i < 60 && !live<Ammunition::Dirt>().empty(); ++i) {
+    for (int i = 0; i < 60 && !live<Ammunition::Dirt>(game).empty(); ++i) {
         if (clod->Collides(&bystander)) ++contacts;
         steps(1);
         EXPECT_EQ(100.0f, bystander.health);
     }
     EXPECT_GT(contacts, 0);
-    ASSERT_TRUE(live<Ammunition::Dirt>().empty());
+    ASSERT_TRUE(live<Ammunition::Dirt>(game).empty());
     EXPECT_EQ(0, thrower.kills);
 
     // The clod stopped on the floor or just above it (its last move may end a pixel short).
@@ -606,8 +598,8 @@ TEST_F(DirtTest, AClodPassesThroughAPlayerAndPilesADarkRedDiscWhereItLands) {
     auto expected = reference_level();
     expected->AddDirt(300, cy, 2);
     circlefill(expected->foreground, 300, cy, 2, makecol(128, 0, 0));
-    EXPECT_EQ(0, differing_pixels(expected->mask, game.level.mask));
-    EXPECT_EQ(0, differing_pixels(expected->foreground, game.level.foreground));
+    EXPECT_EQ("", testsupport::bitmap_difference(game.level.mask, expected->mask));
+    EXPECT_EQ("", testsupport::bitmap_difference(game.level.foreground, expected->foreground));
     EXPECT_EQ(makecol(128, 0, 0), getpixel(game.level.foreground, 300, top));
 }
 
@@ -652,8 +644,8 @@ TEST_F(DirtTest, AClodThrownAtASideSticksToItInsteadOfLivingOn) {
     // piles its disc against it where it hits, as against a wall of terrain. (It used to
     // fly on outside the level, sink through the floor and stay in the table for good.)
     add(new Ammunition::Dirt(nullptr, &game, &game.level, 20.5f, 150, kPi));
-    for (int i = 0; i < 300 && !live<Ammunition::Dirt>().empty(); ++i) steps(1);
-    ASSERT_TRUE(live<Ammunition::Dirt>().empty());
+    for (int i = 0; i < 300 && !live<Ammunition::Dirt>(game).empty(); ++i) steps(1);
+    ASSERT_TRUE(live<Ammunition::Dirt>(game).empty());
     int piled = 0, lowest = 0;
     for (int y = 0; y < kFloor; ++y)
         for (int x = 0; x <= 2; ++x)

@@ -8,6 +8,12 @@
 
 #include "game/console_commands.h"
 #include "game/game.h"
+#include "support/game_support.h"
+#include "support/test_support.h"
+
+using testsupport::bitmap_difference;
+using testsupport::draw_text;
+using testsupport::enter_into;
 
 namespace {
 
@@ -164,67 +170,35 @@ TEST_F(CommandProcessorTest, UnknownWordsAreAnsweredAsUnrecognized) {
 // ---------------------------------------------------------------------------------------
 // The same commands typed into the game's own console.
 
-namespace {
-
-void Enter(Game::Console& console, const std::string& text) {
-    for (char ch : text) console.ProcessKey((KEY_A << 8) | static_cast<unsigned char>(ch));
-    console.ProcessKey((KEY_ENTER << 8) | 13);
-}
-
-void Text(BITMAP* bmp, const std::string& s, int x, int y) {
-    textout_ex(bmp, font, s.c_str(), x, y, -1, _textmode);
-}
-
-bool Same(BITMAP* a, BITMAP* b) {
-    for (int y = 0; y < a->h; ++y)
-        for (int x = 0; x < a->w; ++x)
-            if (getpixel(a, x, y) != getpixel(b, x, y)) return false;
-    return true;
-}
-
-}  // namespace
-
 TEST_F(CommandProcessorTest, RepliesTypedIntoTheConsoleAreDrawnInItsScrollBack) {
     Game::Console& console = game.console;
-    BITMAP* expected = create_bitmap(console.buffer->w, console.buffer->h);
-    ASSERT_NE(expected, nullptr);
+    testsupport::Bitmap expected(console.buffer->w, console.buffer->h);
     ASSERT_EQ(console.vh, 108);
+    // The stats table from row `top` down; the tabs line the columns up at 128 and 192 pixels.
+    auto draw_stats = [&](int top) {
+        const char* rows[][3] = {
+            {"Player", "Kills", "Deaths"}, {"Player 1", "0", "0"}, {"Player 2", "0", "0"}};
+        const int column[] = {0, 128, 192};
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) draw_text(expected, rows[r][c], column[c], top + 9 * r);
+    };
 
-    // The tabs line the columns up at 128 and 192 pixels.
-    Enter(console, "stats");
-    clear_bitmap(expected);
-    Text(expected, "Player", 0, 81);
-    Text(expected, "Kills", 128, 81);
-    Text(expected, "Deaths", 192, 81);
-    Text(expected, "Player 1", 0, 90);
-    Text(expected, "0", 128, 90);
-    Text(expected, "0", 192, 90);
-    Text(expected, "Player 2", 0, 99);
-    Text(expected, "0", 128, 99);
-    Text(expected, "0", 192, 99);
-    EXPECT_TRUE(Same(console.buffer, expected));
+    enter_into(console, "stats");
+    draw_stats(81);
+    EXPECT_EQ(bitmap_difference(console.buffer, expected), "");
     EXPECT_TRUE(console.line.empty());
 
     // Silent commands add nothing.
-    Enter(console, "stats timing");
-    Enter(console, "quit");
+    enter_into(console, "stats timing");
+    enter_into(console, "quit");
     EXPECT_TRUE(game.show_timing);
     EXPECT_TRUE(game.quit);
-    EXPECT_TRUE(Same(console.buffer, expected));
+    EXPECT_EQ(bitmap_difference(console.buffer, expected), "");
 
-    Enter(console, "select 2");
+    enter_into(console, "select 2");
     clear_bitmap(expected);
-    Text(expected, "Player", 0, 72);
-    Text(expected, "Kills", 128, 72);
-    Text(expected, "Deaths", 192, 72);
-    Text(expected, "Player 1", 0, 81);
-    Text(expected, "0", 128, 81);
-    Text(expected, "0", 192, 81);
-    Text(expected, "Player 2", 0, 90);
-    Text(expected, "0", 128, 90);
-    Text(expected, "0", 192, 90);
-    Text(expected, "Selected player 2", 0, 99);
-    EXPECT_TRUE(Same(console.buffer, expected));
+    draw_stats(72);
+    draw_text(expected, "Selected player 2", 0, 99);
+    EXPECT_EQ(bitmap_difference(console.buffer, expected), "");
     EXPECT_EQ(game.selected, two);
-    destroy_bitmap(expected);
 }

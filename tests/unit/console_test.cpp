@@ -7,6 +7,7 @@
 
 #include "game/game.h"
 
+#include "support/game_support.h"
 #include "support/test_support.h"
 
 namespace {
@@ -15,34 +16,11 @@ const int BLUE = makecol32(0, 0, 255);
 const int WHITE = makecol32(255, 255, 255);
 
 using testsupport::Bitmap;
-
-// Scroll-back text as the console draws it: colour -1 on the legacy background.
-void Text(BITMAP* bmp, const std::string& s, int x, int y) {
-    textout_ex(bmp, font, s.c_str(), x, y, -1, _textmode);
-}
-
 using testsupport::bitmap_difference;
-
-int Key(int scancode, int c = 0) { return (scancode << 8) | c; }
-
-void Type(Game::Console& console, const std::string& text) {
-    for (char ch : text) console.ProcessKey(Key(KEY_A, static_cast<unsigned char>(ch)));
-}
-
-// Records the lines it is handed and answers each on the given stream.
-class RecordingProcessor : public Game::Console::CommandProcessor {
-public:
-    std::vector<std::string> lines;
-    std::ostream* out = nullptr;
-
-    void Process(std::istream& args, std::ostream& o) override {
-        std::string all;
-        std::getline(args, all);
-        lines.push_back(all);
-        out = &o;
-        o << "reply " << all << std::endl;
-    }
-};
+using testsupport::RecordingProcessor;
+using testsupport::draw_text;
+using testsupport::key_code;
+using testsupport::type_into;
 
 }  // namespace
 
@@ -68,14 +46,14 @@ TEST(Console, TheFirstLineShowsAtOnceAndTheNextScrollsItUp) {
     Bitmap expected(640, 236);
 
     console << "a" << std::endl;
-    Text(expected, "a", 0, 99);
+    draw_text(expected, "a", 0, 99);
     EXPECT_EQ(bitmap_difference(console.buffer, expected), "");
     EXPECT_EQ(console.y, 108);
 
     console << "b" << std::endl;
     clear_bitmap(expected);
-    Text(expected, "a", 0, 90);
-    Text(expected, "b", 0, 99);
+    draw_text(expected, "a", 0, 90);
+    draw_text(expected, "b", 0, 99);
     EXPECT_EQ(bitmap_difference(console.buffer, expected), "");
     EXPECT_EQ(console.y, 108);
     EXPECT_EQ(console.x, 0);
@@ -87,21 +65,21 @@ TEST(Console, TextWithoutNewlineStaysOutOfViewUntilItsNewline) {
     console << "b" << std::flush;
 
     Bitmap expected(640, 236);
-    Text(expected, "a", 0, 99);
-    Text(expected, "b", 0, 108);
+    draw_text(expected, "a", 0, 99);
+    draw_text(expected, "b", 0, 108);
     EXPECT_EQ(bitmap_difference(console.buffer, expected), "");
 
     // Drawn, the console shows only the finished line.
     Bitmap screen(640, 200, BLUE), shown(640, 200, BLUE);
     console.Draw(screen, 0, 0);
     rectfill(shown, 0, 0, 639, 107, 0);
-    Text(shown, "a", 0, 99);
+    draw_text(shown, "a", 0, 99);
     EXPECT_EQ(bitmap_difference(screen, shown, 0, 108), "");
 
     console << std::endl;
     clear_bitmap(expected);
-    Text(expected, "a", 0, 90);
-    Text(expected, "b", 0, 99);
+    draw_text(expected, "a", 0, 90);
+    draw_text(expected, "b", 0, 99);
     EXPECT_EQ(bitmap_difference(console.buffer, expected), "");
 }
 
@@ -112,9 +90,9 @@ TEST(Console, ALineBeingWrittenMovesAlongWhenFinishedLinesScroll) {
     console << "def" << std::endl;
 
     Bitmap expected(640, 236);
-    Text(expected, "a", 0, 81);
-    Text(expected, "x", 0, 90);
-    Text(expected, "abcdef", 0, 99);
+    draw_text(expected, "a", 0, 81);
+    draw_text(expected, "x", 0, 90);
+    draw_text(expected, "abcdef", 0, 99);
     EXPECT_EQ(bitmap_difference(console.buffer, expected), "");
 }
 
@@ -129,7 +107,7 @@ TEST(Console, ABurstLongerThanTheBufferLosesItsOverflowWithoutStaleRows) {
     // Line k was written at row 108 + 9k and moved up by 180 rows; only rows up to 235
     // existed, so line 14 onwards is (partly) lost and nothing older may show instead.
     Bitmap expected(640, 236);
-    for (int k = 8; k <= 13; ++k) Text(expected, "L" + std::to_string(100 + k), 0, 9 * k - 72);
+    for (int k = 8; k <= 13; ++k) draw_text(expected, "L" + std::to_string(100 + k), 0, 9 * k - 72);
     EXPECT_EQ(bitmap_difference(console.buffer, expected, 0, 54), "");
     EXPECT_EQ(bitmap_difference(console.buffer, expected, 56, 236), "");
 }
@@ -149,7 +127,7 @@ TEST(Console, DrawShowsTheScrollBackTheSeparatorTheCommandLineAndTheCursor) {
             console.Draw(screen, ox, oy);
 
             rectfill(expected, ox, oy, ox + 639, oy + 117, 0);
-            Text(expected, "hello", ox, oy + 99);
+            draw_text(expected, "hello", ox, oy + 99);
             hline(expected, ox, oy + 108, ox + 639, WHITE);
             textout_ex(expected, font, "abc", ox + 1, oy + 109, WHITE, -1);
             textout_ex(expected, font, "_", ox + 1 + 8 * static_cast<int>(at), oy + 110, WHITE, -1);
@@ -160,59 +138,59 @@ TEST(Console, DrawShowsTheScrollBackTheSeparatorTheCommandLineAndTheCursor) {
 
 TEST(Console, KeysEditTheCommandLine) {
     Game::Console console(nullptr, nullptr, 640, 120);
-    Type(console, "abc");
+    type_into(console, "abc");
     EXPECT_EQ(console.line, "abc");
     EXPECT_EQ(console.cursor, 3u);
 
-    console.ProcessKey(Key(KEY_LEFT));
-    console.ProcessKey(Key(KEY_LEFT));
-    Type(console, "X");
+    console.ProcessKey(key_code(KEY_LEFT));
+    console.ProcessKey(key_code(KEY_LEFT));
+    type_into(console, "X");
     EXPECT_EQ(console.line, "aXbc");
     EXPECT_EQ(console.cursor, 2u);
 
-    console.ProcessKey(Key(KEY_HOME));
+    console.ProcessKey(key_code(KEY_HOME));
     EXPECT_EQ(console.cursor, 0u);
-    console.ProcessKey(Key(KEY_BACKSPACE, 8));
-    console.ProcessKey(Key(KEY_LEFT));
+    console.ProcessKey(key_code(KEY_BACKSPACE, 8));
+    console.ProcessKey(key_code(KEY_LEFT));
     EXPECT_EQ(console.line, "aXbc");
     EXPECT_EQ(console.cursor, 0u);
 
-    console.ProcessKey(Key(KEY_END));
+    console.ProcessKey(key_code(KEY_END));
     EXPECT_EQ(console.cursor, 4u);
-    console.ProcessKey(Key(KEY_DEL, 127));  // the Delete key's character is not typed
-    console.ProcessKey(Key(KEY_RIGHT));
+    console.ProcessKey(key_code(KEY_DEL, 127));  // the Delete key's character is not typed
+    console.ProcessKey(key_code(KEY_RIGHT));
     EXPECT_EQ(console.line, "aXbc");
     EXPECT_EQ(console.cursor, 4u);
 
-    console.ProcessKey(Key(KEY_HOME));
-    console.ProcessKey(Key(KEY_RIGHT));
-    console.ProcessKey(Key(KEY_DEL, 127));
+    console.ProcessKey(key_code(KEY_HOME));
+    console.ProcessKey(key_code(KEY_RIGHT));
+    console.ProcessKey(key_code(KEY_DEL, 127));
     EXPECT_EQ(console.line, "abc");
     EXPECT_EQ(console.cursor, 1u);
-    console.ProcessKey(Key(KEY_BACKSPACE, 8));
+    console.ProcessKey(key_code(KEY_BACKSPACE, 8));
     EXPECT_EQ(console.line, "bc");
     EXPECT_EQ(console.cursor, 0u);
 
     // Control characters are not typed; other keys without effect change nothing.
-    console.ProcessKey(Key(KEY_TAB, 9));
-    console.ProcessKey(Key(KEY_ESC, 27));
-    console.ProcessKey(Key(KEY_F1));
+    console.ProcessKey(key_code(KEY_TAB, 9));
+    console.ProcessKey(key_code(KEY_ESC, 27));
+    console.ProcessKey(key_code(KEY_F1));
     EXPECT_EQ(console.line, "bc");
     EXPECT_EQ(console.cursor, 0u);
 }
 
 TEST(Console, LatinOneCharactersAreTypedAsWholeCharacters) {
     Game::Console console(nullptr, nullptr, 640, 120);
-    console.ProcessKey(Key(KEY_E, 233));  // é
+    console.ProcessKey(key_code(KEY_E, 233));  // é
     EXPECT_EQ(console.line, "\xC3\xA9");
     EXPECT_EQ(console.cursor, 2u);
-    console.ProcessKey(Key(KEY_LEFT));
+    console.ProcessKey(key_code(KEY_LEFT));
     EXPECT_EQ(console.cursor, 0u);
-    console.ProcessKey(Key(KEY_RIGHT));
+    console.ProcessKey(key_code(KEY_RIGHT));
     EXPECT_EQ(console.cursor, 2u);
-    Type(console, "x");
-    console.ProcessKey(Key(KEY_LEFT));
-    console.ProcessKey(Key(KEY_BACKSPACE, 8));
+    type_into(console, "x");
+    console.ProcessKey(key_code(KEY_LEFT));
+    console.ProcessKey(key_code(KEY_BACKSPACE, 8));
     EXPECT_EQ(console.line, "x");
     EXPECT_EQ(console.cursor, 0u);
 }
@@ -221,12 +199,12 @@ TEST(Console, EnterHandsANonEmptyLineToTheProcessorAndClearsIt) {
     RecordingProcessor processor;
     Game::Console console(nullptr, &processor, 640, 120);
 
-    console.ProcessKey(Key(KEY_ENTER, 13));
+    console.ProcessKey(key_code(KEY_ENTER, 13));
     EXPECT_TRUE(processor.lines.empty());
 
-    Type(console, "quit now");
-    console.ProcessKey(Key(KEY_LEFT));
-    console.ProcessKey(Key(KEY_ENTER, 13));
+    type_into(console, "quit now");
+    console.ProcessKey(key_code(KEY_LEFT));
+    console.ProcessKey(key_code(KEY_ENTER, 13));
     ASSERT_EQ(processor.lines.size(), 1u);
     EXPECT_EQ(processor.lines[0], "quit now");
     EXPECT_EQ(processor.out, static_cast<std::ostream*>(&console));
@@ -235,13 +213,13 @@ TEST(Console, EnterHandsANonEmptyLineToTheProcessorAndClearsIt) {
 
     // The reply went through the console and is the bottom visible line.
     Bitmap expected(640, 236);
-    Text(expected, "reply quit now", 0, 99);
+    draw_text(expected, "reply quit now", 0, 99);
     EXPECT_EQ(bitmap_difference(console.buffer, expected), "");
 
     // Without a processor the line is simply dropped.
     Game::Console alone(nullptr, nullptr, 640, 120);
-    Type(alone, "stats");
-    alone.ProcessKey(Key(KEY_ENTER, 13));
+    type_into(alone, "stats");
+    alone.ProcessKey(key_code(KEY_ENTER, 13));
     EXPECT_TRUE(alone.line.empty());
 }
 

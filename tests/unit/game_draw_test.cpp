@@ -37,12 +37,9 @@ protected:
     }
 
     void Build(int w, int h, int players) {
-        auto level = testsupport::make_level(w, h, [](int, int y) { return y >= 700; });
         const std::string file = dir.file("map.lvl");
-        PACKFILE* pf = pack_fopen(file.c_str(), "wp");
-        ASSERT_NE(nullptr, pf);
-        ASSERT_TRUE(level->Save(pf));
-        pack_fclose(pf);
+        testsupport::save_level_file(file,
+                                     *testsupport::make_level(w, h, [](int, int y) { return y >= 700; }));
         testsupport::ScopedConfig config;
         seed_random(5);
         game = std::make_unique<Game>(640, 480);
@@ -126,7 +123,7 @@ TEST_F(GameDraw, ALevelSmallerThanTheViewIsFramedInBlack) {
 
 TEST_F(GameDraw, TheTimingLineSitsAtTheBottomLeft) {
     game->show_timing = true;
-    game->Logic(0.01666666753590107);
+    game->Logic(testsupport::kStepDt);
     game->Draw(frame);
     const std::string line = game->stats.str();
     EXPECT_NE(std::string::npos, line.find("Draw: ")) << line;

@@ -22,11 +22,8 @@ protected:
     std::string file = dir.file("map.lvl");
 
     void SetUp() override {
-        auto level = testsupport::make_level(400, 300, [](int, int y) { return y >= 200; });
-        PACKFILE* pf = pack_fopen(file.c_str(), "wp");
-        ASSERT_NE(nullptr, pf);
-        ASSERT_TRUE(level->Save(pf));
-        pack_fclose(pf);
+        testsupport::save_level_file(file,
+                                     *testsupport::make_level(400, 300, [](int, int y) { return y >= 200; }));
         seed_random(11);
     }
 };
@@ -137,24 +134,18 @@ TEST_F(GameLoad, ReportsEachStageInTheConsole) {
                       << "Player 2: " << keys2 << std::endl
                       << "Loaded successfully" << std::endl;
 
-    BITMAP* a = game.console.buffer;
-    BITMAP* b = reference.console.buffer;
-    int differing = 0, lit = 0;
-    for (int y = 0; y < a->h; ++y)
-        for (int x = 0; x < a->w; ++x) {
-            differing += getpixel(a, x, y) != getpixel(b, x, y);
-            lit += getpixel(a, x, y) != makecol(0, 0, 0);
-        }
-    EXPECT_EQ(0, differing);
+    BITMAP* shown = game.console.buffer;
+    EXPECT_EQ("", testsupport::bitmap_difference(shown, reference.console.buffer));
+    int lit = 0;
+    for (int y = 0; y < shown->h; ++y)
+        for (int x = 0; x < shown->w; ++x) lit += getpixel(shown, x, y) != makecol(0, 0, 0);
     EXPECT_GT(lit, 500);  // the lines are really there
 }
 
 }  // namespace
 
 TEST(GameLoadDeathTest, ALevelFileThatIsNoPackedFileEndsInTheReportOfItsOpening) {
-    // Forked at the statement, so that the child's abort leaves no folder behind.
-    const std::string style = ::testing::GTEST_FLAG(death_test_style);
-    ::testing::GTEST_FLAG(death_test_style) = "fast";
+    testsupport::ScopedForkingDeathTests forking;
     testsupport::TempDir dir;
     const std::string file = dir.file("map.lvl");
     const std::string report =
@@ -179,5 +170,4 @@ TEST(GameLoadDeathTest, ALevelFileThatIsNoPackedFileEndsInTheReportOfItsOpening)
             game.Load(file, 2);
         },
         report);
-    ::testing::GTEST_FLAG(death_test_style) = style;
 }

@@ -17,10 +17,12 @@
 #include "game/game.h"
 #include "game/pair_index.h"
 #include "base/random.h"
+#include "input/player_input.h"
 #include "input/scripted_input.h"
 #include "inventory/weapon.h"
 #include "level/level.h"
 #include "particle/particle.h"
+#include "support/game_support.h"
 #include "support/test_support.h"
 
 namespace {
@@ -199,7 +201,7 @@ TEST_F(GameTable, DestroyingTheGameDeletesWhatTheTableOwns) {
 TEST(GameTiming, TheLogicPartOfTheTimingLine) {
     Game game(640, 480);
     game.show_timing = true;
-    game.Logic(0.01666666753590107);
+    game.Logic(testsupport::kStepDt);
     const std::string line = game.stats.str();
     EXPECT_EQ(0u, line.find("dt: 0.0166667 slowdown 1 / 1 Logic: ")) << line;
     EXPECT_EQ("ms ", line.substr(line.size() - 3));
@@ -274,6 +276,31 @@ TEST(GameConsoleKey, OnePressTogglesOnceHowLongItIsHeld) {
     EXPECT_FALSE(game.console_active);
 }
 
+TEST(GameConsoleKey, KeyboardPlayersIgnoreTheirKeysWhileTheConsoleIsOpen) {
+    Game game(640, 480);
+    game.console_key = KEY_TILDE;
+    Player& keyboard = testsupport::add_player(
+        game, 1, new PlayerInput(KEY_W, KEY_S, KEY_A, KEY_D, KEY_J, KEY_F, KEY_G, KEY_Q));
+    Player& scripted =
+        testsupport::add_player(game, 2, new ScriptedInput([](std::size_t) { return int(ACT_UP); }));
+    // One step with the up key held (and the console key when asked): who aimed higher.
+    auto step = [&](bool console_key) {
+        const float before[] = {keyboard.aim, scripted.aim};
+        key[KEY_W] = 1;
+        key[KEY_TILDE] = console_key;
+        game.Logic(0.01);
+        key[KEY_W] = key[KEY_TILDE] = 0;
+        return std::vector<bool>{keyboard.aim > before[0], scripted.aim > before[1]};
+    };
+    using Moved = std::vector<bool>;
+    EXPECT_EQ(Moved({true, true}), step(true));  // the console opens after the players' turn
+    ASSERT_TRUE(game.console_active);
+    EXPECT_EQ(Moved({false, true}), step(false));
+    EXPECT_EQ(Moved({false, true}), step(true));  // and closes after it
+    ASSERT_FALSE(game.console_active);
+    EXPECT_EQ(Moved({true, true}), step(false));
+}
+
 TEST(GameConsoleKey, AKeyOfZeroNeverToggles) {
     Game game(640, 480);
     game.console_key = 0;
@@ -288,7 +315,7 @@ TEST(GameSpeed, StepLengthFollowsTheConfiguredSpeed) {
         const char* ini;
         double step;
     };
-    const double standard = 0.01666666753590107;
+    const double standard = testsupport::kStepDt;
     const Case cases[] = {
         {"", standard},
         {"[game]\nspeed = 1\n", standard},
@@ -314,15 +341,7 @@ TEST(GameSpeed, StepLengthFollowsTheConfiguredSpeed) {
 TEST(GameSpawn, AFullLevelSkipsTheDropInsteadOfHanging) {
     testsupport::TempDir dir;
     Game game(640, 480);
-    auto solid = testsupport::make_level(64, 64, [](int, int) { return true; });
-    // Borrow the bitmaps of a level that is solid everywhere.
-    std::swap(game.level.mask, solid->mask);
-    std::swap(game.level.foreground, solid->foreground);
-    std::swap(game.level.background, solid->background);
-    std::swap(game.level.render, solid->render);
-    std::swap(game.level.bound, solid->bound);
-    game.level.width = 64;
-    game.level.height = 64;
+    testsupport::adopt_level(game.level, *testsupport::make_level(64, 64, [](int, int) { return true; }));
     seed_random(3);
     game.SpawnWeapon();
     for (Particle* p : game.particles) EXPECT_EQ(nullptr, p);
@@ -393,18 +412,7 @@ bool hills(int x, int y) {
     return y >= ground && !cave;
 }
 
-int fighter(int number, std::size_t step) {
-    int bits = ACT_FIRE;
-    const std::size_t phase = step % 120;
-    if (phase < 40) bits |= number == 1 ? ACT_RIGHT : ACT_LEFT;
-    if (phase >= 40 && phase < 55) bits |= ACT_UP;
-    if (phase >= 80 && phase < 90) bits |= ACT_DOWN;
-    if (step % 30 == 29) bits |= ACT_WEAPON;
-    if (phase >= 100 && phase < 105) bits |= ACT_DIG;
-    return bits;
-}
-
-// A crowded fight: two scripted players with every weapon, and before every step the
+// A crowded fight: the duel of two players with every weapon, and before every step the
 // world is topped up to `crowd` objects (splinters, pellets, clods, rockets, flak shells
 // and weapons to pick up) thrown from the sky. Gives the digest after every step.
 // Besides, after every step the picture must be the one a whole recomposition gives.
@@ -414,27 +422,18 @@ std::vector<std::uint64_t> crowded_fight(std::size_t pair_index_from, std::size_
     seed_random(20261207);
     Game game(640, 480);
     game.pair_index_from = pair_index_from;
-    auto level = testsupport::make_level(480, 300, hills, [](int, int y) { return y >= 285; });
-    testsupport::adopt_level(game.level, *level);
+    testsupport::adopt_level(game.level,
+                             *testsupport::make_level(480, 300, hills, [](int, int y) { return y >= 285; }));
     for (int n = 1; n <= 2; ++n) {
-        game.players.emplace_back(&game, &game.level, n);
-        Player& p = game.players.back();
-        game.AddParticle(&p);
+        Player& p = testsupport::add_player(game, n, nullptr);
         p.Respawn();
-        p.SetPosition(n == 1 ? 200.0f : 280.0f, 20.0f);
-        game.inputs[n] = new ScriptedInput([n](std::size_t step) { return fighter(n, step); });
-        p.PickUp(new Inventory::Shotgun(&game, &game.level));
-        p.PickUp(new Inventory::RocketLauncher(&game, &game.level));
-        p.PickUp(new Inventory::FlakCannon(&game, &game.level));
-        p.PickUp(new Inventory::DirtCannon(&game, &game.level));
+        testsupport::enter_duel(game, p, n == 1 ? 200.0f : 280.0f, 20.0f);
     }
     Player* owner = &game.players.front();
 
     std::vector<std::uint64_t> digests;
     for (int step = 0; step < steps; ++step) {
-        std::size_t live = 0;
-        for (Particle* p : game.particles) live += p != nullptr;
-        for (std::size_t k = live; k < crowd; ++k) {
+        for (std::size_t k = testsupport::live_count(game); k < crowd; ++k) {
             const float x = static_cast<float>(rand01() * 480);
             const float y = static_cast<float>(rand01() * 60);
             const float angle = static_cast<float>(rand01() * 2 * PI);
@@ -467,7 +466,7 @@ std::vector<std::uint64_t> crowded_fight(std::size_t pair_index_from, std::size_
             }
             game.AddParticle(p);
         }
-        game.Logic(0.01666666753590107);
+        game.Logic(testsupport::kStepDt);
 
         const std::uint64_t shown = bitmap_digest(game.level.render);
         game.level.Update();

@@ -12,13 +12,8 @@ namespace {
 const int BLUE = makecol32(0, 0, 255);
 
 using testsupport::Bitmap;
-
-// Draws text the way the stream does: the text colour -1 and the legacy background.
-void Text(BITMAP* bmp, const std::string& s, int x, int y) {
-    textout_ex(bmp, font, s.c_str(), x, y, -1, _textmode);
-}
-
 using testsupport::bitmap_difference;
+using testsupport::draw_text;
 
 }  // namespace
 
@@ -71,7 +66,7 @@ TEST(gstream, OutputIsLaidOutOnlyWhenFlushed) {
     EXPECT_EQ(bitmap_difference(bmp, expected), "") << "drawn before the flush";
     EXPECT_EQ(s.x, 0);
     s << std::flush;
-    Text(expected, "hello", 0, 0);
+    draw_text(expected, "hello", 0, 0);
     EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.x, 40);
     EXPECT_EQ(s.y, 0);
@@ -81,10 +76,10 @@ TEST(gstream, NewlineCarriageReturnAndTab) {
     Bitmap bmp(320, 40, BLUE), expected(320, 40, BLUE);
     gstream s(bmp);
     s << "ab\ncd\rX\tY" << std::flush;
-    Text(expected, "ab", 0, 0);
-    Text(expected, "cd", 0, 9);
-    Text(expected, "X", 0, 9);  // the carriage return goes back over "cd"
-    Text(expected, "Y", 64, 9);  // nothing is drawn in the gap of the tab
+    draw_text(expected, "ab", 0, 0);
+    draw_text(expected, "cd", 0, 9);
+    draw_text(expected, "X", 0, 9);  // the carriage return goes back over "cd"
+    draw_text(expected, "Y", 64, 9);  // nothing is drawn in the gap of the tab
     EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.x, 72);
     EXPECT_EQ(s.y, 9);
@@ -115,11 +110,11 @@ TEST(gstream, LongOutputIsLaidOutTwoHundredBytesAtATime) {
     gstream s(bmp);
     s << std::string(250, 'a');
     EXPECT_EQ(s.x, 1600) << "the first full put area is laid out, the rest waits";
-    Text(expected, std::string(200, 'a'), 0, 0);
+    draw_text(expected, std::string(200, 'a'), 0, 0);
     EXPECT_EQ(bitmap_difference(bmp, expected), "");
     s << std::flush;
     EXPECT_EQ(s.x, 2000);
-    Text(expected, std::string(250, 'a'), 0, 0);
+    draw_text(expected, std::string(250, 'a'), 0, 0);
     EXPECT_EQ(bitmap_difference(bmp, expected), "");
 }
 
@@ -132,9 +127,9 @@ TEST(gstream, SettersLayOutPendingTextWithTheFormerSettings) {
     s << "cd";
     s.SetTarget(second);
     s << "ef" << std::flush;
-    Text(expected_first, "ab", 0, 0);
-    Text(expected_first, "cd", 16, 30);
-    Text(expected_second, "ef", 32, 30);
+    draw_text(expected_first, "ab", 0, 0);
+    draw_text(expected_first, "cd", 16, 30);
+    draw_text(expected_second, "ef", 32, 30);
     EXPECT_EQ(bitmap_difference(first, expected_first), "");
     EXPECT_EQ(bitmap_difference(second, expected_second), "");
 
@@ -144,7 +139,7 @@ TEST(gstream, SettersLayOutPendingTextWithTheFormerSettings) {
     t << "aaa bbb ccc";
     t.SetWrap(true);
     t << std::flush;
-    Text(expected_narrow, "aaa bbb ccc", 0, 0);
+    draw_text(expected_narrow, "aaa bbb ccc", 0, 0);
     EXPECT_EQ(bitmap_difference(narrow, expected_narrow), "");
     EXPECT_TRUE(t.wrap);
 }
@@ -156,8 +151,8 @@ TEST(gstream, WrapBreaksAtSpacesAndAWordMayEndExactlyAtTheEdge) {
     s.SetWrap(true);
     const std::string a75(75, 'a');
     s << a75 << " bcde next word" << std::endl;
-    Text(expected, a75 + " bcde", 0, 0);
-    Text(expected, "next word", 0, 9);
+    draw_text(expected, a75 + " bcde", 0, 0);
+    draw_text(expected, "next word", 0, 9);
     EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.x, 0);
     EXPECT_EQ(s.y, 18);
@@ -167,8 +162,8 @@ TEST(gstream, WrapBreaksAtSpacesAndAWordMayEndExactlyAtTheEdge) {
     gstream t(bmp2);
     t.SetWrap(true);
     t << a75 << " bcdef next" << std::endl;
-    Text(expected2, a75, 0, 0);
-    Text(expected2, "bcdef next", 0, 9);
+    draw_text(expected2, a75, 0, 0);
+    draw_text(expected2, "bcdef next", 0, 9);
     EXPECT_EQ(bitmap_difference(bmp2, expected2), "");
 }
 
@@ -180,11 +175,11 @@ TEST(gstream, WrapsTheWelcomeLineAtWordBoundaries) {
          "more releases to come! Try from the Pistol, Shotgun, Rocket Launcher, and Flak Cannon "
          "to kill your enemy!"
       << std::endl;
-    Text(expected, "Welcome to Vorlin 1.0! This is the inital release for programming, may there be",
+    draw_text(expected, "Welcome to Vorlin 1.0! This is the inital release for programming, may there be",
          0, 0);
-    Text(expected, "many more releases to come! Try from the Pistol, Shotgun, Rocket Launcher, and",
+    draw_text(expected, "many more releases to come! Try from the Pistol, Shotgun, Rocket Launcher, and",
          0, 9);
-    Text(expected, "Flak Cannon to kill your enemy!", 0, 18);
+    draw_text(expected, "Flak Cannon to kill your enemy!", 0, 18);
     EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.y, 27);
 }
@@ -195,9 +190,9 @@ TEST(gstream, AWordLongerThanTheLineIsClippedOnALineOfItsOwn) {
     s.SetWrap(true);
     const std::string x100(100, 'x');
     s << "short " << x100 << " after" << std::endl;
-    Text(expected, "short", 0, 0);
-    Text(expected, x100, 0, 9);
-    Text(expected, "after", 0, 18);
+    draw_text(expected, "short", 0, 0);
+    draw_text(expected, x100, 0, 9);
+    draw_text(expected, "after", 0, 18);
     EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.y, 27);
 }
@@ -208,12 +203,12 @@ TEST(gstream, TheLastWordOfARunStaysAndTheNextRunStartsOnANewLine) {
     s.SetWrap(true);
     const std::string a78(78, 'a');
     s << a78 << " bbbbb" << std::flush;
-    Text(expected, a78 + " bbbbb", 0, 0);
+    draw_text(expected, a78 + " bbbbb", 0, 0);
     EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.x, 672);
     EXPECT_EQ(s.y, 0);
     s << "c" << std::flush;
-    Text(expected, "c", 0, 9);
+    draw_text(expected, "c", 0, 9);
     EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.y, 9);
 }
@@ -223,7 +218,7 @@ TEST(gstream, BytesOfTheTextEncodingPassThroughUnchanged) {
     Bitmap bmp(1700, 10), expected(1700, 10);
     gstream s(bmp);
     s << "\xC3\xA9" << std::flush;
-    Text(expected, "\xC3\xA9", 0, 0);
+    draw_text(expected, "\xC3\xA9", 0, 0);
     EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.x, 8);
 
@@ -232,7 +227,7 @@ TEST(gstream, BytesOfTheTextEncodingPassThroughUnchanged) {
     clear_bitmap(bmp);
     s << std::string(199, 'a') << "\xC3\xA9" << std::flush;
     clear_bitmap(expected);
-    Text(expected, std::string(199, 'a') + "\xC3\xA9", 0, 0);
+    draw_text(expected, std::string(199, 'a') + "\xC3\xA9", 0, 0);
     EXPECT_EQ(bitmap_difference(bmp, expected), "");
     EXPECT_EQ(s.x, 1600);
 }

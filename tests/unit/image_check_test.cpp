@@ -8,7 +8,10 @@
 
 #include "support/test_support.h"
 
+using testsupport::bitmap_difference;
+using testsupport::file_bytes_of;
 using testsupport::read_file;
+using testsupport::set_le16;
 using testsupport::ScopedColorDepth;
 using testsupport::TempDir;
 using testsupport::write_file;
@@ -18,11 +21,6 @@ namespace {
 using Bytes = std::string;
 
 const unsigned char* u8(const Bytes& b) { return reinterpret_cast<const unsigned char*>(b.data()); }
-
-void set16(Bytes& b, std::size_t at, unsigned v) {
-    b[at] = char(v & 0xFF);
-    b[at + 1] = char(v >> 8);
-}
 
 void set32(Bytes& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = char(v >> (8 * i));
@@ -36,12 +34,6 @@ BITMAP* picture(int w, int h) {
     return bmp;
 }
 
-Bytes saved(BITMAP* bmp, const char* name) {
-    TempDir dir;
-    testsupport::save_bitmap_file(dir.file(name), bmp);
-    return read_file(dir.file(name));
-}
-
 bool tga_ok(const Bytes& b, std::string* why = nullptr) {
     std::string reason;
     return check_tga_image(u8(b), b.size(), why ? why : &reason);
@@ -52,20 +44,11 @@ bool bmp_ok(const Bytes& b, std::string* why = nullptr) {
     return check_bmp_image(u8(b), b.size(), why ? why : &reason);
 }
 
-void expect_same_pixels(BITMAP* a, BITMAP* b) {
-    ASSERT_NE(a, nullptr);
-    ASSERT_NE(b, nullptr);
-    ASSERT_EQ(a->w, b->w);
-    ASSERT_EQ(a->h, b->h);
-    for (int y = 0; y < a->h; ++y)
-        for (int x = 0; x < a->w; ++x) ASSERT_EQ(getpixel(a, x, y), getpixel(b, x, y)) << x << "," << y;
-}
-
 class TgaCheck : public ::testing::Test {
 protected:
     void SetUp() override {
         BITMAP* bmp = picture(5, 3);
-        tga_ = saved(bmp, "p.tga");
+        tga_ = file_bytes_of(bmp, "p.tga");
         destroy_bitmap(bmp);
         ASSERT_EQ(tga_.size(), 18u + 5 * 3 * 4);
     }
@@ -77,12 +60,12 @@ TEST_F(TgaCheck, AcceptsWhatTheGameWritesInEveryDepth) {
         SCOPED_TRACE(depth);
         ScopedColorDepth scoped(depth);
         BITMAP* bmp = picture(7, 4);
-        const Bytes tga = saved(bmp, "p.tga");
+        const Bytes tga = file_bytes_of(bmp, "p.tga");
         std::string why;
         EXPECT_TRUE(tga_ok(tga, &why)) << why;
         BITMAP* back = decode_tga_image(u8(tga), tga.size(), &why);
         if (depth != 16) {  // 16-bit pixels are stored with 5 bits of green
-            expect_same_pixels(back, bmp);
+            EXPECT_EQ(bitmap_difference(back, bmp), "");
         } else {
             ASSERT_NE(back, nullptr);
             EXPECT_EQ(back->w, 7);
@@ -103,7 +86,7 @@ TEST_F(TgaCheck, DataMustHoldEveryPixel) {
     EXPECT_FALSE(check_tga_image(nullptr, 0, &why));
 
     Bytes lying = tga_;
-    set16(lying, 12, 6);  // one column more than the data holds
+    set_le16(lying, 12, 6);  // one column more than the data holds
     EXPECT_FALSE(tga_ok(lying));
 }
 
@@ -131,15 +114,15 @@ TEST_F(TgaCheck, RefusesWhatTheLoaderWouldTrust) {
 
     b = tga_;
     b[1] = 1;  // a palette on a true-colour image
-    set16(b, 5, 2);
+    set_le16(b, 5, 2);
     b[7] = 24;
     EXPECT_FALSE(tga_ok(b + Bytes(6, '\0'), &why));
     EXPECT_EQ(why, "true-colour TGA with a palette");
 
     for (auto [w, h] : {std::pair{0, 3}, {5, 0}, {16385, 1}, {1, 16385}, {16384, 16384}, {32768, 32769}}) {
         b = tga_;
-        set16(b, 12, unsigned(w));
-        set16(b, 14, unsigned(h));
+        set_le16(b, 12, unsigned(w));
+        set_le16(b, 14, unsigned(h));
         EXPECT_FALSE(tga_ok(b + Bytes(100000, '\0'), &why)) << w << "x" << h;
         EXPECT_NE(why.find("image size"), std::string::npos) << why;
     }
@@ -148,24 +131,24 @@ TEST_F(TgaCheck, RefusesWhatTheLoaderWouldTrust) {
 TEST_F(TgaCheck, PaletteImagesNeedExactly256EntriesOf24Bits) {
     ScopedColorDepth scoped(8);
     BITMAP* bmp = picture(4, 4);
-    const Bytes good = saved(bmp, "p.tga");
+    const Bytes good = file_bytes_of(bmp, "p.tga");
     destroy_bitmap(bmp);
     ASSERT_EQ(good[2], 1);
     EXPECT_TRUE(tga_ok(good));
 
     std::string why;
     Bytes b = good;
-    set16(b, 5, 300);  // the loader reads these into 256 entries on its stack
+    set_le16(b, 5, 300);  // the loader reads these into 256 entries on its stack
     EXPECT_FALSE(tga_ok(b + Bytes(132, '\0'), &why));
     EXPECT_EQ(why, "TGA palette other than 256 entries of 24 bits");
     b = good;
-    set16(b, 5, 16);
+    set_le16(b, 5, 16);
     EXPECT_FALSE(tga_ok(b, &why));
     b = good;
     b[7] = 16;
     EXPECT_FALSE(tga_ok(b, &why));
     b = good;
-    set16(b, 3, 1);  // first entry 1
+    set_le16(b, 3, 1);  // first entry 1
     EXPECT_FALSE(tga_ok(b, &why));
     b = good;
     b[16] = 16;
@@ -179,7 +162,7 @@ class BmpCheck : public ::testing::Test {
 protected:
     void SetUp() override {
         BITMAP* bmp = picture(5, 3);
-        bmp_ = saved(bmp, "p.bmp");
+        bmp_ = file_bytes_of(bmp, "p.bmp");
         destroy_bitmap(bmp);
         // 24 bits, rows of 15 bytes padded to 16.
         ASSERT_EQ(bmp_.size(), 54u + 16 * 3);
@@ -199,8 +182,8 @@ TEST_F(BmpCheck, AcceptsWhatTheGameWritesAndDecodesItLikeTheLibrary) {
         EXPECT_TRUE(bmp_ok(bytes, &why)) << why;
         BITMAP* by_library = load_bitmap(dir.file("p.bmp").c_str(), nullptr);
         BITMAP* checked = load_checked_bitmap(dir.file("p.bmp"), &why);
-        expect_same_pixels(checked, by_library);
-        expect_same_pixels(checked, bmp);
+        EXPECT_EQ(bitmap_difference(checked, by_library), "");
+        EXPECT_EQ(bitmap_difference(checked, bmp), "");
         destroy_bitmap(checked);
         destroy_bitmap(by_library);
         destroy_bitmap(bmp);
@@ -249,7 +232,7 @@ TEST_F(BmpCheck, RefusesWhatTheLoaderWouldTrust) {
 
     for (unsigned bpp : {1u, 4u, 16u, 0u, 7u}) {
         b = bmp_;
-        set16(b, 28, bpp);
+        set_le16(b, 28, bpp);
         EXPECT_FALSE(bmp_ok(b + Bytes(2000, '\0'), &why)) << bpp;
     }
 
@@ -265,7 +248,7 @@ TEST_F(BmpCheck, RefusesWhatTheLoaderWouldTrust) {
 TEST_F(BmpCheck, EightBitImagesNeedTheirWholePalette) {
     ScopedColorDepth scoped(8);
     BITMAP* bmp = picture(4, 4);
-    const Bytes good = saved(bmp, "p.bmp");
+    const Bytes good = file_bytes_of(bmp, "p.bmp");
     destroy_bitmap(bmp);
     EXPECT_TRUE(bmp_ok(good));
     std::string why;
@@ -289,9 +272,9 @@ TEST(LoadCheckedBitmap, ChoosesByExtensionAndRefusesTheRest) {
 
     std::string why;
     BITMAP* a = load_checked_bitmap(dir.file("a.BMP"), &why);
-    expect_same_pixels(a, bmp);
+    EXPECT_EQ(bitmap_difference(a, bmp), "");
     BITMAP* b = load_checked_bitmap(dir.file("b.tga"), &why);
-    expect_same_pixels(b, bmp);
+    EXPECT_EQ(bitmap_difference(b, bmp), "");
     destroy_bitmap(a);
     destroy_bitmap(b);
 

@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -24,20 +23,11 @@
 #include "main/bootstrap.h"
 #include "support/test_support.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define VORLIN_LEVEL_FILE_TEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VORLIN_LEVEL_FILE_TEST_ASAN 1
-#endif
-#endif
-#ifdef VORLIN_LEVEL_FILE_TEST_ASAN
-// The sanitizer's allocator keeps the heap; GCC ships no header for this query.
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#endif
-
+using testsupport::load_level_file;
 using testsupport::make_level;
 using testsupport::read_file;
+using testsupport::ScopedForkingDeathTests;
+using testsupport::set_le16;
 using testsupport::TempDir;
 using testsupport::write_file;
 
@@ -64,18 +54,7 @@ Bytes chunk(const Bytes& data, std::int64_t length = -1) {
     return be32(n) + be32(n) + data;
 }
 
-Bytes tga_of(BITMAP* bmp) {
-    TempDir dir;
-    PACKFILE* pf = pack_fopen(dir.file("i.tga").c_str(), "w");
-    save_tga_pf(pf, bmp, nullptr);
-    pack_fclose(pf);
-    return read_file(dir.file("i.tga"));
-}
-
-void set_le16(Bytes& tga, std::size_t at, unsigned v) {
-    tga[at] = char(v & 0xFF);
-    tga[at + 1] = char(v >> 8);
-}
+Bytes tga_of(BITMAP* bmp) { return testsupport::file_bytes_of(bmp, "i.tga"); }
 
 // The four images of a small level as TGAs, ready to be put into chunks.
 struct Images {
@@ -101,31 +80,6 @@ void write_level_bytes(const std::string& path, const Bytes& bytes) {
     pack_fclose(pf);
 }
 
-void load_level_file(const std::string& path) {
-    PACKFILE* pf = pack_fopen(path.c_str(), "rp");
-    if (!pf) {
-        std::fprintf(stderr, "no packed file\n");
-        std::abort();
-    }
-    Level level;
-    level.Load(pf);
-    pack_fclose(pf);
-}
-
-// Death tests fork at the statement (the program is single-threaded here), so the child
-// works on the files the test made and the test's own folder is cleaned up afterwards;
-// re-running the test in a new process would leave a folder behind for every report.
-class ScopedForkingDeathTests {
-public:
-    ScopedForkingDeathTests() : old_(::testing::GTEST_FLAG(death_test_style)) {
-        ::testing::GTEST_FLAG(death_test_style) = "fast";
-    }
-    ~ScopedForkingDeathTests() { ::testing::GTEST_FLAG(death_test_style) = old_; }
-
-private:
-    std::string old_;
-};
-
 class LevelFile : public ::testing::Test {
 protected:
     // The level file holding `bytes` must end in the report of `step`.
@@ -143,23 +97,14 @@ protected:
 
 TEST_F(LevelFile, CraftedLevelFilesLoad) {
     write_level_bytes(path_, content(im_));
-    {
-        Level level;
-        PACKFILE* pf = pack_fopen(path_.c_str(), "rp");
-        level.Load(pf);
-        pack_fclose(pf);
-        ASSERT_NE(level.undiggable, nullptr);
-        EXPECT_EQ(level.width, 40);
-        EXPECT_TRUE(level.IsSolid(3, 25));
-    }
+    auto level = load_level_file(path_);
+    ASSERT_NE(level->undiggable, nullptr);
+    EXPECT_EQ(level->width, 40);
+    EXPECT_TRUE(level->IsSolid(3, 25));
     // Any flag byte but 0 announces the map.
     write_level_bytes(path_, chunk(im_.mask) + chunk("\x7f" + im_.undiggable) +
                                  chunk(im_.foreground) + chunk(im_.background));
-    Level level;
-    PACKFILE* pf = pack_fopen(path_.c_str(), "rp");
-    level.Load(pf);
-    pack_fclose(pf);
-    EXPECT_NE(level.undiggable, nullptr);
+    EXPECT_NE(load_level_file(path_)->undiggable, nullptr);
 }
 
 TEST_F(LevelFile, TruncatedFilesEndInTheReportOfTheirStep) {
@@ -269,10 +214,7 @@ class LevelBitmaps : public ::testing::Test {
 protected:
     void SetUp() override {
         auto level = make_level(40, 30, [](int, int y) { return y >= 20; }, [](int, int y) { return y >= 28; });
-        testsupport::save_bitmap_file(dir_.file("mask.bmp"), level->mask);
-        testsupport::save_bitmap_file(dir_.file("undiggable.bmp"), level->undiggable);
-        testsupport::save_bitmap_file(dir_.file("fore.bmp"), level->foreground);
-        testsupport::save_bitmap_file(dir_.file("back.bmp"), level->background);
+        testsupport::save_level_bitmaps(dir_.path(), *level);
         auto small = make_level(20, 30, [](int, int) { return true; }, [](int, int) { return true; });
         testsupport::save_bitmap_file(dir_.file("small.bmp"), small->mask);
     }
@@ -319,15 +261,6 @@ TEST_F(LevelBitmaps, ImagesOfDifferentSizesNameTheFileAndBothSizes) {
                  report_for(folder + "fore\\.bmp is 40x30 but " + folder + "small\\.bmp is 20x30"));
 }
 
-// Bytes the heap holds for the program (the sanitizer's allocator when there is one).
-std::size_t heap_in_use() {
-#ifdef VORLIN_LEVEL_FILE_TEST_ASAN
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    return mallinfo2().uordblks;
-#endif
-}
-
 [[noreturn]] void throw_refusal(const char*, int, const char*, const char* expression) {
     throw std::runtime_error(expression);
 }
@@ -335,15 +268,14 @@ std::size_t heap_in_use() {
 TEST_F(LevelBitmaps, AFailingStepFreesWhatWasLoadedBeforeIt) {
     // Under the fuzz harness the report becomes an exception; a constructor that throws
     // runs no destructor, so the level must free the bitmaps of the steps before.
-    auto big = make_level(300, 200, [](int, int y) { return y >= 100; }, [](int, int y) { return y >= 190; });
-    testsupport::save_bitmap_file(dir_.file("big_mask.bmp"), big->mask);
-    testsupport::save_bitmap_file(dir_.file("big_fore.bmp"), big->foreground);
-    testsupport::save_bitmap_file(dir_.file("big_under.bmp"), big->undiggable);
-    big.reset();
+    std::filesystem::create_directory(dir_.file("big"));
+    testsupport::save_level_bitmaps(
+        dir_.file("big"),
+        *make_level(300, 200, [](int, int y) { return y >= 100; }, [](int, int y) { return y >= 190; }));
     set_assertion_handler(throw_refusal);
     auto attempt = [&](const char* back) {
         try {
-            build("big_mask.bmp", "big_under.bmp", "big_fore.bmp", back);
+            build("big/mask.bmp", "big/undiggable.bmp", "big/fore.bmp", back);
             return std::string("built");
         } catch (const std::runtime_error& e) {
             return std::string(e.what());
@@ -351,14 +283,14 @@ TEST_F(LevelBitmaps, AFailingStepFreesWhatWasLoadedBeforeIt) {
     };
     // Once before measuring: the library's and the heap's own first-use allocations.
     EXPECT_EQ(attempt("none.bmp"), "background = load_bitmap(backf.c_str(), NULL)");
-    const std::size_t before = heap_in_use();
+    const std::size_t before = testsupport::heap_in_use();
     for (int i = 0; i < 20; ++i) {
         EXPECT_EQ(attempt("none.bmp"), "background = load_bitmap(backf.c_str(), NULL)");
         EXPECT_NE(attempt("mask.bmp").find("but"), std::string::npos);  // 40x30: wrong size
     }
     set_assertion_handler(nullptr);
     // Three pictures of 240 KB each were loaded before every failure: 14 MB if kept.
-    EXPECT_LT((long long)heap_in_use() - (long long)before, 1 << 20);
+    EXPECT_LT((long long)testsupport::heap_in_use() - (long long)before, 1 << 20);
 }
 
 // Runs `body` in a child process and hands back its exit code and what it wrote to `out`.
@@ -415,13 +347,10 @@ TEST_F(LevelFileWriting, WritesACompleteFileAndNothingElse) {
     umask(mask);
     EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
 
-    Level loaded;
-    PACKFILE* pf = pack_fopen(path_.c_str(), "rp");
-    loaded.Load(pf);
-    pack_fclose(pf);
-    ASSERT_NE(loaded.undiggable, nullptr);
-    EXPECT_TRUE(loaded.IsSolid(2, 2));
-    EXPECT_FALSE(loaded.IsSolid(20, 20));
+    auto loaded = load_level_file(path_);
+    ASSERT_NE(loaded->undiggable, nullptr);
+    EXPECT_TRUE(loaded->IsSolid(2, 2));
+    EXPECT_FALSE(loaded->IsSolid(20, 20));
 
     // Replacing an existing file.
     auto other = make_level(60, 40, [](int, int) { return false; });
@@ -493,57 +422,43 @@ TEST_F(LevelFileWriting, AFailedRenameLeavesNoTemporaryFile) {
     EXPECT_EQ(folder_entries(data_), std::vector<std::string>{"map.lvl"});
 }
 
-class Bootstrap : public ::testing::Test {
+// The level's bitmaps in the data folder.
+class Bootstrap : public LevelFileWriting {
 protected:
     void SetUp() override {
-        data_ = dir_.file("data");
-        std::filesystem::create_directory(data_);
+        LevelFileWriting::SetUp();
         auto level = make_level(50, 30, [](int, int y) { return y >= 20; }, [](int, int y) { return y >= 28; });
-        testsupport::save_bitmap_file(data_ + "/mask.bmp", level->mask);
-        testsupport::save_bitmap_file(data_ + "/fore.bmp", level->foreground);
-        testsupport::save_bitmap_file(data_ + "/back.bmp", level->background);
-        testsupport::save_bitmap_file(data_ + "/undiggable.bmp", level->undiggable);
+        testsupport::save_level_bitmaps(data_, *level);
     }
-    std::unique_ptr<Level> load() {
-        auto level = std::make_unique<Level>();
-        PACKFILE* pf = pack_fopen((data_ + "/map.lvl").c_str(), "rp");
-        EXPECT_NE(pf, nullptr);
-        if (pf) {
-            level->Load(pf);
-            pack_fclose(pf);
-        }
-        return level;
-    }
+    std::unique_ptr<Level> load() { return load_level_file(path_); }
     ScopedForkingDeathTests forking_;
-    TempDir dir_;
-    std::string data_;
 };
 
 TEST_F(Bootstrap, BuildsTheLevelFileOnceAndNeverAgain) {
     std::string error;
-    ASSERT_TRUE(bootstrap_level(data_, data_ + "/map.lvl", &error)) << error;
+    ASSERT_TRUE(bootstrap_level(data_, path_, &error)) << error;
     auto first = load();
     ASSERT_NE(first->undiggable, nullptr);
     EXPECT_EQ(first->width, 50);
     EXPECT_TRUE(first->IsSolid(0, 25));
-    const Bytes written = read_file(data_ + "/map.lvl");
+    const Bytes written = read_file(path_);
 
     // Different bitmaps, then none at all: the level file stays as it is.
     auto other = make_level(50, 30, [](int, int) { return false; });
     testsupport::save_bitmap_file(data_ + "/mask.bmp", other->mask);
-    ASSERT_TRUE(bootstrap_level(data_, data_ + "/map.lvl", &error));
-    EXPECT_TRUE(read_file(data_ + "/map.lvl") == written);
+    ASSERT_TRUE(bootstrap_level(data_, path_, &error));
+    EXPECT_TRUE(read_file(path_) == written);
     for (const char* name : {"mask.bmp", "fore.bmp", "back.bmp", "undiggable.bmp"})
         std::filesystem::remove(data_ + "/" + name);
-    ASSERT_TRUE(bootstrap_level(data_, data_ + "/map.lvl", &error));
-    EXPECT_TRUE(read_file(data_ + "/map.lvl") == written);
+    ASSERT_TRUE(bootstrap_level(data_, path_, &error));
+    EXPECT_TRUE(read_file(path_) == written);
     EXPECT_EQ(folder_entries(data_), std::vector<std::string>{"map.lvl"});
 }
 
 TEST_F(Bootstrap, WithoutAnUndiggableBitmapTheLevelHasNoMap) {
     std::filesystem::remove(data_ + "/undiggable.bmp");
     std::string error;
-    ASSERT_TRUE(bootstrap_level(data_, data_ + "/map.lvl", &error)) << error;
+    ASSERT_TRUE(bootstrap_level(data_, path_, &error)) << error;
     auto level = load();
     EXPECT_EQ(level->undiggable, nullptr);
     EXPECT_TRUE(level->IsSolid(10, 29));
@@ -552,7 +467,7 @@ TEST_F(Bootstrap, WithoutAnUndiggableBitmapTheLevelHasNoMap) {
 TEST_F(Bootstrap, MissingBitmapsEndInTheReport) {
     std::filesystem::remove(data_ + "/fore.bmp");
     std::string error;
-    EXPECT_DEATH(bootstrap_level(data_, data_ + "/map.lvl", &error),
+    EXPECT_DEATH(bootstrap_level(data_, path_, &error),
                  report("foreground = load_bitmap\\(foref.c_str\\(\\), NULL\\)", "Level::Level"));
 }
 

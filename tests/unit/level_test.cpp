@@ -81,14 +81,7 @@ TgaHeader tga_header(const std::vector<unsigned char>& d, std::size_t at = 0) {
 }
 
 void expect_same_pixels(BITMAP* a, BITMAP* b, const char* what) {
-    ASSERT_NE(a, nullptr) << what;
-    ASSERT_NE(b, nullptr) << what;
-    ASSERT_EQ(a->w, b->w) << what;
-    ASSERT_EQ(a->h, b->h) << what;
-    int differing = 0;
-    for (int y = 0; y < a->h; ++y)
-        for (int x = 0; x < a->w; ++x) differing += getpixel(a, x, y) != getpixel(b, x, y);
-    EXPECT_EQ(differing, 0) << what;
+    EXPECT_EQ(testsupport::bitmap_difference(a, b), "") << what;
 }
 
 // `bound` must have one cell per mask pixel, 1 exactly where the mask is solid.
@@ -120,12 +113,8 @@ protected:
     static bool undiggable_at(int, int y) { return y >= 28; }
 
     void SetUp() override {
-        auto level = make_level(kW, kH, solid_at, undiggable_at);
-        testsupport::save_bitmap_file(dir_.file("mask.bmp"), level->mask);
-        testsupport::save_bitmap_file(dir_.file("undiggable.bmp"), level->undiggable);
-        testsupport::save_bitmap_file(dir_.file("fore.bmp"), level->foreground);
-        testsupport::save_bitmap_file(dir_.file("back.bmp"), level->background);
-        source_ = std::move(level);
+        source_ = make_level(kW, kH, solid_at, undiggable_at);
+        testsupport::save_level_bitmaps(dir_.path(), *source_);
     }
 
     std::unique_ptr<Level> build(bool with_undiggable) {
@@ -136,20 +125,8 @@ protected:
 
     std::string save(const Level& level) {
         const std::string path = dir_.file("map.lvl");
-        PACKFILE* pf = pack_fopen(path.c_str(), "wp");
-        EXPECT_NE(pf, nullptr);
-        EXPECT_TRUE(level.Save(pf));
-        pack_fclose(pf);
+        testsupport::save_level_file(path, level);
         return path;
-    }
-
-    std::unique_ptr<Level> load(const std::string& path) {
-        auto level = std::make_unique<Level>();
-        PACKFILE* pf = pack_fopen(path.c_str(), "rp");
-        EXPECT_NE(pf, nullptr);
-        level->Load(pf);
-        pack_fclose(pf);
-        return level;
     }
 
     void expect_same_level(const Level& a, const Level& b) {
@@ -195,7 +172,7 @@ TEST_F(LevelFiles, BuildWithoutUndiggableMapSavesAndLoadsBack) {
         EXPECT_EQ(chunks[i].length, 18u + kW * kH * 4);
     }
 
-    auto loaded = load(path);
+    auto loaded = testsupport::load_level_file(path);
     EXPECT_EQ(loaded->undiggable, nullptr);
     expect_same_level(*built, *loaded);
     expect_bound_matches_mask(*loaded);
@@ -217,7 +194,7 @@ TEST_F(LevelFiles, BuildWithUndiggableMapSavesAndLoadsBack) {
     EXPECT_EQ(h.w, kW);
     EXPECT_EQ(h.h, kH);
 
-    auto loaded = load(path);
+    auto loaded = testsupport::load_level_file(path);
     expect_same_level(*built, *loaded);
     expect_same_pixels(loaded->undiggable, built->undiggable, "loaded undiggable");
     // The loaded map protects what it should: digging at the bottom leaves it solid.
@@ -234,7 +211,7 @@ TEST_F(LevelFiles, RoundTripKeepsTerrainColoursInEveryDepth) {
         ScopedColorDepth scoped(depth);
         auto built = build(true);
         EXPECT_EQ(bitmap_color_depth(built->mask), depth);
-        auto loaded = load(save(*built));
+        auto loaded = testsupport::load_level_file(save(*built));
         ASSERT_NE(loaded->undiggable, nullptr);
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x) {

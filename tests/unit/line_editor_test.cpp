@@ -14,8 +14,6 @@ namespace {
 const int YELLOW = makecol32(255, 255, 0);
 
 using testsupport::Bitmap;
-
-
 using testsupport::bitmap_difference;
 
 std::vector<int> notices;
@@ -43,34 +41,33 @@ protected:
 
 }  // namespace
 
-TEST_F(LineEditorTest, InsertModeInsertsAtTheCursor) {
-    LineEditor editor(&stream, stream.bufsize);
-    Type(editor, "abc");
-    Press(editor, KEY_LEFT);
-    Press(editor, KEY_LEFT);
-    Type(editor, "X");
-    EXPECT_EQ(editor.Text(), "aXbc");
-    EXPECT_EQ(editor.Position(), 2);
-    EXPECT_EQ(editor.cursor->x, 16);
-    EXPECT_EQ(editor.len, 4);
-    EXPECT_EQ(editor.width, 32);
+TEST_F(LineEditorTest, TypingInsertsOrOverwritesAtTheCursorByTheStreamsMode) {
+    for (bool insert : {true, false}) {
+        SCOPED_TRACE(insert ? "insert" : "overwrite");
+        stream.insert = insert;
+        stream.x = 0;
+        {
+            LineEditor editor(&stream, stream.bufsize);
+            Type(editor, "abc");
+            Press(editor, KEY_LEFT);
+            Press(editor, KEY_LEFT);
+            Type(editor, "X");
+            EXPECT_EQ(editor.Text(), insert ? "aXbc" : "aXc");
+            EXPECT_EQ(editor.Position(), 2);
+            EXPECT_EQ(editor.cursor->x, 16);
+            EXPECT_EQ(editor.len, insert ? 4 : 3);
+            EXPECT_EQ(editor.width, insert ? 32 : 24);
+            // At the end of the line both append.
+            Press(editor, KEY_END);
+            Type(editor, "d");
+            EXPECT_EQ(editor.Text(), insert ? "aXbcd" : "aXcd");
+            char out[200];
+            ASSERT_TRUE(Press(editor, KEY_ENTER));
+            editor.Finish(out);
+        }
+        EXPECT_EQ(stream.insert, insert) << "the mode outlasts the edit";
+    }
     EXPECT_TRUE(notices.empty());
-}
-
-TEST_F(LineEditorTest, OverwriteModeReplacesTheCharacterAtTheCursor) {
-    stream.insert = false;
-    LineEditor editor(&stream, stream.bufsize);
-    Type(editor, "abc");
-    Press(editor, KEY_LEFT);
-    Press(editor, KEY_LEFT);
-    Type(editor, "X");
-    EXPECT_EQ(editor.Text(), "aXc");
-    EXPECT_EQ(editor.Position(), 2);
-    EXPECT_EQ(editor.len, 3);
-    // At the end of the line overwriting appends.
-    Press(editor, KEY_END);
-    Type(editor, "d");
-    EXPECT_EQ(editor.Text(), "aXcd");
 }
 
 TEST_F(LineEditorTest, InsertKeyTogglesTheModeAndTheCursorSize) {
@@ -180,6 +177,9 @@ TEST_F(LineEditorTest, TheLineHoldsItsBufferLessTheNewline) {
 }
 
 TEST_F(LineEditorTest, EnterFinishesOnlyANonEmptyLine) {
+    testsupport::paint_busy_picture(target);
+    Bitmap expected(200, 30);
+    blit(target, expected, 0, 0, 0, 0, 200, 30);
     stream.x = 10;
     stream.y = 5;
     LineEditor editor(&stream, stream.bufsize);
@@ -193,8 +193,7 @@ TEST_F(LineEditorTest, EnterFinishesOnlyANonEmptyLine) {
     EXPECT_EQ(stream.x, 26);
     EXPECT_EQ(stream.y, 5);
 
-    // The characters stay drawn, the cursor is gone.
-    Bitmap expected(200, 30);
+    // The characters stay drawn; the cursor is gone and the picture under it back.
     textout_ex(expected, font, "ab", 10, 5, -1, _textmode);
     EXPECT_EQ(bitmap_difference(target, expected), "");
 }

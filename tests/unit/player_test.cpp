@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iomanip>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@
 #include "inventory/weapon.h"
 #include "level/level.h"
 #include "player/player.h"
+#include "support/game_support.h"
 #include "support/test_support.h"
 
 namespace {
@@ -27,6 +29,9 @@ constexpr int kW = 200;
 constexpr int kH = 100;
 constexpr int kGround = 60;  // top solid row of the flat test ground
 
+using testsupport::Bitmap;
+using testsupport::live;
+using testsupport::live_count;
 using testsupport::SolidFn;
 
 std::unique_ptr<Level> terrain(const SolidFn& solid) {
@@ -36,17 +41,7 @@ std::unique_ptr<Level> terrain(const SolidFn& solid) {
 bool flat(int, int y) { return y >= kGround; }
 
 bool masks_equal(const Level& a, const Level& b) {
-    for (int y = 0; y < a.height; ++y)
-        for (int x = 0; x < a.width; ++x)
-            if (getpixel(a.mask, x, y) != getpixel(b.mask, x, y)) return false;
-    return true;
-}
-
-std::vector<Particle*> world_objects(const Game& game) {
-    std::vector<Particle*> found;
-    for (Particle* p : game.particles)
-        if (p) found.push_back(p);
-    return found;
+    return testsupport::bitmap_difference(a.mask, b.mask).empty();
 }
 
 // Gives the player a weapon of kind W with `ammo` rounds and returns it.
@@ -62,6 +57,7 @@ class PlayerTest : public ::testing::Test {
 protected:
     // Declared before the players so that it outlives them (projectiles keep pointers).
     Game game{640, 480};
+    std::unique_ptr<Level> flat_level = terrain(flat);
 };
 
 }  // namespace
@@ -69,8 +65,7 @@ protected:
 // ---- walking ---------------------------------------------------------------------------
 
 TEST_F(PlayerTest, StartsUnplacedAndUnarmed) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 2);
+    Player p(&game, flat_level.get(), 2);
     EXPECT_EQ(p.number, 2);
     EXPECT_EQ(p.health, 100.0f);
     EXPECT_FLOAT_EQ(p.bound->radius, 10.0f);
@@ -84,8 +79,7 @@ TEST_F(PlayerTest, StartsUnplacedAndUnarmed) {
 }
 
 TEST_F(PlayerTest, WalksOnFlatGroundAndSettlesNineAboveIt) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
+    Player p(&game, flat_level.get(), 1);
     p.SetPosition(50.0f, 49.0f);  // two pixels too high: sinks one per step
     p.MoveRight();
     EXPECT_EQ(p.x, 51.0f);
@@ -166,11 +160,10 @@ TEST_F(PlayerTest, WalkingOffALedgeSinksUntilTheGroundIsGone) {
 // A player held against a side of the level stays where it stands on the ground: outside
 // the level there is no terrain to climb, and no step down either.
 TEST_F(PlayerTest, TheSidesOfTheLevelStopAWalkingPlayer) {
-    auto level = terrain(flat);
     const float rest_y = static_cast<float>(kGround - 9);
-    Player left(&game, level.get(), 1);
+    Player left(&game, flat_level.get(), 1);
     left.SetPosition(13.0f, rest_y);
-    Player right(&game, level.get(), 2);
+    Player right(&game, flat_level.get(), 2);
     right.SetPosition(static_cast<float>(kW - 14), rest_y);
     for (int i = 0; i < 200; ++i) {
         left.MoveLeft();
@@ -209,8 +202,7 @@ TEST_F(PlayerTest, WalkingInTheAirMovesAndSinksWithoutTouchingVelocity) {
 }
 
 TEST_F(PlayerTest, TurningMirrorsTheAim) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
+    Player p(&game, flat_level.get(), 1);
     p.SetPosition(100.0f, 51.0f);
     p.aim = 0.5f;
     p.MoveLeft();
@@ -224,8 +216,7 @@ TEST_F(PlayerTest, TurningMirrorsTheAim) {
 }
 
 TEST_F(PlayerTest, TheDeadDoNotWalk) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
+    Player p(&game, flat_level.get(), 1);
     p.SetPosition(100.0f, 51.0f);
     p.action = PA_Dead;
     p.aim = 0.5f;
@@ -239,8 +230,7 @@ TEST_F(PlayerTest, TheDeadDoNotWalk) {
 // ---- aiming ----------------------------------------------------------------------------
 
 TEST_F(PlayerTest, AimStopsAtTheStoredLimits) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
+    Player p(&game, flat_level.get(), 1);
 
     for (int i = 0; i < 33; ++i) p.AimUp();
     EXPECT_NEAR(p.aim, 1.0367, 1e-4);
@@ -269,8 +259,7 @@ TEST_F(PlayerTest, AimStopsAtTheStoredLimits) {
 }
 
 TEST_F(PlayerTest, AimingWorksWhileDead) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
+    Player p(&game, flat_level.get(), 1);
     p.action = PA_Dead;
     p.AimUp();
     EXPECT_FLOAT_EQ(p.aim, static_cast<float>(PI / 100));
@@ -281,12 +270,27 @@ TEST_F(PlayerTest, AimingWorksWhileDead) {
 
 // ---- digging and jumping -------------------------------------------------------------
 
+namespace {
+
+// The aim nearest to the bound `b` between two digging directions that a player can hold,
+// just above it (side +1) or just below it (side -1) in the right-facing frame, facing right
+// or mirrored to face left. No float aim lies on a bound itself: these two enclose it.
+float aim_beside(double b, int side, bool facing_left) {
+    auto frame = [&](float aim) { return facing_left ? PI - aim : double(aim); };
+    const float away = (side > 0) != facing_left ? INFINITY : -INFINITY;
+    float aim = static_cast<float>(facing_left ? PI - b : b);
+    while ((frame(aim) - b) * side <= 0) aim = std::nextafter(aim, away);
+    return aim;
+}
+
+}  // namespace
+
 TEST_F(PlayerTest, DigsTwoDiscsInTheAimedDirection) {
     struct Case {
         float aim;
         int dx, dy;  // dy counts upwards
     };
-    const std::vector<Case> cases = {
+    std::vector<Case> cases = {
         {1.0f, 0, 1},                                  // straight up
         {0.7f, 1, 1},                                  // up to the right
         {0.0f, 1, 0},                                  // right
@@ -298,9 +302,22 @@ TEST_F(PlayerTest, DigsTwoDiscsInTheAimedDirection) {
         {static_cast<float>(PI - 1.0), 0, 1},          // up, facing left
         {static_cast<float>(PI + 1.0), 0, -1},         // down, facing left
     };
+    // Either side of each bound, facing either way.
+    const double steep = PI / 3 - 0.1, shallow = PI / 6;
+    const struct {
+        double bound;
+        int above_dx, above_dy, below_dx, below_dy;
+    } bounds[] = {
+        {steep, 0, 1, 1, 1}, {shallow, 1, 1, 1, 0}, {-shallow, 1, 0, 1, -1}, {-steep, 1, -1, 0, -1}};
+    for (const auto& b : bounds)
+        for (bool left : {false, true}) {
+            const int sx = left ? -1 : 1;
+            cases.push_back({aim_beside(b.bound, +1, left), sx * b.above_dx, b.above_dy});
+            cases.push_back({aim_beside(b.bound, -1, left), sx * b.below_dx, b.below_dy});
+        }
     auto solid = [](int, int) { return true; };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "aim " << c.aim);
+        SCOPED_TRACE(testing::Message() << std::setprecision(9) << "aim " << c.aim);
         auto level = testsupport::make_level(kW, kH, solid);
         auto expected = testsupport::make_level(kW, kH, solid);
         Player p(&game, level.get(), 1);
@@ -382,8 +399,7 @@ TEST_F(PlayerTest, JumpIsRefusedWhileFallingOrLocked) {
 }
 
 TEST_F(PlayerTest, JumpLeavesTheGroundAndComesBack) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
+    Player p(&game, flat_level.get(), 1);
     p.SetPosition(50.0f, 51.0f);
     p.Jump();
     p.Update(kDt);
@@ -409,8 +425,7 @@ TEST_F(PlayerTest, JumpLeavesTheGroundAndComesBack) {
 // ---- death and respawn ---------------------------------------------------------------
 
 TEST_F(PlayerTest, DiesLiesStillForTwoSecondsAndRespawns) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
+    Player p(&game, flat_level.get(), 1);
     p.Respawn();
     ASSERT_EQ(p.weapons.size(), 1u);
     (*p.current_weapon)->ammo = 7;
@@ -442,7 +457,7 @@ TEST_F(PlayerTest, DiesLiesStillForTwoSecondsAndRespawns) {
         EXPECT_EQ(p.vy, 0.0f);
     }
     EXPECT_EQ((*p.weapons.begin())->ammo, 7);
-    EXPECT_TRUE(world_objects(game).empty());
+    EXPECT_EQ(live_count(game), 0u);
 
     p.Update(0.5);
     EXPECT_EQ(p.action, PA_Idle);
@@ -452,7 +467,7 @@ TEST_F(PlayerTest, DiesLiesStillForTwoSecondsAndRespawns) {
     EXPECT_EQ(p.y, 20.0f);
     EXPECT_GE(p.x, 0.0f);
     EXPECT_LT(p.x, static_cast<float>(kW));
-    EXPECT_FALSE(level->CircleHitsTerrain(p.bound, true));
+    EXPECT_FALSE(flat_level->CircleHitsTerrain(p.bound, true));
     EXPECT_EQ(p.kills, 3);
     EXPECT_EQ(p.deaths, 1);
     ASSERT_EQ(p.weapons.size(), 1u);
@@ -463,8 +478,7 @@ TEST_F(PlayerTest, DiesLiesStillForTwoSecondsAndRespawns) {
 }
 
 TEST_F(PlayerTest, RespawnKeepsAimVelocityAndState) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
+    Player p(&game, flat_level.get(), 1);
     p.aim = 2.5f;
     p.vx = 3.0f;
     p.state = PS_Flying;
@@ -518,20 +532,19 @@ TEST_F(PlayerTest, RespawnWithoutALoadedLevelDoesNotTouchTerrain) {
 // ---- weapons ---------------------------------------------------------------------------
 
 TEST_F(PlayerTest, PickUpMergesAHeldTypeAndAppendsANewOne) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
+    Player p(&game, flat_level.get(), 1);
     p.Respawn();
     Inventory::Weapon* pistol = *p.current_weapon;
     pistol->ammo = 80;
 
-    Inventory::Pistol pickup(&game, level.get());
+    Inventory::Pistol pickup(&game, flat_level.get());
     p.OnCollision(&pickup);
     EXPECT_EQ(pistol->ammo, 100);  // 80 + 50, capped
     EXPECT_TRUE(pickup.dead);
     EXPECT_FALSE(pickup.detached);
     EXPECT_EQ(p.weapons.size(), 1u);
 
-    auto* shotgun = new Inventory::Shotgun(&game, level.get());
+    auto* shotgun = new Inventory::Shotgun(&game, flat_level.get());
     p.OnCollision(shotgun);
     ASSERT_EQ(p.weapons.size(), 2u);
     EXPECT_EQ(p.weapons.back(), shotgun);
@@ -540,7 +553,7 @@ TEST_F(PlayerTest, PickUpMergesAHeldTypeAndAppendsANewOne) {
     EXPECT_FALSE(shotgun->dead);
     EXPECT_EQ(shotgun->owner, &p);
 
-    auto* another = new Inventory::Shotgun(&game, level.get());
+    auto* another = new Inventory::Shotgun(&game, flat_level.get());
     another->ammo = 15;
     p.OnCollision(another);
     EXPECT_EQ(shotgun->ammo, 35);
@@ -548,20 +561,19 @@ TEST_F(PlayerTest, PickUpMergesAHeldTypeAndAppendsANewOne) {
     delete another;  // the world table would have deleted it
 
     // Terrain and other players are not taken.
-    Player q(&game, level.get(), 2);
+    Player q(&game, flat_level.get(), 2);
     p.OnCollision(nullptr);
     p.OnCollision(&q);
     EXPECT_EQ(p.weapons.size(), 2u);
 }
 
 TEST_F(PlayerTest, APickupIsTakenOnlyOnce) {
-    auto level = terrain(flat);
-    Player a(&game, level.get(), 1);
-    Player b(&game, level.get(), 2);
+    Player a(&game, flat_level.get(), 1);
+    Player b(&game, flat_level.get(), 2);
     a.Respawn();
     b.Respawn();
 
-    auto* rockets = new Inventory::RocketLauncher(&game, level.get());
+    auto* rockets = new Inventory::RocketLauncher(&game, flat_level.get());
     a.OnCollision(rockets);
     b.OnCollision(rockets);
     EXPECT_EQ(a.weapons.size(), 2u);
@@ -571,7 +583,7 @@ TEST_F(PlayerTest, APickupIsTakenOnlyOnce) {
     // A merged pickup is marked dead: the second toucher leaves it too.
     (*a.current_weapon)->ammo = 10;
     (*b.current_weapon)->ammo = 10;
-    Inventory::Pistol pickup(&game, level.get());
+    Inventory::Pistol pickup(&game, flat_level.get());
     a.OnCollision(&pickup);
     b.OnCollision(&pickup);
     EXPECT_EQ((*a.current_weapon)->ammo, 60);
@@ -579,24 +591,21 @@ TEST_F(PlayerTest, APickupIsTakenOnlyOnce) {
 }
 
 TEST_F(PlayerTest, TwoPlayersOnOnePickupInOneStep) {
-    auto level = terrain(flat);
+    testsupport::adopt_level(game.level, *flat_level);
     for (int n = 1; n <= 2; ++n) {
-        game.players.emplace_back(&game, level.get(), n);
-        Player& p = game.players.back();
+        Player& p = testsupport::add_player(game, n, new ScriptedInput(std::vector<int>{}));
         p.Respawn();
         p.SetPosition(100.0f, 51.0f);
-        game.AddParticle(&p);
-        game.inputs[n] = new ScriptedInput(std::vector<int>{});
     }
     Player& first = game.players.front();
     Player& second = game.players.back();
     (*first.current_weapon)->ammo = 10;
     (*second.current_weapon)->ammo = 10;
 
-    auto* shotgun = new Inventory::Shotgun(&game, level.get());
+    auto* shotgun = new Inventory::Shotgun(&game, &game.level);
     shotgun->SetPosition(100.0f, 51.0f);
     game.AddParticle(shotgun);
-    auto* pistol = new Inventory::Pistol(&game, level.get());
+    auto* pistol = new Inventory::Pistol(&game, &game.level);
     pistol->SetPosition(100.0f, 51.0f);
     game.AddParticle(pistol);
 
@@ -611,15 +620,12 @@ TEST_F(PlayerTest, TwoPlayersOnOnePickupInOneStep) {
     EXPECT_EQ(other.weapons.size(), 1u);
     EXPECT_EQ((*other.current_weapon)->ammo, 10);
     // The shotgun left the table without being deleted, the merged pistol was deleted.
-    auto left = world_objects(game);
-    ASSERT_EQ(left.size(), 2u);
-    EXPECT_NE(dynamic_cast<Player*>(left[0]), nullptr);
-    EXPECT_NE(dynamic_cast<Player*>(left[1]), nullptr);
+    EXPECT_EQ(live_count(game), 2u);
+    EXPECT_EQ(live<Player>(game).size(), 2u);
 }
 
 TEST_F(PlayerTest, FiringTheLastRoundFallsBackToThePreviousWeapon) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
+    Player p(&game, flat_level.get(), 1);
     p.Respawn();
     p.SetPosition(50.0f, 51.0f);
     Inventory::Weapon* pistol = *p.current_weapon;
@@ -631,36 +637,34 @@ TEST_F(PlayerTest, FiringTheLastRoundFallsBackToThePreviousWeapon) {
     EXPECT_EQ(shotgun->ammo, 0);
     EXPECT_EQ(shotgun->cooldown, 1.0);
     EXPECT_EQ(*p.current_weapon, rockets);
-    EXPECT_EQ(world_objects(game).size(), 12u);
+    EXPECT_EQ(live_count(game), 12u);
 
     p.Fire();  // the rocket launcher has no cooldown yet
     EXPECT_EQ(rockets->ammo, 1);
     EXPECT_EQ(*p.current_weapon, rockets);
     p.Fire();  // cooling down: nothing
     EXPECT_EQ(rockets->ammo, 1);
-    EXPECT_EQ(world_objects(game).size(), 13u);
+    EXPECT_EQ(live_count(game), 13u);
     EXPECT_EQ(pistol->ammo, 50);
 }
 
 TEST_F(PlayerTest, ShotsLeaveFifteenPixelsAlongTheAim) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
+    Player p(&game, flat_level.get(), 1);
     p.Respawn();
     p.SetPosition(50.0f, 51.0f);
     give<Inventory::RocketLauncher>(p, 5);
     p.SelectWeapon(std::prev(p.weapons.end()));
     p.aim = 0.5f;
     p.Fire();
-    auto shots = world_objects(game);
+    auto shots = live<Ammunition::Rocket>(game);
     ASSERT_EQ(shots.size(), 1u);
-    EXPECT_NE(dynamic_cast<Ammunition::Rocket*>(shots[0]), nullptr);
+    EXPECT_EQ(live_count(game), 1u);
     EXPECT_FLOAT_EQ(shots[0]->x, 50.0f + 15.0f * std::cos(0.5f));
     EXPECT_FLOAT_EQ(shots[0]->y, 51.0f - 15.0f * std::sin(0.5f));
 }
 
 TEST_F(PlayerTest, AnEmptyFirstWeaponOnlyRestartsItsCooldown) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
+    Player p(&game, flat_level.get(), 1);
     p.Respawn();
     Inventory::Weapon* pistol = *p.current_weapon;
     give<Inventory::Shotgun>(p, 5);
@@ -668,12 +672,11 @@ TEST_F(PlayerTest, AnEmptyFirstWeaponOnlyRestartsItsCooldown) {
     p.Fire();
     EXPECT_EQ(pistol->cooldown, 1.0);
     EXPECT_EQ(p.current_weapon, p.weapons.begin());
-    EXPECT_TRUE(world_objects(game).empty());
+    EXPECT_EQ(live_count(game), 0u);
 }
 
 TEST_F(PlayerTest, OnlyTheCurrentWeaponCoolsDown) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
+    Player p(&game, flat_level.get(), 1);
     p.Respawn();
     p.SetPosition(50.0f, 51.0f);
     Inventory::Weapon* pistol = *p.current_weapon;
@@ -690,40 +693,36 @@ TEST_F(PlayerTest, OnlyTheCurrentWeaponCoolsDown) {
 }
 
 TEST_F(PlayerTest, FireWithoutAWeaponDoesNothing) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
+    Player p(&game, flat_level.get(), 1);
     p.Fire();
-    EXPECT_TRUE(world_objects(game).empty());
+    EXPECT_EQ(live_count(game), 0u);
 }
 
 // ---- drawing ---------------------------------------------------------------------------
 
 namespace {
 
-struct Bitmap {
-    explicit Bitmap(int w, int h) : bmp(create_bitmap(w, h)) { clear_to_color(bmp, 0); }
-    ~Bitmap() { destroy_bitmap(bmp); }
-    BITMAP* bmp;
-};
-
 // Pixels that `text` drawn at (tx, ty) in white covers: an oracle for the figures.
 std::vector<bool> text_pixels(const std::string& text, int tx, int ty, int w, int h) {
     Bitmap ref(w, h);
-    textout_ex(ref.bmp, font, text.c_str(), tx, ty, makecol(255, 255, 255), -1);
+    textout_ex(ref, font, text.c_str(), tx, ty, makecol(255, 255, 255), -1);
     std::vector<bool> on(static_cast<std::size_t>(w * h));
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) on[y * w + x] = getpixel(ref.bmp, x, y) != 0;
+        for (int x = 0; x < w; ++x) on[y * w + x] = getpixel(ref, x, y) != 0;
     return on;
 }
 
 constexpr int kBoxX = 5;
 constexpr int kBoxY = 3;
 
-// Checks the status box drawn at (kBoxX, kBoxY): every pixel is background, frame, bar or
-// one of the given texts, and the bars end where expected.
-void check_status_box(BITMAP* bmp, int health_end, const std::string& health_text,
-                      int ammo_end, const std::string& ammo_text, const std::string& name) {
-    const int w = bmp->w, h = bmp->h;
+// Checks the status box of `p` drawn at (kBoxX, kBoxY) for a view of no size (the box does
+// not depend on it): every pixel is background, frame, bar or one of the given texts, and
+// the bars end where expected.
+void check_status_box(Player& p, int health_end, const std::string& health_text, int ammo_end,
+                      const std::string& ammo_text, const std::string& name) {
+    const int w = 120, h = 45;
+    Bitmap bmp(w, h);
+    p.DrawStatus(bmp, kBoxX, kBoxY, 0, 0);
     auto health_txt = text_pixels(health_text, kBoxX + 2, kBoxY + 2, w, h);
     auto ammo_txt = text_pixels(ammo_text, kBoxX + 2, kBoxY + 12, w, h);
     auto name_txt = text_pixels(name, kBoxX + 2, kBoxY + 22, w, h);
@@ -758,51 +757,40 @@ void check_status_box(BITMAP* bmp, int health_end, const std::string& health_tex
 }  // namespace
 
 TEST_F(PlayerTest, StatusBoxWithoutAWeapon) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
-    Bitmap target(120, 45);
-    p.DrawStatus(target.bmp, kBoxX, kBoxY, 320, 480);
-    check_status_box(target.bmp, 98, "100", 2, "0", "");
+    Player p(&game, flat_level.get(), 1);
+    check_status_box(p, 98, "100", 2, "0", "");
 }
 
 TEST_F(PlayerTest, StatusBoxBarsAreLimited) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
+    Player p(&game, flat_level.get(), 1);
     p.Respawn();
     (*p.current_weapon)->ammo = 25;  // a quarter of 100: 24 pixels more than the first
 
     p.health = 150.0f;
-    Bitmap high(120, 45);
-    p.DrawStatus(high.bmp, kBoxX, kBoxY, 0, 0);
-    check_status_box(high.bmp, 98, "150", 2 + 24, "25", "Pistol");
+    check_status_box(p, 98, "150", 2 + 24, "25", "Pistol");
 
     p.health = -5.0f;
-    Bitmap low(120, 45);
-    p.DrawStatus(low.bmp, kBoxX, kBoxY, 0, 0);
-    check_status_box(low.bmp, 2, "-5", 2 + 24, "25", "Pistol");
+    check_status_box(p, 2, "-5", 2 + 24, "25", "Pistol");
 
     p.health = 57.9f;
     (*p.current_weapon)->ammo = 130;  // beyond max_ammo: a full bar
-    Bitmap mid(120, 45);
-    p.DrawStatus(mid.bmp, kBoxX, kBoxY, 0, 0);
-    check_status_box(mid.bmp, 2 + 55, "57", 98, "130", "Pistol");
+    check_status_box(p, 2 + 55, "57", 98, "130", "Pistol");
 }
 
 TEST_F(PlayerTest, DrawsARedDiscWithTheAimLine) {
-    auto level = terrain(flat);
-    Player p(&game, level.get(), 1);
+    Player p(&game, flat_level.get(), 1);
     p.SetPosition(60.9f, 40.2f);
     p.aim = 1.0471976f;
     Bitmap target(100, 100);
-    p.Draw(target.bmp, 20, 10);
+    p.Draw(target, 20, 10);
     const int red = makecol(255, 0, 0);
     // Centre at (40, 30).
-    EXPECT_EQ(getpixel(target.bmp, 40, 40), red);
-    EXPECT_EQ(getpixel(target.bmp, 30, 30), red);
-    EXPECT_EQ(getpixel(target.bmp, 40, 41), 0);
-    EXPECT_EQ(getpixel(target.bmp, 29, 30), 0);
+    EXPECT_EQ(getpixel(target, 40, 40), red);
+    EXPECT_EQ(getpixel(target, 30, 30), red);
+    EXPECT_EQ(getpixel(target, 40, 41), 0);
+    EXPECT_EQ(getpixel(target, 29, 30), 0);
     // The line ends at (40 + trunc(6.5), 30 - trunc(11.26)), outside the disc.
-    EXPECT_EQ(getpixel(target.bmp, 46, 19), -1);
-    EXPECT_EQ(getpixel(target.bmp, 46, 18), 0);
-    EXPECT_EQ(getpixel(target.bmp, 40, 30), -1);
+    EXPECT_EQ(getpixel(target, 46, 19), -1);
+    EXPECT_EQ(getpixel(target, 46, 18), 0);
+    EXPECT_EQ(getpixel(target, 40, 30), -1);
 }

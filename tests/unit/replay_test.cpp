@@ -1,41 +1,19 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <sstream>
 #include <string>
 
 #include "game/game.h"
 #include "base/random.h"
-#include "input/scripted_input.h"
 #include "inventory/weapon.h"
 #include "level/level.h"
 #include "particle/particle.h"
+#include "support/game_support.h"
 #include "support/test_support.h"
 
 namespace {
-
-// Hilly ground with a cave, so that shots, craters and dirt meet real terrain.
-bool hills(int x, int y) {
-    const double ground = 230 + 40 * std::sin(x / 45.0) + 15 * std::sin(x / 13.0);
-    const bool cave = (x - 320) * (x - 320) / 4 + (y - 320) * (y - 320) < 40 * 40;
-    return y >= ground && !cave;
-}
-
-// Both players fight through every weapon: walking towards each other, aiming up and
-// down, firing, switching weapons, digging and jumping, all from scripts.
-int fighter_script(int number, std::size_t step) {
-    int bits = ACT_FIRE;
-    const std::size_t phase = step % 240;
-    if (phase < 60) bits |= number == 1 ? ACT_RIGHT : ACT_LEFT;
-    if (phase >= 60 && phase < 90) bits |= ACT_UP;
-    if (phase >= 150 && phase < 170) bits |= ACT_DOWN;
-    if (step % 120 == 100) bits |= ACT_WEAPON;
-    if (step % 97 == 50) bits |= ACT_JUMP;
-    if (phase >= 200 && phase < 215) bits |= ACT_DIG;
-    return bits;
-}
 
 std::uint32_t mask_checksum(BITMAP* mask) {
     std::uint32_t h = 2166136261u;
@@ -49,31 +27,15 @@ std::uint32_t mask_checksum(BITMAP* mask) {
 std::string play(unsigned seed, int steps) {
     testsupport::TempDir dir;
     const std::string file = dir.file("map.lvl");
-    {
-        auto level = testsupport::make_level(640, 400, hills);
-        PACKFILE* pf = pack_fopen(file.c_str(), "wp");
-        level->Save(pf);
-        pack_fclose(pf);
-    }
+    testsupport::save_level_file(file, *testsupport::make_level(640, 400, testsupport::duel_ground));
     testsupport::ScopedConfig config;
     seed_random(seed);
     Game game(640, 480);
     game.Load(file, 2);
-    for (Player& p : game.players) {
-        delete game.inputs[p.number];
-        const int n = p.number;
-        game.inputs[p.number] =
-            new ScriptedInput([n](std::size_t step) { return fighter_script(n, step); });
-        // Every kind of weapon, in the order they are switched through.
-        p.PickUp(new Inventory::Shotgun(&game, &game.level));
-        p.PickUp(new Inventory::RocketLauncher(&game, &game.level));
-        p.PickUp(new Inventory::FlakCannon(&game, &game.level));
-        p.PickUp(new Inventory::DirtCannon(&game, &game.level));
-        // Close enough to hurt each other.
-        p.SetPosition(p.number == 1 ? 260.0f : 380.0f, 20.0f);
-    }
-    const double dt = 0.01666666753590107;
-    for (int i = 0; i < steps; ++i) game.Logic(dt);
+    // Close enough to hurt each other.
+    for (Player& p : game.players)
+        testsupport::enter_duel(game, p, p.number == 1 ? 260.0f : 380.0f, 20.0f);
+    for (int i = 0; i < steps; ++i) game.Logic(testsupport::kStepDt);
 
     std::ostringstream out;
     out.precision(9);
@@ -84,9 +46,8 @@ std::string play(unsigned seed, int steps) {
         for (Inventory::Weapon* w : p.weapons) out << " " << weapon_name(w) << ":" << w->ammo;
         out << "\n";
     }
-    int live = 0;
-    for (Particle* p : game.particles) live += p != nullptr;
-    out << "objects " << live << " mask " << mask_checksum(game.level.mask) << "\n";
+    out << "objects " << testsupport::live_count(game) << " mask "
+        << mask_checksum(game.level.mask) << "\n";
     return out.str();
 }
 

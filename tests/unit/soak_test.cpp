@@ -5,7 +5,6 @@
 
 #include <allegro.h>
 #include <gtest/gtest.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <cmath>
@@ -22,41 +21,23 @@
 #include "inventory/weapon.h"
 #include "level/level.h"
 #include "particle/particle.h"
+#include "support/game_support.h"
 #include "support/test_support.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#define VORLIN_SOAK_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VORLIN_SOAK_ASAN 1
-#endif
-#endif
-#ifdef VORLIN_SOAK_ASAN
-// The sanitizer's allocator keeps the heap; GCC ships no header for this query.
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#endif
 
 #ifndef VORLIN_SOAK_STEPS
 #define VORLIN_SOAK_STEPS 200000
 #endif
 
+using testsupport::arm_fully;
+
 namespace {
 
 constexpr long kSteps = VORLIN_SOAK_STEPS;
 // Four logic steps' worth of time in each step.
-constexpr double kDt = 4 * 0.01666666753590107;
+constexpr double kDt = 4 * testsupport::kStepDt;
 // By then every weapon has been fired many times, players have died and respawned and
 // the table has reached the size the fight needs.
 constexpr long kWarmUp = std::min(2000L, kSteps / 4);
-
-// Bytes the heap holds for the program (the sanitizer's allocator when there is one).
-std::size_t heap_in_use() {
-#ifdef VORLIN_SOAK_ASAN
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    return mallinfo2().uordblks;
-#endif
-}
 
 // Rolling ground with a few caves and an undiggable floor, so that shots dig and dirt
 // piles up without the level ever running out of ground.
@@ -104,21 +85,6 @@ private:
     std::uint32_t plan_ = 0;
 };
 
-// Gives a player every kind of weapon it lacks.
-void arm(Game& game, Player& p) {
-    std::set<std::string> held;
-    for (Inventory::Weapon* w : p.weapons) held.insert(weapon_name(w));
-    auto give = [&](Inventory::Weapon* w) {
-        if (held.count(weapon_name(w))) delete w;
-        else p.PickUp(w);
-    };
-    give(new Inventory::Pistol(&game, &game.level));
-    give(new Inventory::Shotgun(&game, &game.level));
-    give(new Inventory::RocketLauncher(&game, &game.level));
-    give(new Inventory::FlakCannon(&game, &game.level));
-    give(new Inventory::DirtCannon(&game, &game.level));
-}
-
 // The world table after a step: empty string when consistent, else what is wrong.
 std::string table_fault(const Game& game) {
     std::ostringstream fault;
@@ -161,13 +127,7 @@ class Soak : public ::testing::Test {
 protected:
     void SetUp() override {
         const std::string file = dir_.file("map.lvl");
-        {
-            auto level = testsupport::make_level(400, 240, ground, floor_rows);
-            PACKFILE* pf = pack_fopen(file.c_str(), "wp");
-            ASSERT_NE(pf, nullptr);
-            ASSERT_TRUE(level->Save(pf));
-            pack_fclose(pf);
-        }
+        testsupport::save_level_file(file, *testsupport::make_level(400, 240, ground, floor_rows));
         seed_random(20261207);
         ASSERT_TRUE(game_.Load(file, 2));
         ASSERT_EQ(game_.players.size(), 2u);
@@ -179,7 +139,7 @@ protected:
             Player* enemy = p == &one ? &two : &one;
             delete game_.inputs[p->number];
             game_.inputs[p->number] = new ScriptedInput(Fighter(p, enemy, 7u * p->number + 1));
-            arm(game_, *p);
+            arm_fully(game_, *p);
         }
     }
 
@@ -197,22 +157,21 @@ TEST_F(Soak, ALongFightKeepsTheTableConsistentAndTheMemoryFlat) {
         // Rearm now and then so that every weapon stays in the fight after deaths and
         // empty magazines.
         if (step % 300 == 0)
-            for (Player& p : game_.players) arm(game_, p);
+            for (Player& p : game_.players) arm_fully(game_, p);
 
         ASSERT_TRUE(game_.Logic(kDt));
 
         const std::string fault = table_fault(game_);
         ASSERT_EQ(fault, "") << "after step " << step;
 
-        std::size_t live = 0;
-        for (const Particle* p : game_.particles) live += p != nullptr;
+        const std::size_t live = testsupport::live_count(game_);
         most_objects = std::max(most_objects, live);
         objects_seen += long(live);
         largest_table = std::max(largest_table, game_.particles.size());
 
         if (step == kWarmUp) {
             table_after_warm_up = game_.particles.size();
-            heap_after_warm_up = heap_in_use();
+            heap_after_warm_up = testsupport::heap_in_use();
             for (const Player& p : game_.players) deaths_before += p.deaths;
         }
     }
@@ -233,7 +192,7 @@ TEST_F(Soak, ALongFightKeepsTheTableConsistentAndTheMemoryFlat) {
     // may differ from the warm-up by what a crowd of objects takes, not by anything that
     // grows with every step or shot (a leak of 16 bytes per step would exceed this bound
     // many times over in the normal run).
-    const std::size_t heap_at_end = heap_in_use();
+    const std::size_t heap_at_end = testsupport::heap_in_use();
     const long long growth = (long long)heap_at_end - (long long)heap_after_warm_up;
     std::printf("soak: %ld steps, up to %zu objects (%.1f on average), table %zu entries, "
                 "heap %+lld bytes since the warm-up\n",
@@ -263,7 +222,7 @@ TEST_F(Soak, TheFastestAcceptedSpeedKeepsEveryObjectInTheLevel) {
     ASSERT_GT(dt, 16.0);
     for (long step = 0; step < std::min(kSteps / 20, 1000L); ++step) {
         if (step % 50 == 0)
-            for (Player& p : game_.players) arm(game_, p);
+            for (Player& p : game_.players) arm_fully(game_, p);
         ASSERT_TRUE(game_.Logic(dt));
         ASSERT_EQ(table_fault(game_), "") << "after step " << step;
         for (const Particle* p : game_.particles) {

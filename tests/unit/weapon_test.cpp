@@ -21,11 +21,15 @@
 #include "input/scripted_input.h"
 #include "level/level.h"
 #include "player/player.h"
+#include "support/game_support.h"
 #include "support/test_support.h"
+
+using testsupport::live;
+using testsupport::live_count;
 
 namespace {
 
-constexpr double kStep = 0.01666666753590107;  // the default logic step
+constexpr double kStep = testsupport::kStepDt;
 
 // A game whose level is open air above a floor from row 200 down.
 class WeaponWorld : public ::testing::Test {
@@ -33,22 +37,9 @@ protected:
     static constexpr int kW = 400, kH = 260, kFloor = 200;
 
     WeaponWorld() {
-        auto built = testsupport::make_level(kW, kH, [](int, int y) { return y >= kFloor; });
-        testsupport::adopt_level(game.level, *built);
+        testsupport::adopt_level(game.level,
+                                 *testsupport::make_level(kW, kH, [](int, int y) { return y >= kFloor; }));
         seed_random(4242);
-    }
-
-    template <class T>
-    std::vector<T*> live() const {
-        std::vector<T*> found;
-        for (Particle* p : game.particles)
-            if (p && typeid(*p) == typeid(T)) found.push_back(static_cast<T*>(p));
-        return found;
-    }
-
-    std::size_t live_count() const {
-        return std::count_if(game.particles.begin(), game.particles.end(),
-                             [](Particle* p) { return p != nullptr; });
     }
 
     Game game{640, 480};
@@ -134,10 +125,10 @@ TEST_F(WeaponWorld, APistolFiresFiftyTimesThenReportsFalseAndAnotherPistolRefill
         ASSERT_TRUE(pistol.Fire(100, 100, 0.0f)) << "shot " << i;
         EXPECT_EQ(49 - i, pistol.ammo);
     }
-    EXPECT_EQ(50u, live<Ammunition::PistolShot>().size());
+    EXPECT_EQ(50u, live<Ammunition::PistolShot>(game).size());
     EXPECT_FALSE(pistol.Fire(100, 100, 0.0f));
     EXPECT_EQ(0, pistol.ammo);
-    EXPECT_EQ(50u, live_count());  // nothing was created by the empty weapon
+    EXPECT_EQ(50u, live_count(game));  // nothing was created by the empty weapon
 
     Inventory::Pistol pickup(&game, &game.level);
     pistol.Merge(&pickup);
@@ -167,9 +158,9 @@ TEST_F(WeaponWorld, OneShotgunRoundMakesTwelvePelletsAtTheMuzzleWithinTheSpread)
     ASSERT_TRUE(gun.Fire(120.5f, 80.25f, aim));
     EXPECT_EQ(19, gun.ammo);
 
-    auto pellets = live<Ammunition::BirdShot>();
+    auto pellets = live<Ammunition::BirdShot>(game);
     ASSERT_EQ(12u, pellets.size());
-    EXPECT_EQ(12u, live_count());
+    EXPECT_EQ(12u, live_count(game));
     for (Ammunition::BirdShot* p : pellets) {
         EXPECT_EQ(120.5f, p->x);
         EXPECT_EQ(80.25f, p->y);
@@ -206,14 +197,14 @@ TEST_F(WeaponWorld, PistolShotsAndClodsScatterWithinTheirCones) {
         ASSERT_TRUE(pistol.Fire(100, 100, aim));
         ASSERT_TRUE(dirt.Fire(100, 100, aim));
     }
-    for (auto* s : live<Ammunition::PistolShot>()) {
+    for (auto* s : live<Ammunition::PistolShot>(game)) {
         const float off = angle_of(*s) - aim;
         pistol_lo = std::min(pistol_lo, off);
         pistol_hi = std::max(pistol_hi, off);
         EXPECT_GE(speed_of(*s), 600.0f - 0.01f);
         EXPECT_LT(speed_of(*s), 800.0f + 0.01f);
     }
-    for (auto* c : live<Ammunition::Dirt>()) {
+    for (auto* c : live<Ammunition::Dirt>(game)) {
         const float off = angle_of(*c) - aim;
         dirt_lo = std::min(dirt_lo, off);
         dirt_hi = std::max(dirt_hi, off);
@@ -244,8 +235,8 @@ TEST_F(WeaponWorld, RocketsAndFlakLeaveExactlyAlongTheAimWithoutRandomDraws) {
 
     EXPECT_EQ(9, launcher.ammo);
     EXPECT_EQ(9, cannon.ammo);
-    auto rockets = live<Ammunition::Rocket>();
-    auto shells = live<Ammunition::Flak>();
+    auto rockets = live<Ammunition::Rocket>(game);
+    auto shells = live<Ammunition::Flak>(game);
     ASSERT_EQ(1u, rockets.size());
     ASSERT_EQ(1u, shells.size());
     for (Particle* p : {static_cast<Particle*>(rockets[0]), static_cast<Particle*>(shells[0])}) {
@@ -313,31 +304,24 @@ TEST_F(WeaponWorld, RandomWeaponIsAboutUniform) {
 
 TEST_F(WeaponWorld, APickupIsItsLetterInWhiteOnBlack) {
     const char* letters[] = {"P", "S", "L", "F", "D"};
-    BITMAP* got = create_bitmap(64, 48);
-    BITMAP* want = create_bitmap(64, 48);
-    ASSERT_TRUE(got && want);
     const int white = makecol(255, 255, 255), black = makecol(0, 0, 0);
     for (int i = 0; i < 5; ++i) {
         std::unique_ptr<Inventory::Weapon> w(kKinds[i].make(&game, &game.level));
         w->SetPosition(130.7f, 70.9f);
-        clear_to_color(got, makecol(10, 20, 30));
-        clear_to_color(want, makecol(10, 20, 30));
+        testsupport::Bitmap got(64, 48, makecol(10, 20, 30)), want(64, 48, makecol(10, 20, 30));
         w->Draw(got, 100, 50);
         // trunc(130.7) - 100 - 2 = 28, trunc(70.9) - 50 - 8 = 12
         textout_ex(want, font, letters[i], 28, 12, white, black);
-        int differing = 0, whites = 0, blacks = 0;
+        EXPECT_EQ("", testsupport::bitmap_difference(got, want)) << letters[i];
+        int whites = 0, blacks = 0;
         for (int y = 0; y < 48; ++y)
             for (int x = 0; x < 64; ++x) {
-                differing += getpixel(got, x, y) != getpixel(want, x, y);
                 whites += getpixel(got, x, y) == white;
                 blacks += getpixel(got, x, y) == black;
             }
-        EXPECT_EQ(0, differing) << letters[i];
         EXPECT_GT(whites, 4) << letters[i];
         EXPECT_GT(blacks, 4) << letters[i];
     }
-    destroy_bitmap(got);
-    destroy_bitmap(want);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -346,20 +330,11 @@ TEST_F(WeaponWorld, APickupIsItsLetterInWhiteOnBlack) {
 class FiringRate : public WeaponWorld {
 protected:
     FiringRate() {
-        game.players.emplace_back(&game, &game.level, 1);
-        shooter = &game.players.back();
-        game.AddParticle(shooter);
+        shooter = &testsupport::add_player(
+            game, 1, new ScriptedInput([](std::size_t) { return int(ACT_FIRE); }));
         shooter->Respawn();
         shooter->SetPosition(60, 189);  // standing on the floor, aiming right
-        game.inputs[1] = new ScriptedInput([](std::size_t) { return int(ACT_FIRE); });
         game.step_dt = kStep;
-    }
-
-    // Hands `weapon` to the shooter and makes it current.
-    void arm(Inventory::Weapon* weapon) {
-        shooter->weapons.push_back(weapon);
-        weapon->SetOwner(shooter);
-        shooter->current_weapon = std::prev(shooter->weapons.end());
     }
 
     // Steps with fire held; the steps in which a round left the current weapon.
@@ -378,7 +353,7 @@ protected:
 
 TEST_F(FiringRate, ADirtCannonHeldDownFiresEveryThirdStepAndRunsDryAfter500) {
     auto* cannon = new Inventory::DirtCannon(&game, &game.level);
-    arm(cannon);
+    testsupport::hand_over(*shooter, cannon);
     const std::vector<int> fired = run(1510, cannon);
     ASSERT_EQ(500u, fired.size());
     for (std::size_t i = 0; i < fired.size(); ++i) ASSERT_EQ(int(3 * i), fired[i]) << i;

@@ -5,26 +5,12 @@
 #include <vector>
 
 #include "game/game.h"
-
-namespace {
-
-class RecordingProcessor : public Game::Console::CommandProcessor {
-public:
-    std::vector<std::string> lines;
-
-    void Process(std::istream& args, std::ostream&) override {
-        std::string all;
-        std::getline(args, all);
-        lines.push_back(all);
-    }
-};
-
-}  // namespace
+#include "support/game_support.h"
 
 // Keys come from the library's key buffer, one per call, however many are waiting.
 TEST(ConsoleX11, ProcessInputTakesOneBufferedKeyPerCall) {
     clear_keybuf();
-    RecordingProcessor processor;
+    testsupport::RecordingProcessor processor;
     Game::Console console(nullptr, &processor, 640, 120);
 
     console.ProcessInput();  // nothing buffered

@@ -18,12 +18,9 @@ namespace {
 TEST(GameLoop, RunsAtTheTimerRateUntilEscape) {
     ASSERT_EQ(0, set_gfx_mode(GFX_AUTODETECT_WINDOWED, 640, 480, 0, 0)) << allegro_error;
     testsupport::TempDir dir;
-    auto level = testsupport::make_level(800, 600, [](int, int y) { return y >= 400; });
     const std::string file = dir.file("map.lvl");
-    PACKFILE* pf = pack_fopen(file.c_str(), "wp");
-    ASSERT_NE(nullptr, pf);
-    ASSERT_TRUE(level->Save(pf));
-    pack_fclose(pf);
+    testsupport::save_level_file(file,
+                                 *testsupport::make_level(800, 600, [](int, int y) { return y >= 400; }));
     testsupport::ScopedConfig config;
     write_default_controls();
     seed_random(1);
