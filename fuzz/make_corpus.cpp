@@ -178,9 +178,10 @@ void write_sounds(const std::filesystem::path& dir) {
     const auto shot = effect_start(SK_PistolShot, 48), chime = effect_start(SK_Pickup, 48);
     for (int bits : {8, 16}) {
         for (int channels : {1, 2}) {
-            const std::string name = std::to_string(bits) + "bit-" + (channels == 1 ? "mono" : "stereo");
-            write_bytes(dir / (name + ".wav"),
-                        encode_wav(channels, bits, soundgen::kRate, pcm(bits, channels, shot, chime)));
+            const std::string name =
+                std::to_string(bits) + "bit-" + (channels == 1 ? "mono" : "stereo");
+            const auto samples = pcm(bits, channels, shot, chime);
+            write_bytes(dir / (name + ".wav"), encode_wav(channels, bits, soundgen::kRate, samples));
         }
     }
     // An 18-byte "fmt " (with its extension size) and an "INFO" list after the samples.

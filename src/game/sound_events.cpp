@@ -31,8 +31,11 @@ SoundKind shot_sound(const char* weapon_name) {
     static const struct {
         const char* name;
         SoundKind kind;
-    } shots[] = {{"Pistol", SK_PistolShot}, {"Shotgun", SK_ShotgunShot},
-                 {"Rockets", SK_RocketLaunch}, {"Flak", SK_FlakShot}, {"Dirt", SK_DirtShot}};
+    } shots[] = {{"Pistol", SK_PistolShot},
+                 {"Shotgun", SK_ShotgunShot},
+                 {"Rockets", SK_RocketLaunch},
+                 {"Flak", SK_FlakShot},
+                 {"Dirt", SK_DirtShot}};
     for (const auto& s : shots)
         if (weapon_name && std::strcmp(s.name, weapon_name) == 0) return s.kind;
     return SK_Count;

@@ -12,7 +12,8 @@ namespace {
 // 1 for a yes, 0 for a no, -1 for anything else.
 int parse_switch(const char* text) {
     std::string word;
-    for (const char* c = text; *c; ++c) word += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+    for (const char* c = text; *c; ++c)
+        word += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
     const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
     while (!word.empty() && blank(word.back())) word.pop_back();
     while (!word.empty() && blank(word.front())) word.erase(word.begin());

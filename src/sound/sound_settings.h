@@ -6,8 +6,8 @@
 struct SoundSettings {
     static constexpr int DefaultVolume = 160;  // leaves room for bursts to sound louder
 
-    bool enabled = true;          // "enabled": 1/0, yes/no, true/false, on/off
-    int volume = DefaultVolume;   // "volume": 0 (silent) to 255
+    bool enabled = true;         // "enabled": 1/0, yes/no, true/false, on/off
+    int volume = DefaultVolume;  // "volume": 0 (silent) to 255
 };
 
 SoundSettings read_sound_settings();

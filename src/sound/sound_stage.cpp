@@ -13,7 +13,8 @@ constexpr int kCentre = 128;
 float distance_gain(float d) {
     if (d <= SoundStage::NearDistance) return 1.0f;
     if (d >= SoundStage::FarDistance) return 0.0f;
-    return 1.0f - (d - SoundStage::NearDistance) / (SoundStage::FarDistance - SoundStage::NearDistance);
+    return 1.0f -
+           (d - SoundStage::NearDistance) / (SoundStage::FarDistance - SoundStage::NearDistance);
 }
 
 float burst_gain(int count) {
@@ -44,7 +45,9 @@ Voice SoundStage::Place(const SoundEvent& event, int master_volume) const {
     float gain = burst_gain(event.count);
     int pan = kCentre;
     if (count_ > 0) {
-        const auto distance = [&event](const Ear& e) { return std::hypot(e.x - event.x, e.y - event.y); };
+        const auto distance = [&event](const Ear& e) {
+            return std::hypot(e.x - event.x, e.y - event.y);
+        };
         const Ear* nearest = &ears_[0];
         for (int i = 1; i < count_; ++i)
             if (distance(ears_[i]) < distance(*nearest)) nearest = &ears_[i];

@@ -34,8 +34,8 @@ public:
 
 private:
     struct Ear {
-        float x, y;            // the player, level pixels
-        int view_x, view_w;    // screen columns of the view
+        float x, y;          // the player, level pixels
+        int view_x, view_w;  // screen columns of the view
         int view_h;
         int camera_x, camera_y;  // level position at the view's top-left corner
     };

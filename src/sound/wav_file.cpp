@@ -55,7 +55,8 @@ bool check_data(std::uint32_t length, WavFormat* f, std::string* why) {
         return refuse(why, std::to_string(length) + " bytes of samples are not a whole number of " +
                                std::to_string(frame) + "-byte frames");
     f->frames = length / frame;
-    if (f->frames > static_cast<std::size_t>(kMaxWavSeconds) * static_cast<std::size_t>(f->frequency))
+    if (f->frames >
+        static_cast<std::size_t>(kMaxWavSeconds) * static_cast<std::size_t>(f->frequency))
         return refuse(why, "longer than " + std::to_string(kMaxWavSeconds) + " s");
     return true;
 }
@@ -99,7 +100,8 @@ bool check_wav(const std::uint8_t* data, std::size_t size, WavFormat* format, st
     // The loader reads chunk after chunk to the end of the file, whatever the RIFF
     // length says, so every byte of the file must belong to a chunk.
     for (std::size_t pos = 12; pos < size;) {
-        if (size - pos < 8) return refuse(why, "truncated chunk header at byte " + std::to_string(pos));
+        if (size - pos < 8)
+            return refuse(why, "truncated chunk header at byte " + std::to_string(pos));
         const std::uint8_t* id = data + pos;
         const std::uint32_t length = le32(data + pos + 4);
         pos += 8;

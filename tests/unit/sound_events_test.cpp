@@ -100,16 +100,16 @@ TEST(SoundEvents, EachSoundComesWithTheStepThatCausesIt) {
         std::function<bool(Scene&)> cause;
         int steps;
     } cases[] = {
-        {"pistol", SK_PistolShot, ACT_FIRE, [](Scene& s) { s.arm<Inventory::Pistol>(); },
-         fired, kLand + 1},
-        {"shotgun", SK_ShotgunShot, ACT_FIRE, [](Scene& s) { s.arm<Inventory::Shotgun>(); },
-         fired, kLand + 1},
+        {"pistol", SK_PistolShot, ACT_FIRE, [](Scene& s) { s.arm<Inventory::Pistol>(); }, fired,
+         kLand + 1},
+        {"shotgun", SK_ShotgunShot, ACT_FIRE, [](Scene& s) { s.arm<Inventory::Shotgun>(); }, fired,
+         kLand + 1},
         {"rockets", SK_RocketLaunch, ACT_FIRE, [](Scene& s) { s.arm<Inventory::RocketLauncher>(); },
          fired, kLand + 1},
-        {"flak", SK_FlakShot, ACT_FIRE, [](Scene& s) { s.arm<Inventory::FlakCannon>(); },
-         fired, kLand + 1},
-        {"dirt", SK_DirtShot, ACT_FIRE, [](Scene& s) { s.arm<Inventory::DirtCannon>(); },
-         fired, kLand + 1},
+        {"flak", SK_FlakShot, ACT_FIRE, [](Scene& s) { s.arm<Inventory::FlakCannon>(); }, fired,
+         kLand + 1},
+        {"dirt", SK_DirtShot, ACT_FIRE, [](Scene& s) { s.arm<Inventory::DirtCannon>(); }, fired,
+         kLand + 1},
         {"rocket blast", SK_RocketBlast, ACT_FIRE,
          [&](Scene& s) { s.arm<Inventory::RocketLauncher>(), downwards(s); },
          [](Scene& s) { return s.any<Ammunition::Rocket>([](auto& r) { return r.burst; }); }, 120},
@@ -118,9 +118,12 @@ TEST(SoundEvents, EachSoundComesWithTheStepThatCausesIt) {
          [](Scene& s) { return s.any<Ammunition::Flak::Shrapnel>(); }, 120},
         {"splinter", SK_SplinterBlast, ACT_FIRE,
          [&](Scene& s) { s.arm<Inventory::FlakCannon>(), downwards(s); },
-         [](Scene& s) { return s.any<Ammunition::Flak::Shrapnel>([](auto& f) { return f.burst; }); },
+         [](Scene& s) {
+             return s.any<Ammunition::Flak::Shrapnel>([](auto& f) { return f.burst; });
+         },
          200},
-        {"dig", SK_Dig, ACT_DIG, nullptr, [](Scene& s) { return s.game.terrain_changed; }, kLand + 1},
+        {"dig", SK_Dig, ACT_DIG, nullptr, [](Scene& s) { return s.game.terrain_changed; },
+         kLand + 1},
         {"pickup", SK_Pickup, 0,
          [](Scene& s) {
              auto* lying = new Inventory::Shotgun(&s.game, &s.game.level);
@@ -170,9 +173,9 @@ TEST(SoundEvents, AStepHearsOnlyItselfAndABurstOfPelletsIsOneEvent) {
 TEST(SoundEvents, OnlyIdenticalSoundsCloseTogetherMerge) {
     SoundEvents events;
     events.Add(SK_Hit, 0, 0);
-    events.Add(SK_Hit, 30, 0);    // close: merged
-    events.Add(SK_Death, 0, 0);   // another kind
-    events.Add(SK_Hit, 300, 0);   // far: its own
+    events.Add(SK_Hit, 30, 0);   // close: merged
+    events.Add(SK_Death, 0, 0);  // another kind
+    events.Add(SK_Hit, 300, 0);  // far: its own
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events.begin()[0].count, 2);
     // A full record still counts what it cannot hold with the first of its kind.

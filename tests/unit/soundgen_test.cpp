@@ -18,7 +18,8 @@ TEST(Soundgen, EveryEffectIsDeterministicWithinRangeAndFadesOut) {
         made[effect.kind] = true;
         const std::vector<std::int16_t> samples = soundgen::render(effect);
         ASSERT_EQ(samples, soundgen::render(effect));
-        ASSERT_EQ(samples.size(), static_cast<std::size_t>(std::lround(effect.length * soundgen::kRate)));
+        ASSERT_EQ(samples.size(),
+                  static_cast<std::size_t>(std::lround(effect.length * soundgen::kRate)));
 
         int peak = 0;
         for (std::int16_t s : samples) peak = std::max(peak, std::abs(static_cast<int>(s)));
@@ -27,7 +28,8 @@ TEST(Soundgen, EveryEffectIsDeterministicWithinRangeAndFadesOut) {
         EXPECT_EQ(samples.back(), 0);
         const std::size_t tail = soundgen::kRate / 50;  // the last 20 ms
         for (std::size_t i = samples.size() - tail; i < samples.size(); ++i)
-            ASSERT_LT(std::abs(samples[i]), 0.1 * peak) << "still loud " << samples.size() - i << " from the end";
+            ASSERT_LT(std::abs(samples[i]), 0.1 * peak)
+                << "still loud " << samples.size() - i << " from the end";
 
         const std::vector<std::uint8_t> file = encode_wav(soundgen::kRate, samples);
         WavFormat format;
@@ -35,5 +37,6 @@ TEST(Soundgen, EveryEffectIsDeterministicWithinRangeAndFadesOut) {
         ASSERT_TRUE(check_wav(file.data(), file.size(), &format, &why)) << why;
         EXPECT_EQ(format.frames, samples.size());
     }
-    for (int k = 0; k < SK_Count; ++k) EXPECT_TRUE(made[k]) << sound_file_name(static_cast<SoundKind>(k));
+    for (int k = 0; k < SK_Count; ++k)
+        EXPECT_TRUE(made[k]) << sound_file_name(static_cast<SoundKind>(k));
 }

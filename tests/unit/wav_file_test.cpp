@@ -36,7 +36,8 @@ const std::string kSamples = le(0, 2) + le(0x7FFF, 2) + le(0x8000, 2);  // 0, ma
 const std::string kGood = riff(fmt() + chunk("data", kSamples));
 
 SAMPLE* decode(const std::string& bytes, std::string* why) {
-    return decode_wav_sample(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), why);
+    return decode_wav_sample(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                             why);
 }
 
 }  // namespace
@@ -73,7 +74,8 @@ TEST(WavFile, RefusesWhatTheLoaderWouldTrustAndSaysWhy) {
     for (const Case& c : cases) {
         std::string why;
         EXPECT_EQ(decode(c.bytes, &why), nullptr) << c.reason;
-        EXPECT_NE(why.find(c.reason), std::string::npos) << "expected: " << c.reason << "\n got: " << why;
+        EXPECT_NE(why.find(c.reason), std::string::npos)
+            << "expected: " << c.reason << "\n got: " << why;
     }
 }
 

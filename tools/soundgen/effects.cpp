@@ -36,7 +36,8 @@ double envelope(const Layer& l, double t) {
 // Adds one layer into `out`; `seed` makes its noise its own.
 void add_layer(const Layer& l, std::uint32_t seed, std::vector<double>& out) {
     const std::size_t first = static_cast<std::size_t>(std::lround(l.start * kRate));
-    const std::size_t last = std::min(out.size(), first + static_cast<std::size_t>(std::lround(l.length * kRate)));
+    const std::size_t length = static_cast<std::size_t>(std::lround(l.length * kRate));
+    const std::size_t last = std::min(out.size(), first + length);
     Noise noise(seed);
     double phase = 0.0, filtered = 0.0;
     for (std::size_t i = first; i < last; ++i) {
@@ -123,7 +124,8 @@ const std::vector<Effect>& effects() {
 std::vector<std::int16_t> render(const Effect& effect) {
     std::vector<double> mix(static_cast<std::size_t>(std::lround(effect.length * kRate)), 0.0);
     for (std::size_t i = 0; i < effect.layers.size(); ++i)
-        add_layer(effect.layers[i], 0x9E3779B9u * static_cast<std::uint32_t>(effect.kind * 16 + i + 1), mix);
+        add_layer(effect.layers[i], 0x9E3779B9u * static_cast<std::uint32_t>(effect.kind * 16 + i + 1),
+                  mix);
 
     double loudest = 0.0;
     for (double v : mix) loudest = std::max(loudest, std::abs(v));

@@ -22,7 +22,8 @@ const char* const kUsage = "usage: soundgen [--overwrite] DIR\n";
 
 bool write_file(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     out.close();
     return static_cast<bool>(out);
 }
@@ -58,7 +59,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (const soundgen::Effect& effect : soundgen::effects()) {
-        const std::filesystem::path path = std::filesystem::path(dir) / sound_file_name(effect.kind);
+        const std::filesystem::path path =
+            std::filesystem::path(dir) / sound_file_name(effect.kind);
         if (!overwrite && std::filesystem::exists(path)) continue;
         if (!write_file(path, encode_wav(soundgen::kRate, soundgen::render(effect)))) {
             std::fprintf(stderr, "soundgen: cannot write %s\n", path.c_str());
