@@ -58,8 +58,10 @@ echo "energy: $quiet while nobody acts ($quiet_to bytes), $loud in the second af
 hold Escape 0.5
 expect_eq "$(wait_exit 10)" "0" "exit status"
 
-# Volume 0: the device is open and the mixer runs, but every shot stays silent.
+# Volume 0: the device is open and the mixer runs, but every shot stays silent. A sound
+# file that is no WAV leaves its sound silent and says so.
 listen "$WORK/muted.raw"
+echo "not a sound" >"$WORK/data/sounds/hit.wav"
 write_ini <<'INI'
 [game]
 speed = 0.5
@@ -74,5 +76,6 @@ muted_to=$(size_of muted.raw)
 muted=$(energy muted.raw 0 "$muted_to")
 echo "energy at volume 0: $muted over $muted_to bytes"
 [ "$muted" -eq 0 ] || fail "sound at volume 0 (energy $muted)"
+expect_grep "Sound data/sounds/hit.wav left silent: not a RIFF WAVE file" stderr.log
 hold Escape 0.5
 expect_eq "$(wait_exit 10)" "0" "exit status at volume 0"
