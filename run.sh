@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds a release binary, makes the default level when there
-# is none, and starts the game in the folder that holds data/.
+# is none and the sound effects that are missing, and starts the game in the folder that
+# holds data/.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 ./tools/install-deps.sh
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVORLIN_TESTS=OFF >/dev/null
-cmake --build build-release -j "$(nproc 2>/dev/null || echo 2)" --target vorlin levelgen
+cmake --build build-release -j "$(nproc 2>/dev/null || echo 2)" --target vorlin levelgen soundgen
 
 mkdir -p data
 if [ ! -f data/map.lvl ] && [ ! -f data/mask.bmp ]; then
     ./build-release/levelgen data
 fi
+# Only the missing ones: sounds a player has put in their place stay.
+./build-release/soundgen data/sounds
 exec ./build-release/vorlin "$@"

@@ -6,7 +6,9 @@
 // unpacked content (Level::Save) in each colour depth, with and without an undiggable
 // map. OUT/fuzz_level_bitmap: the level bitmaps in every format the game reads: BMP with
 // 8, 24 and 32 bits, TGA as save_tga writes it in each colour depth. All tiny (6 x 5), so
-// that mutations stay cheap.
+// that mutations stay cheap. OUT/fuzz_wav: the first few dozen frames of soundgen's effects
+// as WAV files of each kind the game plays (8 and 16 bits, mono and stereo), one with a
+// longer "fmt " chunk and a chunk after the samples.
 
 #include <allegro.h>
 
@@ -19,8 +21,10 @@
 #include <vector>
 
 #include "collision/clgo.h"
+#include "effects.h"
 #include "level/level.h"
 #include "level/level_file.h"
+#include "sound/wav_file.h"
 
 namespace {
 
@@ -140,6 +144,56 @@ void write_bitmaps(const std::filesystem::path& dir) {
     }
 }
 
+std::vector<std::int16_t> effect_start(SoundKind kind, std::size_t frames) {
+    for (const soundgen::Effect& e : soundgen::effects())
+        if (e.kind == kind) {
+            std::vector<std::int16_t> samples = soundgen::render(e);
+            samples.resize(frames);
+            return samples;
+        }
+    die("no effect for a sound");
+}
+
+// Frames of `channels` interleaved from the two effects, as 8 or 16-bit PCM.
+std::vector<unsigned char> pcm(int bits, int channels, const std::vector<std::int16_t>& left,
+                               const std::vector<std::int16_t>& right) {
+    std::vector<unsigned char> out;
+    for (std::size_t i = 0; i < left.size(); ++i) {
+        for (int c = 0; c < channels; ++c) {
+            const std::int16_t s = c == 0 ? left[i] : right[i];
+            if (bits == 8) out.push_back(static_cast<unsigned char>((s >> 8) + 128));
+            else put_le(out, static_cast<std::uint16_t>(s), 2);
+        }
+    }
+    return out;
+}
+
+void write_bytes(const std::filesystem::path& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!file) die("cannot write " + path.string());
+}
+
+void write_sounds(const std::filesystem::path& dir) {
+    const auto shot = effect_start(SK_PistolShot, 48), chime = effect_start(SK_Pickup, 48);
+    for (int bits : {8, 16}) {
+        for (int channels : {1, 2}) {
+            const std::string name =
+                std::to_string(bits) + "bit-" + (channels == 1 ? "mono" : "stereo");
+            const auto samples = pcm(bits, channels, shot, chime);
+            write_bytes(dir / (name + ".wav"), encode_wav(channels, bits, soundgen::kRate, samples));
+        }
+    }
+    // An 18-byte "fmt " (with its extension size) and an "INFO" list after the samples.
+    std::vector<unsigned char> wav = encode_wav(1, 16, soundgen::kRate, pcm(16, 1, chime, chime));
+    wav[16] = 18;
+    wav.insert(wav.begin() + 36, {0, 0});
+    wav.insert(wav.end(), {'L', 'I', 'S', 'T', 4, 0, 0, 0, 'I', 'N', 'F', 'O'});
+    const std::uint32_t riff = static_cast<std::uint32_t>(wav.size() - 8);
+    for (int i = 0; i < 4; ++i) wav[4 + i] = static_cast<unsigned char>(riff >> (8 * i));
+    write_bytes(dir / "16bit-mono-extras.wav", wav);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -151,8 +205,10 @@ int main(int argc, char** argv) {
     std::error_code ec;
     std::filesystem::create_directories(out / "fuzz_level_file", ec);
     std::filesystem::create_directories(out / "fuzz_level_bitmap", ec);
+    std::filesystem::create_directories(out / "fuzz_wav", ec);
     if (ec) die("cannot create " + out.string());
     write_levels(out / "fuzz_level_file");
     write_bitmaps(out / "fuzz_level_bitmap");
+    write_sounds(out / "fuzz_wav");
     return 0;
 }

@@ -7,7 +7,7 @@ add_library(vorlin_fuzz_replay_support STATIC ${VORLIN_FUZZ_DIR}/fuzz_support.cp
                                               ${VORLIN_FUZZ_DIR}/replay_main.cpp)
 target_link_libraries(vorlin_fuzz_replay_support PUBLIC vorlin_core)
 
-foreach(target fuzz_level_file fuzz_level_bitmap)
+foreach(target fuzz_level_file fuzz_level_bitmap fuzz_wav)
   add_executable(replay_${target} ${VORLIN_FUZZ_DIR}/${target}.cpp)
   target_link_libraries(replay_${target} PRIVATE vorlin_fuzz_replay_support)
   add_test(NAME fuzz_replay_${target}
@@ -18,4 +18,4 @@ endforeach()
 
 # Rewrites the seed corpus: make_fuzz_corpus fuzz/corpus
 add_executable(make_fuzz_corpus ${VORLIN_FUZZ_DIR}/make_corpus.cpp)
-target_link_libraries(make_fuzz_corpus PRIVATE vorlin_core)
+target_link_libraries(make_fuzz_corpus PRIVATE soundgen_effects)

@@ -40,7 +40,7 @@ Flak::Flak(Player* owner, Game* game, Level* level, float x, float y, float angl
 
 bool Flak::Update(double dt) {
     return detail::explosive_update(*this, dt, 0.0, [this] {
-        detail::open_blast(*this, FLAK_RADIUS);
+        detail::open_blast(*this, FLAK_RADIUS, SK_FlakBurst);
         if (!game) return;
         for (int i = 0; i < SPLINTERS; ++i) {
             // The speed's draw comes before the angle's.
@@ -78,8 +78,9 @@ Flak::Shrapnel::Shrapnel(Player* owner, Game* game, Level* level, float x, float
 }
 
 bool Flak::Shrapnel::Update(double dt) {
-    return detail::explosive_update(*this, dt, 0.0,
-                                    [this] { detail::open_blast(*this, SPLINTER_RADIUS); });
+    return detail::explosive_update(*this, dt, 0.0, [this] {
+        detail::open_blast(*this, SPLINTER_RADIUS, SK_SplinterBlast);
+    });
 }
 
 void Flak::Shrapnel::Draw(BITMAP* target, int originX, int originY) {

@@ -10,6 +10,7 @@
 
 #include "ammunition/ammunition.h"
 #include "collision/clgo.h"
+#include "particle/sound_events.h"
 #include "level/level.h"
 #include "particle/destroyable.h"
 #include "player/player.h"
@@ -57,15 +58,16 @@ void start_explosion(T& p) {
     p.vy = 0.0f;
 }
 
-// Marks the blast as done and digs its crater; the collision circle grows to the blast
-// radius so that the rocket's damage pass finds everything it reaches.
+// Marks the blast as done, digs its crater and makes it heard; the collision circle
+// grows to the blast radius so that the rocket's damage pass finds everything it reaches.
 template <class T>
-void open_blast(T& p, int radius) {
+void open_blast(T& p, int radius, SoundKind sound) {
     p.burst = true;
     const int bx = static_cast<int>(p.x);
     const int by = static_cast<int>(p.y);
     clgo_set_circle(p.bound, bx, by, static_cast<float>(radius));
     p.level->Dig(bx, by, radius);
+    emit_sound(p.game, sound, p.x, p.y);
 }
 
 // lift: the upward acceleration felt in flight (pixels per second squared). blast: the

@@ -31,7 +31,7 @@ Rocket::Rocket(Player* owner, Game* game, Level* level, float x, float y, float 
 
 bool Rocket::Update(double dt) {
     return detail::explosive_update(*this, dt, ROCKET_LIFT, [this] {
-        detail::open_blast(*this, BLAST_RADIUS);
+        detail::open_blast(*this, BLAST_RADIUS, SK_RocketBlast);
         if (!game) return;
         // By index, re-reading the table: a blow may have any side effect on the world,
         // and the table's storage may move when something is added to it.

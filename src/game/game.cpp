@@ -93,6 +93,7 @@ bool Game::Pass(BITMAP* buffer) {
         // A tick that arrives during the step is only counted: there is no catching up.
         if (!Logic(step_dt)) return false;
         tick_pending = false;
+        if (sound_sink) sound_sink->Play(*this);
     } else if (!redraw) {
         rest(1);
     }
@@ -102,4 +103,8 @@ bool Game::Pass(BITMAP* buffer) {
         redraw = false;
     }
     return true;
+}
+
+void emit_sound(Game* game, SoundKind kind, float x, float y) {
+    if (game && kind < SK_Count) game->sounds.Add(kind, x, y);
 }

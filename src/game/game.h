@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "game/console_stream.h"
+#include "game/sound_sink.h"
+#include "particle/sound_events.h"
 #include "level/level.h"
 #include "player/player.h"
 
@@ -89,6 +91,8 @@ public:
     // testing every later entry. Either way gives the same pairs in the same order; below
     // this the plain pass is the cheaper one.
     std::size_t pair_index_from = 64;
+    SoundEvents sounds;  // what the current step made heard; emptied as each step begins
+    SoundSink* sound_sink = nullptr;  // not owned; plays `sounds` after every step of Pass
 
     // Sized from the current graphics mode (the console spans the screen).
     Game();

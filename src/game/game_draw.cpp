@@ -4,6 +4,7 @@
 #include <iomanip>
 
 #include "game/game.h"
+#include "game/view_camera.h"
 #include "particle/particle.h"
 
 void Game::Draw(BITMAP* target) {
@@ -40,12 +41,8 @@ void Game::Draw(BITMAP* target) {
 }
 
 void Game::DrawView(BITMAP* target, Player& player, int x, int y, int w, int h) {
-    int camera_x = static_cast<int>(player.x) - w / 2;
-    if (camera_x < 0) camera_x = 0;
-    if (camera_x + w > level.width) camera_x = level.width - w;
-    int camera_y = static_cast<int>(player.y) - h / 2;
-    if (camera_y < 0) camera_y = 0;
-    if (camera_y + h > level.height) camera_y = level.height - h;
+    const int camera_x = view_origin(player.x, w, level.width);
+    const int camera_y = view_origin(player.y, h, level.height);
 
     // A level smaller than the view leaves part of it uncovered: show black there rather
     // than the previous frame.

@@ -104,6 +104,7 @@ bool Game::Logic(double dt) {
     }
 
     terrain_changed = false;
+    sounds.Clear();
 
     for (Player& player : players) {
         auto input = inputs.find(player.number);

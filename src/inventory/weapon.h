@@ -4,6 +4,7 @@
 #include <typeinfo>
 
 #include "particle/particle.h"
+#include "particle/sound_events.h"
 
 class Player;
 
@@ -25,6 +26,8 @@ public:
     virtual void Merge(Weapon* other);
     // Muzzle point in level pixels, angle in radians; true when a round was used.
     virtual bool Fire(float x, float y, float angle) = 0;
+    // What a round of this weapon sounds like; SK_Count for silence.
+    virtual SoundKind ShotSound() const { return SK_Count; }
 };
 
 struct WeaponKind;
@@ -37,6 +40,7 @@ public:
     void Draw(BITMAP* target, int originX, int originY) override;
     // One round (false without ammunition): the kind's projectiles from the muzzle point.
     bool Fire(float x, float y, float angle) override;
+    SoundKind ShotSound() const override;
 
 protected:
     StockWeapon(Game* game, Level* level, const std::type_info& type);

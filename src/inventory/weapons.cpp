@@ -41,6 +41,7 @@ struct WeaponKind {
     int pellets;         // projectiles per round
     double spread;
     MakeProjectile projectile;
+    SoundKind shot;
 };
 
 namespace {
@@ -49,15 +50,15 @@ namespace {
 // 1/n <= u < 2/n, and so on.
 const WeaponKind KINDS[] = {
     {typeid(Pistol), make_weapon<Pistol>, "Pistol", "P", 1.0, 50, 100, 1, PI / 12,
-     make_projectile<Ammunition::PistolShot>},
+     make_projectile<Ammunition::PistolShot>, SK_PistolShot},
     {typeid(RocketLauncher), make_weapon<RocketLauncher>, "Rockets", "L", 1.0, 10, 30, 1, 0.0,
-     make_projectile<Ammunition::Rocket>},
+     make_projectile<Ammunition::Rocket>, SK_RocketLaunch},
     {typeid(FlakCannon), make_weapon<FlakCannon>, "Flak", "F", 1.0, 10, 30, 1, 0.0,
-     make_projectile<Ammunition::Flak>},
+     make_projectile<Ammunition::Flak>, SK_FlakShot},
     {typeid(DirtCannon), make_weapon<DirtCannon>, "Dirt", "D", 0.05, 500, 1000, 1, PI / 3,
-     make_projectile<Ammunition::Dirt>},
+     make_projectile<Ammunition::Dirt>, SK_DirtShot},
     {typeid(Shotgun), make_weapon<Shotgun>, "Shotgun", "S", 1.0, 20, 40, 12, PI / 24,
-     make_projectile<Ammunition::BirdShot>},
+     make_projectile<Ammunition::BirdShot>, SK_ShotgunShot},
 };
 
 constexpr int KIND_COUNT = sizeof KINDS / sizeof KINDS[0];
@@ -104,6 +105,8 @@ bool StockWeapon::Fire(float x, float y, float angle) {
     }
     return true;
 }
+
+SoundKind StockWeapon::ShotSound() const { return kind.shot; }
 
 }  // namespace Inventory
 

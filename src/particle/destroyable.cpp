@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "particle/sound_events.h"
+
 Destroyable::Destroyable(float health, Game* game, Level* level, int control, float radius,
                          float x, float y)
     : Particle(game, level, control, radius, x, y), health(health) {}
@@ -9,10 +11,15 @@ Destroyable::Destroyable(float health, Game* game, Level* level, int control, fl
 bool Destroyable::Damage(Particle* source, float amount) {
     // An object already destroyed (or set to no health from the console) is left alone.
     if (health <= 0.0f) return false;
-    health -= static_cast<float>(DamageAmount(source, amount));
+    const int lost = DamageAmount(source, amount);
+    health -= static_cast<float>(lost);
     OnDamage(source, amount);
-    if (health > 0.0f) return false;
+    if (health > 0.0f) {
+        if (lost > 0) emit_sound(game, SK_Hit, x, y);
+        return false;
+    }
     health = 0.0f;
+    emit_sound(game, SK_Death, x, y);
     if (!OnDestroyed()) dead = true;
     return true;
 }

@@ -8,6 +8,7 @@
 
 #include "collision/clgo.h"
 #include "base/random.h"
+#include "particle/sound_events.h"
 #include "inventory/weapon.h"
 #include "level/level.h"
 
@@ -208,6 +209,7 @@ bool Player::Dig() {
     const int r = static_cast<int>(kRadius);
     level->Dig(cx + dx, cy - dy, r);
     level->Dig(cx + 2 * dx, cy - 2 * dy, r);
+    emit_sound(game, SK_Dig, x, y);
     return true;
 }
 
@@ -223,13 +225,19 @@ void Player::Fire() {
     Inventory::Weapon* w = *current_weapon;
     if (w->cooldown > 0.0) return;
 
-    w->Fire(x + kMuzzle * std::cos(aim), y - kMuzzle * std::sin(aim), aim);
+    const float muzzle_x = x + kMuzzle * std::cos(aim);
+    const float muzzle_y = y - kMuzzle * std::sin(aim);
+    if (w->Fire(muzzle_x, muzzle_y, aim))
+        emit_sound(game, w->ShotSound(), muzzle_x, muzzle_y);
     // An empty weapon cools down too, so holding fire on it does not spin every step.
     w->cooldown = w->reload_time;
     if (w->ammo <= 0 && current_weapon != weapons.begin()) --current_weapon;
 }
 
-void Player::SelectWeapon(WeaponSlot slot) { current_weapon = slot; }
+void Player::SelectWeapon(WeaponSlot slot) {
+    current_weapon = slot;
+    emit_sound(game, SK_WeaponSwitch, x, y);
+}
 
 void Player::Respawn() {
     const int w = level->width;
@@ -261,11 +269,13 @@ void Player::Respawn() {
     pistol->SetOwner(this);
     weapons.push_back(pistol);
     current_weapon = std::prev(weapons.end());
+    emit_sound(game, SK_Respawn, x, y);
 }
 
 void Player::PickUp(Inventory::Weapon* weapon) {
     // Two players touching one pickup in the same step: the first one takes it.
     if (!weapon || weapon->dead || weapon->detached) return;
+    emit_sound(game, SK_Pickup, x, y);
 
     for (Inventory::Weapon* held : weapons) {
         if (typeid(*held) == typeid(*weapon)) {

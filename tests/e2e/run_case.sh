@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Runs one end-to-end case in its own virtual X display and a fresh folder.
-# Usage: run_case.sh <case script> <vorlin binary> <levelgen binary>
+# Usage: run_case.sh <case script> <vorlin binary> <levelgen binary> <soundgen binary>
 # The folder (logs, screenshots) is kept under tests/e2e/out of the build for the log.
 set -euo pipefail
 case_file=$(readlink -f "$1")
 export VORLIN_BIN=$(readlink -f "$2")
 export LEVELGEN_BIN=$(readlink -f "$3")
+export SOUNDGEN_BIN=$(readlink -f "$4")
 export E2E_LIB=$(dirname "$case_file")/lib.sh
 name=$(basename "$case_file" .sh)
 export WORK="$PWD/e2e-out/$name"
