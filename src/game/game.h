@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game/gstream.h"
+#include "game/step_input.h"
 #include "level/level.h"
 #include "player/player.h"
 
@@ -105,8 +106,14 @@ public:
     bool Pass(BITMAP* buffer);
     // False when the file is refused; the game must not start then.
     bool Load(const std::string& file, int players);
-    // One step of dt seconds; false when the game must end.
+    // One step of dt seconds from the players' own input handlers; false when the game
+    // must end.
     bool Logic(double dt);
+    // The players' actions for the next step as their handlers give them (none for a
+    // keyboard player while the console is open).
+    StepInput GatherInput();
+    // The whole step from that record; false when the game must end.
+    bool Step(const StepInput& input, double dt);
     void Draw(BITMAP* target);
     void DrawView(BITMAP* target, Player& player, int x, int y, int w, int h);
     // The table takes ownership (players excepted).

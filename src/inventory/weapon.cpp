@@ -4,7 +4,9 @@
 
 #include <typeinfo>
 
+#include "base/hasher.h"
 #include "game/random.h"
+#include "player/player.h"
 
 namespace Inventory {
 
@@ -26,6 +28,16 @@ void Weapon::Merge(Weapon* other) {
     if (!other) return;
     ammo += other->ammo;
     if (ammo > max_ammo) ammo = max_ammo;
+}
+
+void Weapon::Digest(Hasher& h) const {
+    Particle::Digest(h);
+    h.Text(weapon_name(this));
+    h.Double(reload_time);
+    h.Double(cooldown);
+    h.Int(max_ammo);
+    h.Int(ammo);
+    h.Int(owner ? owner->number : 0);
 }
 
 void Weapon::DrawLetter(BITMAP* target, int originX, int originY, const char* letter) const {

@@ -23,6 +23,8 @@ public:
     virtual void Merge(Weapon* other);
     // Muzzle point in level pixels, angle in radians; true when a round was used.
     virtual bool Fire(float x, float y, float angle) = 0;
+    // Its kind by name, its ammunition, its timers and who holds it.
+    void Digest(Hasher& h) const override;
 
 protected:
     // White letter on black at the pickup's place.

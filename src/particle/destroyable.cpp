@@ -1,5 +1,7 @@
 #include "particle/destroyable.h"
 
+#include "base/hasher.h"
+
 #include <climits>
 
 Destroyable::Destroyable(float health, Game* game, Level* level, int control, float radius,
@@ -27,3 +29,8 @@ int Destroyable::DamageAmount(Particle*, float amount) {
 void Destroyable::OnDamage(Particle*, float) {}
 
 bool Destroyable::OnDestroyed() { return false; }
+
+void Destroyable::Digest(Hasher& h) const {
+    Particle::Digest(h);
+    h.Float(health);
+}
