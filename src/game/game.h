@@ -16,6 +16,7 @@
 
 class InputHandler;
 class Particle;
+class StepDriver;
 
 // The central object of one game. It owns its level, its players (by value in a list
 // whose elements never move), their input handlers, the console and its command
@@ -90,6 +91,8 @@ public:
     // testing every later entry. Either way gives the same pairs in the same order; below
     // this the plain pass is the cheaper one.
     std::size_t pair_index_from = 64;
+    // Runs each tick of Go's loop instead of Logic when set; not owned.
+    StepDriver* driver = nullptr;
 
     // Sized from the current graphics mode (the console spans the screen).
     Game();

@@ -1,0 +1,21 @@
+#ifndef VORLIN_REPLAY_REPLAY_GAME_H
+#define VORLIN_REPLAY_REPLAY_GAME_H
+
+#include <string>
+
+#include "replay/replay_format.h"
+
+class Game;
+
+// The header of a game about to be loaded from `level`: this program's version, the
+// level file's digest, the random generator's state now and the current colour depth.
+bool replay_header_for(const std::string& level, int players, double step_dt,
+                       ReplayHeader* header, std::string* why);
+
+// Loads `level` into an empty game so that it stands where the recorded game stood
+// before its first step: the same level file (checked by its digest), the same random
+// state, the same players and step length. False with the reason.
+bool start_replayed_game(Game& game, const ReplayHeader& header, const std::string& level,
+                         std::string* why);
+
+#endif
