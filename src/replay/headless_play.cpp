@@ -5,7 +5,6 @@
 
 void play_headless(Game& game, std::uint64_t steps, ReplayRecorder* recorder,
                    const CommandScript& commands) {
-    if (recorder) recorder->Checkpoint(game);
     for (std::uint64_t i = 0; i < steps; ++i) {
         StepInput input = game.GatherInput();
         if (commands) input.commands = commands(i);

@@ -15,7 +15,7 @@ using CommandScript = std::function<std::vector<std::string>(std::uint64_t step)
 
 // Plays `steps` steps of a loaded game from its players' own input handlers, as fast as
 // it goes, at the game's step_dt. With a recorder every step's record is recorded, with
-// the digests that fall due (the start's included); the recorder is not finished.
+// the digests that fall due; the recorder is not finished.
 void play_headless(Game& game, std::uint64_t steps, ReplayRecorder* recorder,
                    const CommandScript& commands = nullptr);
 

@@ -34,8 +34,8 @@ ReplayDecoder::Entry ReplayDecoder::Next(StepInput* step, std::uint64_t* digest,
     return e;
 }
 
-// Command entries only gather lines for the step that follows them; every other entry
-// ends the call.
+// Changes and commands only prepare the step that the next run begins with; every other
+// entry ends the call.
 ReplayDecoder::Entry ReplayDecoder::NextEntry(StepInput* step, std::uint64_t* digest,
                                               std::string* why) {
     if (run_left_ > 0) {
@@ -48,7 +48,7 @@ ReplayDecoder::Entry ReplayDecoder::NextEntry(StepInput* step, std::uint64_t* di
         if (Byte(&tag) != Read::Ok) return Entry::Stop;
         const bool digest_due = steps_ % kDigestInterval == 0 && !digest_seen_;
         if (tag == kTagDigest) {
-            if (!digest_due) return Bad(why, "a digest out of place");
+            if (!digest_due || pending_) return Bad(why, "a digest out of place");
             if (U64(digest) != Read::Ok) return Entry::Stop;
             digest_seen_ = true;
             return Entry::Digest;
@@ -56,19 +56,18 @@ ReplayDecoder::Entry ReplayDecoder::NextEntry(StepInput* step, std::uint64_t* di
         if (digest_due) return Bad(why, "no digest after step " + std::to_string(steps_));
 
         Entry e;
-        if (tag == kTagCommand) {
+        if (tag == kTagEnd) return Closing(digest, why);
+        if (tag >= kTagRun) return Run(tag, step, why);
+        if (tag >= kTagToggle)
+            e = Toggle(tag, why);
+        else if (tag == kTagSet)
+            e = Set(why);
+        else if (tag == kTagCommand)
             e = Command(why);
-            if (e == Entry::Step) continue;
-        } else if (tag == kTagChange) {
-            e = Change(why);
-        } else if (tag >= kTagRun) {
-            e = Run(tag, why);
-        } else if (tag == kTagEnd) {
-            return Closing(digest, why);
-        } else {
+        else
             return Bad(why, "unknown entry " + std::to_string(tag));
-        }
-        return e == Entry::Step ? Emit(step) : e;
+        if (e != Entry::Step) return e;
+        pending_ = true;
     }
 }
 
@@ -76,31 +75,39 @@ ReplayDecoder::Entry ReplayDecoder::Emit(StepInput* step) {
     step->players = actions_;
     step->commands.swap(commands_);
     commands_.clear();
+    pending_ = false;
     ++steps_;
     digest_seen_ = false;
     return Entry::Step;
 }
 
-ReplayDecoder::Entry ReplayDecoder::Change(std::string* why) {
+ReplayDecoder::Entry ReplayDecoder::Toggle(unsigned tag, std::string* why) {
+    const unsigned player = (tag - kTagToggle) / 8, bit = (tag - kTagToggle) % 8;
+    if (player >= static_cast<unsigned>(players_)) return Bad(why, "a change of no player");
+    if ((1u << bit) == ACT_WEAPON) return Bad(why, "a weapon switch without its weapon");
+    actions_[player].bits ^= 1 << bit;
+    return Entry::Step;
+}
+
+ReplayDecoder::Entry ReplayDecoder::Set(std::string* why) {
     unsigned mask = 0;
     if (Byte(&mask) != Read::Ok) return Entry::Stop;
     if (mask == 0 || (mask >> players_) != 0) return Bad(why, "a change of no player");
-    std::vector<PlayerActions> next = actions_;
     for (int i = 0; i < players_; ++i) {
         if (!(mask & (1u << i))) continue;
         unsigned bits = 0;
         if (Byte(&bits) != Read::Ok) return Entry::Stop;
-        PlayerActions& a = next[static_cast<std::size_t>(i)];
+        PlayerActions& a = actions_[static_cast<std::size_t>(i)];
         a.bits = static_cast<int>(bits);
         a.weapon = -1;
         if (!(bits & ACT_WEAPON)) continue;
         std::uint64_t w = 0;
         const Read r = Varint(&w);
         if (r != Read::Ok) return r == Read::Short ? Entry::Stop : Bad(why, "a broken number");
-        if (w > kMaxWeaponIndex + 1u) return Bad(why, "a weapon position of " + std::to_string(w));
+        if (w > kMaxWeaponIndex + 1u)
+            return Bad(why, "a weapon position of " + std::to_string(w));
         a.weapon = static_cast<int>(w) - 1;
     }
-    actions_.swap(next);
     return Entry::Step;
 }
 
@@ -121,13 +128,15 @@ ReplayDecoder::Entry ReplayDecoder::Command(std::string* why) {
     return Entry::Step;
 }
 
-// A run repeats the last actions; it never passes the step of the next digest.
-ReplayDecoder::Entry ReplayDecoder::Run(unsigned tag, std::string* why) {
+// A run plays the prepared step and repeats its actions; it never passes the step of the
+// next digest.
+ReplayDecoder::Entry ReplayDecoder::Run(unsigned tag, StepInput* step, std::string* why) {
     const unsigned n = tag - kTagRun + 1;
+    if (n > kMaxRun) return Bad(why, "unknown entry " + std::to_string(tag));
     if (steps_ % kDigestInterval + n > kDigestInterval)
         return Bad(why, "a run of " + std::to_string(n) + " steps past a digest");
     run_left_ = n - 1;
-    return Entry::Step;
+    return Emit(step);
 }
 
 ReplayDecoder::Entry ReplayDecoder::Closing(std::uint64_t* digest, std::string* why) {
@@ -138,7 +147,7 @@ ReplayDecoder::Entry ReplayDecoder::Closing(std::uint64_t* digest, std::string* 
     if (steps != steps_)
         return Bad(why, "an end after " + std::to_string(steps) + " steps where " +
                             std::to_string(steps_) + " were recorded");
-    if (!commands_.empty()) return Bad(why, "commands without their step");
+    if (pending_) return Bad(why, "changes without their step");
     if (pos_ != size_) return Bad(why, "bytes after the end");
     return Entry::End;
 }

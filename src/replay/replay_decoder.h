@@ -37,9 +37,10 @@ private:
     Read Varint(std::uint64_t* v);
     Read U64(std::uint64_t* v);
 
-    Entry Change(std::string* why);
+    Entry Toggle(unsigned tag, std::string* why);
+    Entry Set(std::string* why);
     Entry Command(std::string* why);
-    Entry Run(unsigned tag, std::string* why);
+    Entry Run(unsigned tag, StepInput* step, std::string* why);
     Entry Closing(std::uint64_t* digest, std::string* why);
     Entry Bad(std::string* why, const std::string& what) const;
     Entry Emit(StepInput* step);
@@ -50,8 +51,9 @@ private:
     std::size_t pos_ = 0;
     std::size_t entry_at_ = 0;  // where the entry being read began
     int players_;
-    std::vector<PlayerActions> actions_;  // held from step to step
+    std::vector<PlayerActions> actions_;  // for the next step, held from step to step
     std::vector<std::string> commands_;   // for the next step
+    bool pending_ = false;                // changes or commands wait for their step
     unsigned run_left_ = 0;
     std::uint64_t steps_ = 0;
     bool digest_seen_ = false;  // for the current value of steps_

@@ -14,12 +14,15 @@ constexpr char kReplayMagic[8] = {'V', 'O', 'R', 'L', 'I', 'N', 'R', 'P'};
 // The newest layout this program reads and the one it writes.
 constexpr int kReplayFormat = 1;
 
-// Entry tags. A run covers 1 to 60 steps: tag kTagRun + (steps - 1).
-constexpr unsigned char kTagChange = 0x02;   // mask, then per changed player bits [weapon]
-constexpr unsigned char kTagCommand = 0x03;  // varint length, text: for the next step
+// Entry tags. Changes and commands are for the step that the next run begins with; a run
+// plays 1 to 60 steps (tag kTagRun + steps - 1) and its other steps repeat the actions.
+constexpr unsigned char kTagSet = 0x02;      // mask, then per player in it: bits [weapon]
+constexpr unsigned char kTagCommand = 0x03;  // varint length, text
 constexpr unsigned char kTagDigest = 0x04;   // u64 world digest after the steps so far
 constexpr unsigned char kTagEnd = 0x05;      // varint steps, u64 final digest
+constexpr unsigned char kTagToggle = 0x40;   // + player * 8 + bit: flips one action bit
 constexpr unsigned char kTagRun = 0x80;
+constexpr unsigned kMaxRun = 60;
 
 // A world digest after every this many steps, from step 0 (before the first).
 constexpr std::uint64_t kDigestInterval = 60;

@@ -5,6 +5,7 @@
 #include "game/game.h"
 #include "game/random.h"
 #include "game/version.h"
+#include "replay/replay_recorder.h"
 
 bool replay_header_for(const std::string& level, int players, double step_dt,
                        ReplayHeader* header, std::string* why) {
@@ -33,5 +34,20 @@ bool start_replayed_game(Game& game, const ReplayHeader& header, const std::stri
         return false;
     }
     game.step_dt = header.step_dt;
+    return true;
+}
+
+bool start_recorded_game(Game& game, const std::string& level, int players, double step_dt,
+                         const std::string& replay, ReplayRecorder* recorder, std::string* why) {
+    ReplayHeader header;
+    if (!replay_header_for(level, players, step_dt, &header, why) ||
+        !recorder->Open(replay, header, why))
+        return false;
+    if (!game.Load(level, players)) {
+        *why = "cannot load " + level;
+        return false;
+    }
+    game.step_dt = step_dt;
+    recorder->Checkpoint(game);
     return true;
 }

@@ -6,11 +6,19 @@
 #include "replay/replay_format.h"
 
 class Game;
+class ReplayRecorder;
 
 // The header of a game about to be loaded from `level`: this program's version, the
 // level file's digest, the random generator's state now and the current colour depth.
 bool replay_header_for(const std::string& level, int players, double step_dt,
                        ReplayHeader* header, std::string* why);
+
+// Opens `replay` with the header of a game about to be loaded from `level` (the random
+// state now), loads the level and the players into an empty game and stores the start's
+// digest. The players' input handlers are then the caller's to choose. False with the
+// reason.
+bool start_recorded_game(Game& game, const std::string& level, int players, double step_dt,
+                         const std::string& replay, ReplayRecorder* recorder, std::string* why);
 
 // Loads `level` into an empty game so that it stands where the recorded game stood
 // before its first step: the same level file (checked by its digest), the same random

@@ -67,7 +67,8 @@ void ReplayWriter::AddStep(const StepInput& input) {
     for (std::size_t i = 0; i < actions.size(); ++i)
         changed = changed || !same(actions[i], last_[i]);
 
-    // A run ends at every digest's step, written or not.
+    // A step that changes something begins a run; so does the step after a digest's,
+    // written or not.
     if (changed || !input.commands.empty() || steps_ % kDigestInterval == 0) FlushRun();
     for (const std::string& line : input.commands) {
         const std::string text = line.substr(0, kMaxCommandText);
@@ -76,10 +77,8 @@ void ReplayWriter::AddStep(const StepInput& input) {
         PutVarint(text.size());
         out_.insert(out_.end(), text.begin(), text.end());
     }
-    if (changed)
-        PutChange(actions);
-    else
-        ++run_;
+    if (changed) PutChanges(actions);
+    ++run_;
     last_ = actions;
     ++steps_;
     digest_written_ = false;
@@ -122,11 +121,24 @@ void ReplayWriter::PutU64(std::uint64_t v) {
     for (int i = 0; i < 8; ++i) out_.push_back(static_cast<unsigned char>(v >> (8 * i)));
 }
 
-void ReplayWriter::PutChange(const std::vector<PlayerActions>& actions) {
-    out_.push_back(kTagChange);
+// A key pressed or released flips one bit: one byte. A weapon switch, which needs its
+// position, and changes of many bits at once set the player's actions whole.
+void ReplayWriter::PutChanges(const std::vector<PlayerActions>& actions) {
     unsigned mask = 0;
-    for (std::size_t i = 0; i < actions.size(); ++i)
-        if (!same(actions[i], last_[i])) mask |= 1u << i;
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        if (same(actions[i], last_[i])) continue;
+        const unsigned flipped = static_cast<unsigned>(actions[i].bits ^ last_[i].bits);
+        const bool weapon = ((actions[i].bits | last_[i].bits) & ACT_WEAPON) != 0;
+        if (weapon || __builtin_popcount(flipped) > 2) {
+            mask |= 1u << i;
+            continue;
+        }
+        for (unsigned bit = 0; bit < 8; ++bit)
+            if (flipped & (1u << bit))
+                out_.push_back(static_cast<unsigned char>(kTagToggle + i * 8 + bit));
+    }
+    if (!mask) return;
+    out_.push_back(kTagSet);
     out_.push_back(static_cast<unsigned char>(mask));
     for (std::size_t i = 0; i < actions.size(); ++i) {
         if (!(mask & (1u << i))) continue;

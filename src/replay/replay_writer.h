@@ -40,7 +40,7 @@ public:
 private:
     void PutVarint(std::uint64_t v);
     void PutU64(std::uint64_t v);
-    void PutChange(const std::vector<PlayerActions>& actions);
+    void PutChanges(const std::vector<PlayerActions>& actions);
     void FlushRun();
     // Hands the encoded bytes to the file and flushes it.
     void Write();

@@ -36,15 +36,11 @@ std::uint64_t record_scripted_game(const std::string& level, const std::string& 
                                    const ActionScript& script, const CommandScript& commands) {
     ScopedConfig config;
     seed_random(seed);
-    ReplayHeader header;
+    Game game(640, 480);
     ReplayRecorder recorder;
     std::string why;
-    if (!replay_header_for(level, 2, Game::ConfiguredStepDt(), &header, &why) ||
-        !recorder.Open(replay, header, &why))
+    if (!start_recorded_game(game, level, 2, Game::ConfiguredStepDt(), replay, &recorder, &why))
         throw std::runtime_error(why);
-    Game game(640, 480);
-    if (!game.Load(level, 2)) throw std::runtime_error("cannot load " + level);
-    game.step_dt = header.step_dt;
     for (Player& p : game.players) {
         const int n = p.number;
         delete game.inputs[n];
