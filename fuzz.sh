@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang (ASan and UBSan) and runs both, side by side
+# Builds the libFuzzer targets with clang (ASan and UBSan) and runs them all, side by side
 # and at low priority, for the given number of seconds (default 60):
 #
 #   ./fuzz.sh [SECONDS] [BUILD_DIR]
@@ -18,9 +18,9 @@ build=${2:-build-fuzz}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
       -DVORLIN_FUZZ=ON -DVORLIN_TESTS=OFF >/dev/null
-cmake --build "$build" -j 2 --target fuzz_level_file fuzz_level_bitmap
+cmake --build "$build" -j 2 --target fuzz_level_file fuzz_level_bitmap fuzz_replay_file
 
-targets=(fuzz_level_file fuzz_level_bitmap)
+targets=(fuzz_level_file fuzz_level_bitmap fuzz_replay_file)
 pids=()
 for t in "${targets[@]}"; do
     mkdir -p "$build/corpus/$t" "fuzz/regressions/$t"

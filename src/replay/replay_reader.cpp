@@ -98,10 +98,7 @@ bool level_file_digest(const std::string& path, std::uint64_t* digest, std::stri
 bool ReplayReader::Open(const std::string& path, std::string* why) {
     std::vector<unsigned char> bytes;
     bool too_big = false;
-    if (!read_file(path, kMaxReplayBytes, &bytes, &too_big, why)) {
-        *why = "cannot read " + path + ": " + *why;
-        return false;
-    }
+    if (!read_file(path, kMaxReplayBytes, &bytes, &too_big, why)) return false;
     if (too_big) {
         *why = "absurd size: a replay is at most " + std::to_string(kMaxReplayBytes >> 20) + " MB";
         return false;

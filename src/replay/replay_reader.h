@@ -14,7 +14,8 @@
 // is a game that stopped abruptly: it plays up to there.
 class ReplayReader {
 public:
-    // Reads at most kMaxReplayBytes; false with the reason.
+    // Reads at most kMaxReplayBytes; false with the reason (the system's own when the file
+    // cannot be read).
     bool Open(const std::string& path, std::string* why);
     // The same from bytes in memory.
     bool Parse(std::vector<unsigned char> bytes, std::string* why);

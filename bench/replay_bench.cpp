@@ -1,0 +1,189 @@
+// Replays: what the world digest costs against the step budget, and how fast a recorded
+// five-minute fight plays back without a window (what vorlin-arena --replay --verify
+// does), with the size of its replay.
+
+#include <allegro.h>
+#include <benchmark/benchmark.h>
+
+#include <time.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "bench_world.h"
+#include "game/game.h"
+#include "game/random.h"
+#include "input/input_handler.h"
+#include "inventory/weapon.h"
+#include "replay/headless_play.h"
+#include "replay/replay_game.h"
+#include "replay/replay_reader.h"
+#include "replay/replay_recorder.h"
+#include "replay/replay_verify.h"
+#include "replay/world_digest.h"
+
+namespace {
+
+double cpu_ms() {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) * 1e-6;
+}
+
+constexpr double kBudgetMs = 1000.0 / 60.0;
+constexpr std::uint64_t kFightSteps = 5 * 60 * 60;  // five minutes
+
+// A busy fighter at the keyboard: walks up to the other player (or, with an empty weapon,
+// to the nearest weapon lying in the level), jumps or digs where a wall stops him, aims at
+// the other player, fires in bursts (the fire key changes four times a second), backs
+// off now and then and switches weapons every 4 seconds.
+class BusyFighter final : public InputHandler {
+public:
+    int Handle(Player& me, Game& game, WeaponSlot& next_weapon) override {
+        const Player* foe = &game.players.front() == &me ? &game.players.back()
+                                                          : &game.players.front();
+        ++step_;
+        const Particle* target = foe;
+        if (!me.HasWeapon() || (*me.current_weapon)->ammo == 0) target = NearestPickup(me, game);
+        if (!target) target = foe;
+
+        int bits = 0;
+        const float dx = target->x - me.x;
+        // Backs off from the other player for a third of every second and a half.
+        const bool backing_off = target == foe && step_ % 90 < 20;
+        const bool walking = !backing_off && std::fabs(dx) > (target == foe ? 120.0f : 2.0f);
+        if (walking) bits |= dx > 0 ? ACT_RIGHT : ACT_LEFT;
+        if (backing_off) bits |= dx > 0 ? ACT_LEFT : ACT_RIGHT;
+        // Stuck against a wall: holds jump for a third of a second, then dig.
+        if (walking && me.x == last_x_ && unstick_ == 0) unstick_ = 40;
+        if (unstick_ > 0) bits |= unstick_-- > 20 ? ACT_JUMP : ACT_DIG;
+        last_x_ = me.x;
+        if (foe->y < me.y - 30.0f) bits |= ACT_UP;
+        if (foe->y > me.y + 30.0f) bits |= ACT_DOWN;
+        if ((step_ / 15) % 2 == 0) bits |= ACT_FIRE;
+        if (step_ % 100 == 0) bits |= ACT_JUMP;
+        if (step_ % 240 == 120) {
+            bits |= ACT_WEAPON;
+            next_weapon = next_weapon_of(me);
+        }
+        return bits;
+    }
+
+private:
+    static const Particle* NearestPickup(const Player& me, const Game& game) {
+        const Particle* best = nullptr;
+        float best_d = 0;
+        for (const Particle* p : game.particles) {
+            const auto* w = dynamic_cast<const Inventory::Weapon*>(p);
+            if (!w || w->owner) continue;
+            const float d = std::fabs(w->x - me.x) + std::fabs(w->y - me.y);
+            if (!best || d < best_d) best = w, best_d = d;
+        }
+        return best;
+    }
+
+    std::size_t step_ = 0;
+    float last_x_ = -1.0f;
+    int unstick_ = 0;  // steps left of jumping, then digging
+};
+
+void give_busy_fighters(Game& game) {
+    for (Player& p : game.players) {
+        delete game.inputs[p.number];
+        game.inputs[p.number] = new BusyFighter;
+    }
+}
+
+// Recorded once per run, beside the level: "fight.rpl".
+const std::string& fight_replay() {
+    static const std::string path = [] {
+        const std::string file = bench::level_dir() + "/fight.rpl";
+        seed_random(303);
+        Game game(640, 480);
+        ReplayRecorder recorder;
+        std::string why;
+        if (!start_recorded_game(game, bench::level_file(), 2, bench::kStepDt, file, &recorder,
+                                 &why)) {
+            std::fprintf(stderr, "%s\n", why.c_str());
+            std::exit(2);
+        }
+        give_busy_fighters(game);
+        play_headless(game, kFightSteps, &recorder);
+        if (!recorder.Finish(game)) {
+            std::fprintf(stderr, "%s\n", recorder.error().c_str());
+            std::exit(2);
+        }
+        return file;
+    }();
+    return path;
+}
+
+// The digest of a fight's world 30 s in; budget_% is its cost at one digest a second
+// (every 60 steps) as a share of the 16.7 ms of a step.
+void BM_WorldDigest(benchmark::State& state) {
+    seed_random(303);
+    auto game = bench::load_game(303);
+    give_busy_fighters(*game);
+    play_headless(*game, 1800, nullptr);
+    std::uint64_t sink = 0;
+    const double started = cpu_ms();
+    for (auto _ : state) sink ^= world_digest(*game);
+    benchmark::DoNotOptimize(sink);
+    const double per_digest = (cpu_ms() - started) / static_cast<double>(state.iterations());
+    state.counters["digest_ms"] = per_digest;
+    state.counters["budget_%"] = per_digest / 60.0 / kBudgetMs * 100.0;
+    state.counters["objects"] = static_cast<double>(bench::live_objects(*game));
+}
+BENCHMARK(BM_WorldDigest)->Unit(benchmark::kMillisecond);
+
+// The recorded five-minute fight played back and verified, as vorlin-arena does it (the
+// level loaded, every step, every stored digest compared).
+void BM_ReplayVerify(benchmark::State& state) {
+    ReplayReader replay;
+    std::string why;
+    if (!replay.Open(fight_replay(), &why)) {
+        state.SkipWithError(why.c_str());
+        return;
+    }
+    double play_ms = 0, load_ms = 0, kills = 0, ammo_left = 0;
+    for (auto _ : state) {
+        const double loading = cpu_ms();
+        Game game(640, 480);
+        if (!start_replayed_game(game, replay.header(), bench::level_file(), &why)) {
+            state.SkipWithError(why.c_str());
+            return;
+        }
+        const double started = cpu_ms();
+        load_ms += started - loading;
+        const VerifyResult result = play_replay(replay, game, true);
+        play_ms += cpu_ms() - started;
+        if (!result.same || result.steps != kFightSteps) {
+            state.SkipWithError(verify_line(result).c_str());
+            return;
+        }
+        kills = ammo_left = 0;
+        for (const Player& p : game.players) {
+            kills += p.kills;
+            for (const Inventory::Weapon* w : p.weapons) ammo_left += w->ammo;
+        }
+    }
+    const double per_run = play_ms / static_cast<double>(state.iterations());
+    state.counters["play_ms"] = per_run;
+    const double per_load = load_ms / static_cast<double>(state.iterations());
+    state.counters["load_ms"] = per_load;
+    state.counters["x_real_time"] = kFightSteps * kBudgetMs / per_run;
+    state.counters["x_with_load"] = kFightSteps * kBudgetMs / (per_run + per_load);
+    const double bytes = static_cast<double>(std::filesystem::file_size(fight_replay()));
+    state.counters["replay_bytes"] = bytes;
+    state.counters["bytes_per_minute"] = bytes / 5.0;
+    // That it was a fight: kills of both players together.
+    state.counters["kills"] = kills;
+    state.counters["ammo_left"] = ammo_left;
+}
+BENCHMARK(BM_ReplayVerify)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
