@@ -20,8 +20,8 @@ bool replay_header_for(const std::string& level, int players, double step_dt,
     return true;
 }
 
-bool start_replayed_game(Game& game, const ReplayHeader& header, const std::string& level,
-                         std::string* why) {
+bool prepare_replayed_start(const ReplayHeader& header, const std::string& level,
+                            std::string* why) {
     std::uint64_t digest = 0;
     if (!level_file_digest(level, &digest, why)) return false;
     if (digest != header.level_digest) {
@@ -29,6 +29,12 @@ bool start_replayed_game(Game& game, const ReplayHeader& header, const std::stri
         return false;
     }
     seed_random(header.random_state);
+    return true;
+}
+
+bool start_replayed_game(Game& game, const ReplayHeader& header, const std::string& level,
+                         std::string* why) {
+    if (!prepare_replayed_start(header, level, why)) return false;
     if (!game.Load(level, header.players)) {
         *why = "cannot load " + level;
         return false;

@@ -20,6 +20,12 @@ bool replay_header_for(const std::string& level, int players, double step_dt,
 bool start_recorded_game(Game& game, const std::string& level, int players, double step_dt,
                          const std::string& replay, ReplayRecorder* recorder, std::string* why);
 
+// What must hold before a recorded game is loaded again: `level` is the recorded level
+// file (by its digest); the random generator is then set to the recorded start. Game::Go
+// or Game::Load with the recorded number of players follows. False with the reason.
+bool prepare_replayed_start(const ReplayHeader& header, const std::string& level,
+                            std::string* why);
+
 // Loads `level` into an empty game so that it stands where the recorded game stood
 // before its first step: the same level file (checked by its digest), the same random
 // state, the same players and step length. False with the reason.
