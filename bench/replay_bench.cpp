@@ -7,7 +7,6 @@
 
 #include <time.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,7 +16,6 @@
 #include "bench_world.h"
 #include "game/game.h"
 #include "game/random.h"
-#include "input/input_handler.h"
 #include "inventory/weapon.h"
 #include "replay/headless_play.h"
 #include "replay/replay_game.h"
@@ -25,6 +23,7 @@
 #include "replay/replay_recorder.h"
 #include "replay/replay_verify.h"
 #include "replay/world_digest.h"
+#include "support/busy_fighter.h"
 
 namespace {
 
@@ -37,64 +36,10 @@ double cpu_ms() {
 constexpr double kBudgetMs = 1000.0 / 60.0;
 constexpr std::uint64_t kFightSteps = 5 * 60 * 60;  // five minutes
 
-// A busy fighter at the keyboard: walks up to the other player (or, with an empty weapon,
-// to the nearest weapon lying in the level), jumps or digs where a wall stops him, aims at
-// the other player, fires in bursts (the fire key changes four times a second), backs
-// off now and then and switches weapons every 4 seconds.
-class BusyFighter final : public InputHandler {
-public:
-    int Handle(Player& me, Game& game, WeaponSlot& next_weapon) override {
-        const Player* foe = &game.players.front() == &me ? &game.players.back()
-                                                          : &game.players.front();
-        ++step_;
-        const Particle* target = foe;
-        if (!me.HasWeapon() || (*me.current_weapon)->ammo == 0) target = NearestPickup(me, game);
-        if (!target) target = foe;
-
-        int bits = 0;
-        const float dx = target->x - me.x;
-        // Backs off from the other player for a third of every second and a half.
-        const bool backing_off = target == foe && step_ % 90 < 20;
-        const bool walking = !backing_off && std::fabs(dx) > (target == foe ? 120.0f : 2.0f);
-        if (walking) bits |= dx > 0 ? ACT_RIGHT : ACT_LEFT;
-        if (backing_off) bits |= dx > 0 ? ACT_LEFT : ACT_RIGHT;
-        // Stuck against a wall: holds jump for a third of a second, then dig.
-        if (walking && me.x == last_x_ && unstick_ == 0) unstick_ = 40;
-        if (unstick_ > 0) bits |= unstick_-- > 20 ? ACT_JUMP : ACT_DIG;
-        last_x_ = me.x;
-        if (foe->y < me.y - 30.0f) bits |= ACT_UP;
-        if (foe->y > me.y + 30.0f) bits |= ACT_DOWN;
-        if ((step_ / 15) % 2 == 0) bits |= ACT_FIRE;
-        if (step_ % 100 == 0) bits |= ACT_JUMP;
-        if (step_ % 240 == 120) {
-            bits |= ACT_WEAPON;
-            next_weapon = next_weapon_of(me);
-        }
-        return bits;
-    }
-
-private:
-    static const Particle* NearestPickup(const Player& me, const Game& game) {
-        const Particle* best = nullptr;
-        float best_d = 0;
-        for (const Particle* p : game.particles) {
-            const auto* w = dynamic_cast<const Inventory::Weapon*>(p);
-            if (!w || w->owner) continue;
-            const float d = std::fabs(w->x - me.x) + std::fabs(w->y - me.y);
-            if (!best || d < best_d) best = w, best_d = d;
-        }
-        return best;
-    }
-
-    std::size_t step_ = 0;
-    float last_x_ = -1.0f;
-    int unstick_ = 0;  // steps left of jumping, then digging
-};
-
 void give_busy_fighters(Game& game) {
     for (Player& p : game.players) {
         delete game.inputs[p.number];
-        game.inputs[p.number] = new BusyFighter;
+        game.inputs[p.number] = new testsupport::BusyFighter;
     }
 }
 

@@ -31,9 +31,15 @@ void write_replay_level(const std::string& path) {
     if (pack_fclose(pf) != 0 || !saved) throw std::runtime_error("cannot write " + path);
 }
 
-std::uint64_t record_scripted_game(const std::string& level, const std::string& replay,
-                                   unsigned seed, std::uint64_t steps,
-                                   const ActionScript& script, const CommandScript& commands) {
+HandlerFactory scripted(const ActionScript& script) {
+    return [script](int n) {
+        return new ScriptedInput([n, script](std::size_t step) { return script(n, step); });
+    };
+}
+
+std::uint64_t record_game(const std::string& level, const std::string& replay, unsigned seed,
+                          std::uint64_t steps, const HandlerFactory& players,
+                          const CommandScript& commands) {
     ScopedConfig config;
     seed_random(seed);
     Game game(640, 480);
@@ -42,9 +48,8 @@ std::uint64_t record_scripted_game(const std::string& level, const std::string& 
     if (!start_recorded_game(game, level, 2, Game::ConfiguredStepDt(), replay, &recorder, &why))
         throw std::runtime_error(why);
     for (Player& p : game.players) {
-        const int n = p.number;
-        delete game.inputs[n];
-        game.inputs[n] = new ScriptedInput([n, script](std::size_t step) { return script(n, step); });
+        delete game.inputs[p.number];
+        game.inputs[p.number] = players(p.number);
     }
     play_headless(game, steps, &recorder, commands);
     if (!recorder.Finish(game)) throw std::runtime_error(recorder.error());

@@ -61,8 +61,8 @@ protected:
         level = dir->file("map.lvl");
         replay = dir->file("fight.rpl");
         testsupport::write_replay_level(level);
-        final_digest = testsupport::record_scripted_game(level, replay, 4711, kSteps, fighter,
-                                                         console_lines);
+        final_digest = testsupport::record_game(level, replay, 4711, kSteps,
+                                                testsupport::scripted(fighter), console_lines);
         bytes = bytes_of(testsupport::read_file(replay));
     }
     static void TearDownTestSuite() {
