@@ -79,15 +79,8 @@ void play(const ReplayReader& reader) {
     if (!game.Load(small_level(), reader.header().players)) fuzz::fail("cannot load the level");
     ReplayDecoder entries = reader.Entries();
     StepInput step;
-    std::uint64_t digest = 0;
-    std::string why;
-    while (entries.steps() < kPlayedSteps) {
-        const ReplayDecoder::Entry e = entries.Next(&step, &digest, &why);
-        if (e == ReplayDecoder::Entry::Step)
-            game.Step(step, reader.header().step_dt);
-        else if (e != ReplayDecoder::Entry::Digest)
-            break;
-    }
+    while (entries.steps() < kPlayedSteps && entries.NextStep(&step))
+        game.Step(step, reader.header().step_dt);
 }
 
 }  // namespace

@@ -71,6 +71,15 @@ ReplayDecoder::Entry ReplayDecoder::NextEntry(StepInput* step, std::uint64_t* di
     }
 }
 
+bool ReplayDecoder::NextStep(StepInput* step) {
+    std::uint64_t digest = 0;
+    std::string why;
+    for (;;) {
+        const Entry e = Next(step, &digest, &why);
+        if (e != Entry::Digest) return e == Entry::Step;
+    }
+}
+
 ReplayDecoder::Entry ReplayDecoder::Emit(StepInput* step) {
     step->players = actions_;
     step->commands.swap(commands_);

@@ -25,6 +25,9 @@ public:
                   std::size_t file_offset);
 
     Entry Next(StepInput* step, std::uint64_t* digest, std::string* why);
+    // The next step's record, passing over digests; false when no step is left (or the
+    // bytes break the format: a checked file never does).
+    bool NextStep(StepInput* step);
 
     // Steps handed out so far.
     std::uint64_t steps() const { return steps_; }

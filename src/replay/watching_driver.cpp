@@ -51,13 +51,7 @@ void WatchingDriver::Controls(const Game& game) {
 
 bool WatchingDriver::Advance(Game& game, bool* go_on) {
     StepInput step;
-    std::uint64_t digest = 0;
-    std::string why;
-    for (;;) {
-        const ReplayDecoder::Entry e = entries_->Next(&step, &digest, &why);
-        if (e == ReplayDecoder::Entry::Digest) continue;
-        if (e != ReplayDecoder::Entry::Step) return false;
-        *go_on = game.Step(step, game.step_dt);
-        return true;
-    }
+    if (!entries_->NextStep(&step)) return false;
+    *go_on = game.Step(step, game.step_dt);
+    return true;
 }

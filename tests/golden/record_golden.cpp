@@ -88,11 +88,7 @@ void describe(const std::string& level, const std::string& path) {
     std::set<std::string> kinds;
     ReplayDecoder entries = replay.Entries();
     StepInput step;
-    std::uint64_t digest;
-    for (;;) {
-        const ReplayDecoder::Entry e = entries.Next(&step, &digest, &why);
-        if (e == ReplayDecoder::Entry::Digest) continue;
-        if (e != ReplayDecoder::Entry::Step) break;
+    while (entries.NextStep(&step)) {
         game.Step(step, game.step_dt);
         for (const Particle* p : game.particles)
             if (p) kinds.insert(typeid(*p).name());
