@@ -1,10 +1,17 @@
 #include "replay/recording_driver.h"
 
+#include <filesystem>
+
 #include "game/game.h"
 #include "replay/replay_game.h"
 
 bool RecordingDriver::Open(const std::string& path, const std::string& level, int players,
                            std::string* why) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(path, level, ec)) {
+        *why = "Unable to record " + path + ": it is the level file";
+        return false;
+    }
     ReplayHeader header;
     step_dt_ = Game::ConfiguredStepDt();
     return replay_header_for(level, players, step_dt_, &header, why) &&
