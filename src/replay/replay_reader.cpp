@@ -1,5 +1,6 @@
 #include "replay/replay_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -74,6 +75,53 @@ bool version_text(const unsigned char* p, std::size_t n) {
     return n > 0;
 }
 
+bool refuse(std::string* why, const std::string& reason) {
+    *why = reason;
+    return false;
+}
+
+const char* const kCut = "truncated: the header is incomplete";
+
+// The magic, the format and the version of the game that wrote it.
+bool parse_origin(HeaderBytes& in, ReplayHeader* header, std::string* why) {
+    const unsigned char* p;
+    std::uint64_t format = 0, version_length = 0;
+    if (!in.Take(sizeof kReplayMagic, &p) || !in.Number(2, &format)) return refuse(why, kCut);
+    if (format > static_cast<std::uint64_t>(kReplayFormat))
+        return refuse(why, "made by a newer version of the game (replay format " +
+                               std::to_string(format) + ", this one reads up to " +
+                               std::to_string(kReplayFormat) + ")");
+    if (format == 0) return refuse(why, "corrupt header: replay format 0");
+    header->format = static_cast<int>(format);
+    if (!in.Number(1, &version_length) || !in.Take(version_length, &p)) return refuse(why, kCut);
+    if (version_length > kMaxVersionText || !version_text(p, version_length))
+        return refuse(why, "corrupt header: the game version is no version");
+    header->game_version.assign(reinterpret_cast<const char*>(p), version_length);
+    return true;
+}
+
+// The recorded game's start: level, random state, step, players, colour depth.
+bool parse_game(HeaderBytes& in, ReplayHeader* header, std::string* why) {
+    std::uint64_t level = 0, random = 0, dt_bits = 0, players = 0, depth = 0;
+    if (!in.Number(8, &level) || !in.Number(4, &random) || !in.Number(8, &dt_bits) ||
+        !in.Number(1, &players) || !in.Number(1, &depth))
+        return refuse(why, kCut);
+    double dt;
+    std::memcpy(&dt, &dt_bits, sizeof dt);
+    if (!(dt >= 0.0 && dt <= kMaxStepDt))
+        return refuse(why, "absurd step length: " + std::to_string(dt) + " s");
+    if (players < 1 || players > static_cast<std::uint64_t>(kMaxReplayPlayers))
+        return refuse(why, "absurd number of players: " + std::to_string(players));
+    if (!known_depth(depth))
+        return refuse(why, "corrupt header: colour depth " + std::to_string(depth));
+    header->level_digest = level;
+    header->random_state = static_cast<std::uint32_t>(random);
+    header->step_dt = dt;
+    header->players = static_cast<int>(players);
+    header->colour_depth = static_cast<int>(depth);
+    return true;
+}
+
 }  // namespace
 
 bool level_file_digest(const std::string& path, std::uint64_t* digest, std::string* why) {
@@ -141,65 +189,11 @@ ReplayDecoder ReplayReader::Entries() const {
 }
 
 bool ReplayReader::ParseHeader(std::string* why) {
-    const std::size_t magic = sizeof kReplayMagic;
-    const std::size_t compared = bytes_.size() < magic ? bytes_.size() : magic;
-    if (bytes_.empty() || std::memcmp(bytes_.data(), kReplayMagic, compared) != 0) {
-        *why = "not a replay file";
-        return false;
-    }
-    const char* cut = "truncated: the header is incomplete";
+    const std::size_t compared = std::min(bytes_.size(), sizeof kReplayMagic);
+    if (bytes_.empty() || std::memcmp(bytes_.data(), kReplayMagic, compared) != 0)
+        return refuse(why, "not a replay file");
     HeaderBytes in(bytes_);
-    const unsigned char* p;
-    std::uint64_t format = 0, version_length = 0;
-    if (!in.Take(magic, &p) || !in.Number(2, &format)) {
-        *why = cut;
-        return false;
-    }
-    if (format > static_cast<std::uint64_t>(kReplayFormat)) {
-        *why = "made by a newer version of the game (replay format " + std::to_string(format) +
-               ", this one reads up to " + std::to_string(kReplayFormat) + ")";
-        return false;
-    }
-    if (format == 0) {
-        *why = "corrupt header: replay format 0";
-        return false;
-    }
-    header_.format = static_cast<int>(format);
-    if (!in.Number(1, &version_length) || !in.Take(version_length, &p)) {
-        *why = cut;
-        return false;
-    }
-    if (version_length > kMaxVersionText || !version_text(p, version_length)) {
-        *why = "corrupt header: the game version is no version";
-        return false;
-    }
-    header_.game_version.assign(reinterpret_cast<const char*>(p), version_length);
-
-    std::uint64_t level = 0, random = 0, dt_bits = 0, players = 0, depth = 0;
-    if (!in.Number(8, &level) || !in.Number(4, &random) || !in.Number(8, &dt_bits) ||
-        !in.Number(1, &players) || !in.Number(1, &depth)) {
-        *why = cut;
-        return false;
-    }
-    double dt;
-    std::memcpy(&dt, &dt_bits, sizeof dt);
-    if (!(dt >= 0.0 && dt <= kMaxStepDt)) {
-        *why = "absurd step length: " + std::to_string(dt) + " s";
-        return false;
-    }
-    if (players < 1 || players > static_cast<std::uint64_t>(kMaxReplayPlayers)) {
-        *why = "absurd number of players: " + std::to_string(players);
-        return false;
-    }
-    if (!known_depth(depth)) {
-        *why = "corrupt header: colour depth " + std::to_string(depth);
-        return false;
-    }
-    header_.level_digest = level;
-    header_.random_state = static_cast<std::uint32_t>(random);
-    header_.step_dt = dt;
-    header_.players = static_cast<int>(players);
-    header_.colour_depth = static_cast<int>(depth);
+    if (!parse_origin(in, &header_, why) || !parse_game(in, &header_, why)) return false;
     records_at_ = in.pos();
     return true;
 }
