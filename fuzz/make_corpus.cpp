@@ -9,6 +9,8 @@
 // that mutations stay cheap. OUT/fuzz_wav: the first few dozen frames of soundgen's effects
 // as WAV files of each kind the game plays (8 and 16 bits, mono and stereo), one with a
 // longer "fmt " chunk and a chunk after the samples.
+// OUT/fuzz_replay_file: replays as the game's writer writes them (every kind of entry;
+// two and eight players; one cut short).
 
 #include <allegro.h>
 
@@ -24,6 +26,8 @@
 #include "effects.h"
 #include "level/level.h"
 #include "level/level_file.h"
+#include "input/input_handler.h"
+#include "replay/replay_writer.h"
 #include "sound/wav_file.h"
 
 namespace {
@@ -194,6 +198,57 @@ void write_sounds(const std::filesystem::path& dir) {
     write_bytes(dir / "16bit-mono-extras.wav", wav);
 }
 
+// Walking, aiming, fire in bursts, digging, a jump and weapon switches, different for
+// every player; console lines now and then.
+StepInput replay_step(int players, std::uint64_t step) {
+    StepInput input;
+    for (int p = 0; p < players; ++p) {
+        const std::uint64_t t = step + 11u * static_cast<unsigned>(p);
+        PlayerActions a;
+        a.bits = (t / 20) % 2 ? ACT_LEFT : ACT_RIGHT;
+        if ((t / 7) % 3 == 0) a.bits |= ACT_UP;
+        if ((t / 5) % 2) a.bits |= ACT_FIRE;
+        if (t % 50 < 4) a.bits |= ACT_DIG;
+        if (t % 45 == 3) a.bits |= ACT_JUMP;
+        if (t % 30 == 29) {
+            a.bits |= ACT_WEAPON;
+            a.weapon = static_cast<int>(t / 30) % 3;
+        }
+        input.players.push_back(a);
+    }
+    if (step == 10) input.commands = {"select 2", "player health 40"};
+    if (step == 75) input.commands = {"select 1"};
+    return input;
+}
+
+std::string write_replay(const std::filesystem::path& path, int players, std::uint64_t steps) {
+    ReplayHeader header;
+    header.game_version = "1.0";
+    header.level_digest = 0x0123456789abcdefull;
+    header.random_state = 20261207;
+    header.step_dt = 1.0f / 60.0f;
+    header.players = players;
+    ReplayWriter writer;
+    std::string error;
+    if (!writer.Open(path.string(), header, &error)) die(error);
+    std::uint64_t digest = 0x9e3779b97f4a7c15ull;
+    for (std::uint64_t i = 0; i <= steps; ++i) {
+        if (writer.DigestDue()) writer.AddDigest(digest *= 31);
+        if (i < steps) writer.AddStep(replay_step(players, i));
+    }
+    if (!writer.Finish(digest + 1)) die(writer.error());
+    return path.string();
+}
+
+void write_replays(const std::filesystem::path& dir) {
+    write_replay(dir / "two-players.rpl", 2, 200);
+    write_replay(dir / "eight-players.rpl", 8, 130);
+    const std::string full = write_replay(dir / "cut.rpl", 2, 150);
+    std::error_code ec;
+    std::filesystem::resize_file(full, std::filesystem::file_size(full) * 2 / 3, ec);
+    if (ec) die("cannot cut " + full);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -206,9 +261,11 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(out / "fuzz_level_file", ec);
     std::filesystem::create_directories(out / "fuzz_level_bitmap", ec);
     std::filesystem::create_directories(out / "fuzz_wav", ec);
+    std::filesystem::create_directories(out / "fuzz_replay_file", ec);
     if (ec) die("cannot create " + out.string());
     write_levels(out / "fuzz_level_file");
     write_bitmaps(out / "fuzz_level_bitmap");
     write_sounds(out / "fuzz_wav");
+    write_replays(out / "fuzz_replay_file");
     return 0;
 }

@@ -25,6 +25,7 @@ public:
     bool Update(double dt) override;
     void Draw(BITMAP* target, int originX, int originY) override;
     void OnCollision(Particle* other) override;
+    void Digest(Hasher& h) const override;
 };
 
 class BirdShot : public Particle {
@@ -36,6 +37,7 @@ public:
     bool Update(double dt) override;
     void Draw(BITMAP* target, int originX, int originY) override;
     void OnCollision(Particle* other) override;
+    void Digest(Hasher& h) const override;
 };
 
 // Rocket, flak shell and splinter share the explosion stages: flying until a contact,
@@ -54,6 +56,7 @@ public:
     bool Update(double dt) override;
     void Draw(BITMAP* target, int originX, int originY) override;
     void OnCollision(Particle* other) override;
+    void Digest(Hasher& h) const override;
 };
 
 class Flak : public Particle {
@@ -70,6 +73,7 @@ public:
     bool Update(double dt) override;
     void Draw(BITMAP* target, int originX, int originY) override;
     void OnCollision(Particle* other) override;
+    void Digest(Hasher& h) const override;
 };
 
 class Flak::Shrapnel : public Particle {
@@ -85,6 +89,7 @@ public:
     bool Update(double dt) override;
     void Draw(BITMAP* target, int originX, int originY) override;
     void OnCollision(Particle* other) override;
+    void Digest(Hasher& h) const override;
 };
 
 // A clod of earth that piles up where it lands.
@@ -96,6 +101,7 @@ public:
     bool Update(double dt) override;
     void Draw(BITMAP* target, int originX, int originY) override;
     void OnCollision(Particle* other) override;
+    void Digest(Hasher& h) const override;
 };
 
 }  // namespace Ammunition

@@ -21,6 +21,12 @@ Dirt::Dirt(Player* owner, Game* game, Level* level, float x, float y, float angl
     detail::launch(*this, angle, 350.0 + 100.0 * rand01());
 }
 
+void Dirt::Digest(Hasher& h) const {
+    Particle::Digest(h);
+    h.Text("Dirt");
+    detail::digest_owner(h, owner);
+}
+
 bool Dirt::Update(double dt) {
     Particle::Update(dt);
     // Stopped this step (terrain clears the velocity): one pixel down lies in what it has

@@ -38,6 +38,8 @@ Flak::Flak(Player* owner, Game* game, Level* level, float x, float y, float angl
     detail::launch(*this, angle, FLAK_SPEED);
 }
 
+void Flak::Digest(Hasher& h) const { detail::digest_explosive(h, *this, "Flak"); }
+
 bool Flak::Update(double dt) {
     return detail::explosive_update(*this, dt, 0.0, [this] {
         detail::open_blast(*this, FLAK_RADIUS, SK_FlakBurst);
@@ -75,6 +77,10 @@ Flak::Shrapnel::Shrapnel(Player* owner, Game* game, Level* level, float x, float
       burst(false),
       explosion_age(0.0) {
     detail::launch(*this, angle, speed);
+}
+
+void Flak::Shrapnel::Digest(Hasher& h) const {
+    detail::digest_explosive(h, *this, "Shrapnel");
 }
 
 bool Flak::Shrapnel::Update(double dt) {

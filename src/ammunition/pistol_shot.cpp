@@ -47,6 +47,13 @@ PistolShot::PistolShot(Player* owner, Game* game, Level* level, float x, float y
 
 bool PistolShot::Update(double dt) { return shot_update(*this, age, dt); }
 
+void PistolShot::Digest(Hasher& h) const {
+    Particle::Digest(h);
+    h.Text("PistolShot");
+    h.Double(age);
+    detail::digest_owner(h, owner);
+}
+
 void PistolShot::Draw(BITMAP* target, int originX, int originY) {
     circlefill(target, static_cast<int>(x) - originX, static_cast<int>(y) - originY, 2,
                makecol(0, 255, 0));
@@ -60,6 +67,13 @@ BirdShot::BirdShot(Player* owner, Game* game, Level* level, float x, float y, fl
 }
 
 bool BirdShot::Update(double dt) { return shot_update(*this, age, dt); }
+
+void BirdShot::Digest(Hasher& h) const {
+    Particle::Digest(h);
+    h.Text("BirdShot");
+    h.Double(age);
+    detail::digest_owner(h, owner);
+}
 
 void BirdShot::Draw(BITMAP* target, int originX, int originY) {
     putpixel(target, static_cast<int>(x) - originX, static_cast<int>(y) - originY,

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "ammunition/ammunition.h"
+#include "base/hasher.h"
 #include "collision/clgo.h"
 #include "particle/sound_events.h"
 #include "level/level.h"
@@ -35,6 +36,21 @@ inline double centre_distance(const Particle& a, const Particle& b) {
 // owner's kill, even when the target is the owner himself.
 inline void strike(Destroyable& target, Particle* source, Player* owner, int amount) {
     if (target.Damage(source, static_cast<float>(amount)) && owner) ++owner->kills;
+}
+
+// The player credited with a projectile's hits, by number; 0 for none.
+inline void digest_owner(Hasher& h, const Player* owner) { h.Int(owner ? owner->number : 0); }
+
+// What the explosive projectiles add to the world's digest after their kind.
+template <class T>
+void digest_explosive(Hasher& h, const T& p, const char* kind) {
+    p.Particle::Digest(h);
+    h.Text(kind);
+    digest_owner(h, p.owner);
+    h.Int(p.stage);
+    h.Double(p.stage_time);
+    h.Bool(p.burst);
+    h.Double(p.explosion_age);
 }
 
 // Rocket, flak shell and splinter: flying until a contact, then exploding in place.

@@ -29,6 +29,8 @@ Rocket::Rocket(Player* owner, Game* game, Level* level, float x, float y, float 
     detail::launch(*this, angle, ROCKET_SPEED);
 }
 
+void Rocket::Digest(Hasher& h) const { detail::digest_explosive(h, *this, "Rocket"); }
+
 bool Rocket::Update(double dt) {
     return detail::explosive_update(*this, dt, ROCKET_LIFT, [this] {
         detail::open_blast(*this, BLAST_RADIUS, SK_RocketBlast);

@@ -8,6 +8,8 @@ std::uint32_t state = 1;
 
 void seed_random(unsigned seed) { state = seed; }
 
+unsigned random_state() { return state; }
+
 int random15() {
     state = state * 214013u + 2531011u;
     return static_cast<int>((state >> 16) & 0x7fff);

@@ -6,6 +6,9 @@
 // replays a game exactly.
 
 void seed_random(unsigned seed);
+// The generator's whole state: seed_random(random_state()) later continues the same
+// sequence, which is how a recorded game starts again.
+unsigned random_state();
 // Raw 15-bit value, 0..32767.
 int random15();
 // random15() times the single-precision value nearest 1/32767: in [0, 1), never 1.

@@ -36,6 +36,13 @@ std::string InfoLine(const Player& p) {
 
 Game::CommandProcessor::CommandProcessor(Game* game_) : game(game_) {}
 
+bool Game::CommandProcessor::ChangesWorld(const std::string& line) {
+    std::istringstream args(line);
+    std::string word, sub;
+    args >> word >> sub;
+    return word == "select" || (word == "player" && sub == "health");
+}
+
 void Game::CommandProcessor::Process(std::istream& args, std::ostream& out) {
     std::string word = NextWord(args);
     if (word == "quit") {

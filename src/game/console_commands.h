@@ -14,6 +14,12 @@ public:
     explicit CommandProcessor(Game* game);
     void Process(std::istream& args, std::ostream& out) override;
 
+    // True for a line that changes the world ("select", "player health"): such a line
+    // must reach every copy of a game at the same step, so it travels in the step record
+    // (StepInput::commands) instead of acting when typed. The others only show or switch
+    // something on this screen, or end the program.
+    static bool ChangesWorld(const std::string& line);
+
 private:
     // The next word of the line; empty when there is none.
     static std::string NextWord(std::istream& args);

@@ -4,6 +4,7 @@
 
 #include "game/console_commands.h"
 #include "base/owned_bitmap.h"
+#include "game/step_driver.h"
 #include "input/input_handler.h"
 #include "base/assertion.h"
 #include "base/config.h"
@@ -77,6 +78,8 @@ void Game::Go(const std::string& file, int players) {
     quit = false;
     step_dt = ConfiguredStepDt();
 
+    if (driver) driver->Begin(*this);
+
     install_param_int_ex(TimerTick, this, BPS_TO_TIMER(60));
     redraw = true;
     tick_pending = true;
@@ -86,12 +89,13 @@ void Game::Go(const std::string& file, int players) {
         } while (!quit);
     }
     remove_param_int(TimerTick, this);
+    if (driver) driver->End(*this);
 }
 
 bool Game::Pass(BITMAP* buffer) {
     if (tick_pending) {
         // A tick that arrives during the step is only counted: there is no catching up.
-        if (!Logic(step_dt)) return false;
+        if (!(driver ? driver->Tick(*this) : Logic(step_dt))) return false;
         tick_pending = false;
         if (sound_sink) sound_sink->Play(*this);
     } else if (!redraw) {

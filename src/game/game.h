@@ -12,11 +12,13 @@
 #include "game/console_stream.h"
 #include "game/sound_sink.h"
 #include "particle/sound_events.h"
+#include "game/step_input.h"
 #include "level/level.h"
 #include "player/player.h"
 
 class InputHandler;
 class Particle;
+class StepDriver;
 
 // The central object of one game. It owns its level, its players (by value in a list
 // whose elements never move), their input handlers, the console and its command
@@ -93,6 +95,8 @@ public:
     std::size_t pair_index_from = 64;
     SoundEvents sounds;  // what the current step made heard; emptied as each step begins
     SoundSink* sound_sink = nullptr;  // not owned; plays `sounds` after every step of Pass
+    // Runs each tick of Go's loop instead of Logic when set; not owned.
+    StepDriver* driver = nullptr;
 
     // Sized from the current graphics mode (the console spans the screen).
     Game();
@@ -109,8 +113,14 @@ public:
     bool Pass(BITMAP* buffer);
     // False when the file is refused; the game must not start then.
     bool Load(const std::string& file, int players);
-    // One step of dt seconds; false when the game must end.
+    // One step of dt seconds from the players' own input handlers; false when the game
+    // must end.
     bool Logic(double dt);
+    // The players' actions for the next step as their handlers give them (none for a
+    // keyboard player while the console is open).
+    StepInput GatherInput();
+    // The whole step from that record; false when the game must end.
+    bool Step(const StepInput& input, double dt);
     void Draw(BITMAP* target);
     void DrawView(BITMAP* target, Player& player, int x, int y, int w, int h);
     // The table takes ownership (players excepted).

@@ -3,13 +3,17 @@
 #include <cstring>
 #include <ctime>
 #include <iomanip>
+#include <iterator>
+#include <sstream>
 #include <typeinfo>
 #include <vector>
 
 #include "collision/clgo.h"
+#include "game/console_commands.h"
 #include "game/game.h"
 #include "game/pair_index.h"
 #include "base/random.h"
+#include "game/step_input.h"
 #include "input/input_handler.h"
 #include "input/player_input.h"
 #include "inventory/weapon.h"
@@ -91,7 +95,30 @@ bool indexed_pair_pass(Game& game, PairIndex& index, std::vector<std::size_t>& c
 
 }  // namespace
 
-bool Game::Logic(double dt) {
+bool Game::Logic(double dt) { return Step(GatherInput(), dt); }
+
+StepInput Game::GatherInput() {
+    StepInput input;
+    input.players.reserve(players.size());
+    for (Player& player : players) {
+        auto handler_of = inputs.find(player.number);
+        VORLIN_ASSERT(handler_of != inputs.end());
+        InputHandler* handler = handler_of->second;
+        PlayerActions actions;
+        // The console has the keyboard while it is open.
+        if (!(console_active && typeid(*handler) == typeid(PlayerInput))) {
+            WeaponSlot next_weapon = player.weapons.end();
+            actions.bits = handler->Handle(player, *this, next_weapon);
+            if ((actions.bits & ACT_WEAPON) && next_weapon != player.weapons.end())
+                actions.weapon =
+                    static_cast<int>(std::distance(player.weapons.begin(), next_weapon));
+        }
+        input.players.push_back(actions);
+    }
+    return input;
+}
+
+bool Game::Step(const StepInput& input, double dt) {
     const bool timing = show_timing;
     std::clock_t started = 0;
     if (timing) {
@@ -106,15 +133,16 @@ bool Game::Logic(double dt) {
     terrain_changed = false;
     sounds.Clear();
 
+    auto actions = input.players.begin();
     for (Player& player : players) {
-        auto input = inputs.find(player.number);
-        VORLIN_ASSERT(input != inputs.end());
-        InputHandler* handler = input->second;
-        // The console has the keyboard while it is open.
-        if (console_active && typeid(*handler) == typeid(PlayerInput)) continue;
-
+        if (actions == input.players.end()) break;
+        const int bits = actions->bits;
+        // A position the list does not have (a damaged record) selects no weapon.
         WeaponSlot next_weapon = player.weapons.end();
-        const int bits = handler->Handle(player, *this, next_weapon);
+        if (actions->weapon >= 0 &&
+            static_cast<std::size_t>(actions->weapon) < player.weapons.size())
+            next_weapon = std::next(player.weapons.begin(), actions->weapon);
+        ++actions;
         if (bits & ACT_LEFT)
             player.MoveLeft();
         else if (bits & ACT_RIGHT)
@@ -184,6 +212,10 @@ bool Game::Logic(double dt) {
     }
     if (console_key < 0 && !key_down(-console_key)) console_key = -console_key;
 
+    for (const std::string& line : input.commands) {
+        std::istringstream args(line);
+        processor->Process(args, console);
+    }
     if (console_active) console.ProcessInput();
     console.Scroll();
 

@@ -1,5 +1,8 @@
 #include "inventory/weapon.h"
 
+#include "base/hasher.h"
+#include "player/player.h"
+
 namespace Inventory {
 
 Weapon::Weapon(Game* game, Level* level, double reload_time, int ammo, int max_ammo)
@@ -20,6 +23,16 @@ void Weapon::Merge(Weapon* other) {
     if (!other) return;
     ammo += other->ammo;
     if (ammo > max_ammo) ammo = max_ammo;
+}
+
+void Weapon::Digest(Hasher& h) const {
+    Particle::Digest(h);
+    h.Text(weapon_name(this));
+    h.Double(reload_time);
+    h.Double(cooldown);
+    h.Int(max_ammo);
+    h.Int(ammo);
+    h.Int(owner ? owner->number : 0);
 }
 
 }  // namespace Inventory

@@ -28,6 +28,8 @@ public:
     virtual bool Fire(float x, float y, float angle) = 0;
     // What a round of this weapon sounds like; SK_Count for silence.
     virtual SoundKind ShotSound() const { return SK_Count; }
+    // Its kind by name, its ammunition, its timers and who holds it.
+    void Digest(Hasher& h) const override;
 };
 
 struct WeaponKind;

@@ -6,30 +6,73 @@
 
 #include "game/game.h"
 #include "main/bootstrap.h"
+#include "main/options.h"
 #include "main/startup.h"
+#include "replay/recording_driver.h"
+#include "replay/replay_game.h"
+#include "replay/replay_reader.h"
+#include "replay/watching_driver.h"
 #include "sound/sound_files.h"
 #include "sound/sound_player.h"
 #include "sound/sound_settings.h"
 
-// Vorlin takes no arguments and works in the current directory: "vorlin.ini" and data/.
-int main() {
-    if (!init()) return 0;
+namespace {
 
-    std::string error;
-    if (!bootstrap_level("data", "data/map.lvl", &error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        allegro_message("%s\n", error.c_str());
-        allegro_exit();
+const char* const kLevelFile = "data/map.lvl";
+constexpr int kPlayers = 2;
+
+// A start that fails after the library is up: the message, then a normal exit.
+int failed_start(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    allegro_message("%s\n", message.c_str());
+    allegro_exit();
+    return 0;
+}
+
+// Sound is the windowed game's alone: nothing else that runs a Game opens a device.
+void play(StepDriver* driver, int players) {
+    std::unique_ptr<SoundPlayer> sound = SoundPlayer::Open(read_sound_settings(), kSoundDir);
+    Game* game = new Game();
+    game->driver = driver;
+    game->sound_sink = sound.get();
+    game->Go(kLevelFile, players);
+    delete game;
+}
+
+}  // namespace
+
+// Works in the current directory: "vorlin.ini" and data/.
+int main(int argc, char** argv) {
+    MainOptions options;
+    std::string why;
+    if (!parse_main_options(argc, argv, &options, &why)) {
+        std::fprintf(stderr, "vorlin: %s\n%s", why.c_str(), kMainUsage);
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(kMainUsage, stdout);
         return 0;
     }
 
-    // Sound is the windowed game's alone: nothing else that runs a Game opens a device.
-    std::unique_ptr<SoundPlayer> sound = SoundPlayer::Open(read_sound_settings(), kSoundDir);
-    Game* game = new Game();
-    game->sound_sink = sound.get();
-    game->Go("data/map.lvl", 2);
-    delete game;
-    sound.reset();
+    if (!init()) return 0;
+
+    std::string error;
+    if (!bootstrap_level("data", kLevelFile, &error)) return failed_start(error);
+
+    if (!options.record.empty()) {
+        RecordingDriver recording;
+        if (!recording.Open(options.record, kLevelFile, kPlayers, &why)) return failed_start(why);
+        play(&recording, kPlayers);
+    } else if (!options.replay.empty()) {
+        ReplayReader replay;
+        if (!replay.Open(options.replay, &why) ||
+            !prepare_replayed_start(replay.header(), kLevelFile, &why))
+            return failed_start("Unable to play " + options.replay + ": " + why);
+        WatchingDriver watching(replay);
+        play(&watching, replay.header().players);
+    } else {
+        play(nullptr, kPlayers);
+    }
 
     allegro_exit();
     return 0;

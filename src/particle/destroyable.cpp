@@ -1,5 +1,7 @@
 #include "particle/destroyable.h"
 
+#include "base/hasher.h"
+
 #include <climits>
 
 #include "particle/sound_events.h"
@@ -34,3 +36,8 @@ int Destroyable::DamageAmount(Particle*, float amount) {
 void Destroyable::OnDamage(Particle*, float) {}
 
 bool Destroyable::OnDestroyed() { return false; }
+
+void Destroyable::Digest(Hasher& h) const {
+    Particle::Digest(h);
+    h.Float(health);
+}

@@ -21,6 +21,8 @@ public:
     virtual void OnDamage(Particle* source, float amount);
     // Once, when health reaches zero; true when the object stays in the world.
     virtual bool OnDestroyed();
+
+    void Digest(Hasher& h) const override;
 };
 
 #endif

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "base/hasher.h"
 #include "collision/clgo.h"
 #include "level/level.h"
 
@@ -112,4 +113,20 @@ bool Particle::TouchesTerrain(bool below) const {
 bool Particle::Collides(const Particle* other) const {
     if (!other || (other->control != PC_Normal && other->control != PC_Flying)) return false;
     return clgo_circles_overlap(bound, other->bound) != 0;
+}
+
+void Particle::Digest(Hasher& h) const {
+    h.Float(x);
+    h.Float(y);
+    h.Float(vx);
+    h.Float(vy);
+    h.Int(control);
+    h.Int(state);
+    h.Bool(dead);
+    h.Bool(detached);
+    if (bound) {
+        h.Int(bound->x);
+        h.Int(bound->y);
+        h.Float(bound->radius);
+    }
 }

@@ -2,6 +2,7 @@
 #define VORLIN_PARTICLE_PARTICLE_H
 
 struct BITMAP;
+class Hasher;
 struct clgo_circle;
 class Game;
 class Level;
@@ -54,6 +55,9 @@ public:
     virtual void Draw(BITMAP* target, int originX, int originY) = 0;
     // other == nullptr: this object ran into terrain.
     virtual void OnCollision(Particle* other);
+    // Adds everything of the object that the coming steps depend on to a digest of the
+    // world; each class adds its kind and its own fields after its base's.
+    virtual void Digest(Hasher& h) const;
 
     void SetPosition(float x, float y);
     bool TouchesTerrain(bool below) const;

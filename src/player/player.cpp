@@ -6,6 +6,7 @@
 #include <iterator>
 #include <typeinfo>
 
+#include "base/hasher.h"
 #include "collision/clgo.h"
 #include "base/random.h"
 #include "particle/sound_events.h"
@@ -148,6 +149,24 @@ bool Player::OnDestroyed() {
     ++deaths;
     action = PA_Dead;
     return true;
+}
+
+void Player::Digest(Hasher& h) const {
+    Destroyable::Digest(h);
+    h.Text("Player");
+    h.Int(number);
+    h.Int(kills);
+    h.Int(deaths);
+    h.Float(aim);
+    h.Double(action_time);
+    h.Int(action);
+    h.Int(static_cast<long long>(weapons.size()));
+    long long current = -1, at = 0;
+    for (auto it = weapons.begin(); it != weapons.end(); ++it, ++at) {
+        (*it)->Digest(h);
+        if (it == WeaponList::const_iterator(current_weapon)) current = at;
+    }
+    h.Int(current);
 }
 
 void Player::MoveLeft() { walk(*this, -1); }

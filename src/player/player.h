@@ -43,6 +43,8 @@ public:
     void Draw(BITMAP* target, int originX, int originY) override;
     void OnCollision(Particle* other) override;
     bool OnDestroyed() override;
+    // With its weapons (in list order) and which of them is current.
+    void Digest(Hasher& h) const override;
 
     // Action operations, called by the logic step in this order.
     void MoveLeft();

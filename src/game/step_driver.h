@@ -1,0 +1,21 @@
+#ifndef VORLIN_GAME_STEP_DRIVER_H
+#define VORLIN_GAME_STEP_DRIVER_H
+
+class Game;
+
+// Takes over what the main loop does at each timer tick, for a game whose steps come
+// from elsewhere or go somewhere too (a replay being recorded or watched, later a
+// network game). Without one the loop runs Game::Logic.
+class StepDriver {
+public:
+    virtual ~StepDriver() = default;
+    // Once, after the level and the players are loaded and step_dt is set, before the
+    // first tick.
+    virtual void Begin(Game& game) = 0;
+    // One timer tick: usually one Game::Step. False when the game must end.
+    virtual bool Tick(Game& game) = 0;
+    // Once, after the loop, however it ended.
+    virtual void End(Game& game) = 0;
+};
+
+#endif

@@ -1,0 +1,20 @@
+#ifndef VORLIN_MAIN_OPTIONS_H
+#define VORLIN_MAIN_OPTIONS_H
+
+#include <string>
+
+// The game's command line. Without arguments the game is played as always.
+struct MainOptions {
+    bool help = false;
+    std::string record;  // --record FILE: play and write the replay FILE
+    std::string replay;  // --replay FILE: watch the replay FILE
+};
+
+extern const char* const kMainUsage;
+
+// False with the reason for an unknown option, a missing value or options that exclude
+// each other.
+bool parse_main_options(int argc, const char* const* argv, MainOptions* options,
+                        std::string* why);
+
+#endif

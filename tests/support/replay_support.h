@@ -1,0 +1,35 @@
+#ifndef VORLIN_TESTS_REPLAY_SUPPORT_H
+#define VORLIN_TESTS_REPLAY_SUPPORT_H
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "replay/headless_play.h"
+
+class InputHandler;
+
+namespace testsupport {
+
+// A 640 x 400 level of rolling hills over a cave, with an undiggable floor, written as a
+// level file at the current colour depth: the ground of the recorded test games.
+void write_replay_level(const std::string& path);
+
+// The input handler of a player, by number; the game owns it.
+using HandlerFactory = std::function<InputHandler*(int player)>;
+// A player's action bits at a step (0-based), by player number.
+using ActionScript = std::function<int(int player, std::size_t step)>;
+// Players that follow `script` (ScriptedInput).
+HandlerFactory scripted(const ActionScript& script);
+
+// Records a two-player game on `level` into `replay`: random seed `seed`, default speed,
+// the players' handlers from `players`, console lines from `commands`. Returns the final
+// world's digest (the one the end record holds).
+std::uint64_t record_game(const std::string& level, const std::string& replay, unsigned seed,
+                          std::uint64_t steps, const HandlerFactory& players,
+                          const CommandScript& commands = nullptr);
+
+}  // namespace testsupport
+
+#endif
