@@ -23,7 +23,7 @@ public:
 
     PistolShot(Player* owner, Game* game, Level* level, float x, float y, float angle);
     bool Update(double dt) override;
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
 };
 
@@ -34,7 +34,7 @@ public:
 
     BirdShot(Player* owner, Game* game, Level* level, float x, float y, float angle);
     bool Update(double dt) override;
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
 };
 
@@ -52,7 +52,7 @@ public:
 
     Rocket(Player* owner, Game* game, Level* level, float x, float y, float angle);
     bool Update(double dt) override;
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
 };
 
@@ -68,7 +68,7 @@ public:
 
     Flak(Player* owner, Game* game, Level* level, float x, float y, float angle);
     bool Update(double dt) override;
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
 };
 
@@ -83,7 +83,7 @@ public:
     Shrapnel(Player* owner, Game* game, Level* level, float x, float y, float angle,
              float speed);
     bool Update(double dt) override;
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
 };
 
@@ -94,7 +94,7 @@ public:
 
     Dirt(Player* owner, Game* game, Level* level, float x, float y, float angle);
     bool Update(double dt) override;
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
 };
 

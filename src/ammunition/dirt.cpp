@@ -24,12 +24,12 @@ Dirt::Dirt(Player* owner, Game* game, Level* level, float x, float y, float angl
 bool Dirt::Update(double dt) {
     Particle::Update(dt);
     // Stopped this step (terrain clears the velocity): one pixel down lies in what it has
-    // just piled up, so the update reports the terrain change.
+    // just piled up, so the update reports touching terrain.
     if (vy == 0.0f) SetPosition(x, y + 1.0f);
     return level->CircleHitsTerrain(bound, false);
 }
 
-void Dirt::Draw(BITMAP* target, int originX, int originY) {
+void Dirt::Draw(BITMAP* target, int originX, int originY) const {
     circlefill(target, static_cast<int>(x) - originX, static_cast<int>(y) - originY,
                CLOD_RADIUS, clod_colour());
 }

@@ -52,7 +52,7 @@ bool Flak::Update(double dt) {
     });
 }
 
-void Flak::Draw(BITMAP* target, int originX, int originY) {
+void Flak::Draw(BITMAP* target, int originX, int originY) const {
     detail::draw_explosive(*this, target, originX, originY, 4, FLAK_RADIUS);
 }
 
@@ -82,7 +82,7 @@ bool Flak::Shrapnel::Update(double dt) {
                                     [this] { detail::open_blast(*this, SPLINTER_RADIUS); });
 }
 
-void Flak::Shrapnel::Draw(BITMAP* target, int originX, int originY) {
+void Flak::Shrapnel::Draw(BITMAP* target, int originX, int originY) const {
     detail::draw_explosive(*this, target, originX, originY, 1, SPLINTER_RADIUS);
 }
 

@@ -47,7 +47,7 @@ PistolShot::PistolShot(Player* owner, Game* game, Level* level, float x, float y
 
 bool PistolShot::Update(double dt) { return shot_update(*this, age, dt); }
 
-void PistolShot::Draw(BITMAP* target, int originX, int originY) {
+void PistolShot::Draw(BITMAP* target, int originX, int originY) const {
     circlefill(target, static_cast<int>(x) - originX, static_cast<int>(y) - originY, 2,
                makecol(0, 255, 0));
 }
@@ -61,7 +61,7 @@ BirdShot::BirdShot(Player* owner, Game* game, Level* level, float x, float y, fl
 
 bool BirdShot::Update(double dt) { return shot_update(*this, age, dt); }
 
-void BirdShot::Draw(BITMAP* target, int originX, int originY) {
+void BirdShot::Draw(BITMAP* target, int originX, int originY) const {
     putpixel(target, static_cast<int>(x) - originX, static_cast<int>(y) - originY,
              makecol(0, 255, 0));
 }

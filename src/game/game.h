@@ -48,7 +48,7 @@ public:
         Console(Game* game, CommandProcessor* processor, int w, int h);
         ~Console() override;
 
-        void Draw(BITMAP* target, int x, int y);
+        void Draw(BITMAP* target, int x, int y) const;
         // At most one buffered key per call.
         void ProcessInput();
         // One key as readkey gives it: character in the low 8 bits, scancode above.
@@ -108,7 +108,7 @@ public:
     // One step of dt seconds; false when the game must end.
     bool Logic(double dt);
     void Draw(BITMAP* target);
-    void DrawView(BITMAP* target, Player& player, int x, int y, int w, int h);
+    void DrawView(BITMAP* target, const Player& player, int x, int y, int w, int h) const;
     // The table takes ownership (players excepted).
     void AddParticle(Particle* p);
     void SpawnWeapon();

@@ -15,8 +15,8 @@ void Game::Draw(BITMAP* target) {
     if (players.size() == 1) {
         DrawView(target, players.front(), 0, 0, W, H);
     } else if (players.size() == 2) {
-        Player& one = players.front();
-        Player& two = *std::next(players.begin());
+        const Player& one = players.front();
+        const Player& two = *std::next(players.begin());
         DrawView(target, one, 0, 0, W / 2, H);
         DrawView(target, two, W / 2 + 1, 0, W / 2, H);
         const int black = makecol(0, 0, 0);
@@ -39,7 +39,7 @@ void Game::Draw(BITMAP* target) {
     }
 }
 
-void Game::DrawView(BITMAP* target, Player& player, int x, int y, int w, int h) {
+void Game::DrawView(BITMAP* target, const Player& player, int x, int y, int w, int h) const {
     int camera_x = static_cast<int>(player.x) - w / 2;
     if (camera_x < 0) camera_x = 0;
     if (camera_x + w > level.width) camera_x = level.width - w;

@@ -32,35 +32,35 @@ protected:
 class Pistol : public Weapon {
 public:
     Pistol(Game* game, Level* level);
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     bool Fire(float x, float y, float angle) override;
 };
 
 class Shotgun : public Weapon {
 public:
     Shotgun(Game* game, Level* level);
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     bool Fire(float x, float y, float angle) override;
 };
 
 class RocketLauncher : public Weapon {
 public:
     RocketLauncher(Game* game, Level* level);
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     bool Fire(float x, float y, float angle) override;
 };
 
 class FlakCannon : public Weapon {
 public:
     FlakCannon(Game* game, Level* level);
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     bool Fire(float x, float y, float angle) override;
 };
 
 class DirtCannon : public Weapon {
 public:
     DirtCannon(Game* game, Level* level);
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     bool Fire(float x, float y, float angle) override;
 };
 

@@ -37,7 +37,7 @@ bool fire_round(Weapon& weapon, float x, float y, float angle, int count, double
 
 Pistol::Pistol(Game* game, Level* level) : Weapon(game, level, 1.0, 50, 100) {}
 
-void Pistol::Draw(BITMAP* target, int originX, int originY) {
+void Pistol::Draw(BITMAP* target, int originX, int originY) const {
     DrawLetter(target, originX, originY, "P");
 }
 
@@ -47,7 +47,7 @@ bool Pistol::Fire(float x, float y, float angle) {
 
 Shotgun::Shotgun(Game* game, Level* level) : Weapon(game, level, 1.0, 20, 40) {}
 
-void Shotgun::Draw(BITMAP* target, int originX, int originY) {
+void Shotgun::Draw(BITMAP* target, int originX, int originY) const {
     DrawLetter(target, originX, originY, "S");
 }
 
@@ -57,7 +57,7 @@ bool Shotgun::Fire(float x, float y, float angle) {
 
 RocketLauncher::RocketLauncher(Game* game, Level* level) : Weapon(game, level, 1.0, 10, 30) {}
 
-void RocketLauncher::Draw(BITMAP* target, int originX, int originY) {
+void RocketLauncher::Draw(BITMAP* target, int originX, int originY) const {
     DrawLetter(target, originX, originY, "L");
 }
 
@@ -67,7 +67,7 @@ bool RocketLauncher::Fire(float x, float y, float angle) {
 
 FlakCannon::FlakCannon(Game* game, Level* level) : Weapon(game, level, 1.0, 10, 30) {}
 
-void FlakCannon::Draw(BITMAP* target, int originX, int originY) {
+void FlakCannon::Draw(BITMAP* target, int originX, int originY) const {
     DrawLetter(target, originX, originY, "F");
 }
 
@@ -77,7 +77,7 @@ bool FlakCannon::Fire(float x, float y, float angle) {
 
 DirtCannon::DirtCannon(Game* game, Level* level) : Weapon(game, level, 0.05, 500, 1000) {}
 
-void DirtCannon::Draw(BITMAP* target, int originX, int originY) {
+void DirtCannon::Draw(BITMAP* target, int originX, int originY) const {
     DrawLetter(target, originX, originY, "D");
 }
 

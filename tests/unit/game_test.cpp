@@ -43,7 +43,7 @@ public:
         if (on_update) on_update(*this);
         return changes_terrain;
     }
-    void Draw(BITMAP* target, int ox, int oy) override {
+    void Draw(BITMAP* target, int ox, int oy) const override {
         const int sx = static_cast<int>(x) - ox, sy = static_cast<int>(y) - oy;
         rectfill(target, sx - 10, sy - 10, sx + 10, sy + 10, makecol(255, 255, 0));
     }
