@@ -3,7 +3,6 @@
 #include <allegro.h>
 
 #include "ammunition/projectile.h"
-#include "game/game.h"
 #include "game/random.h"
 
 namespace Ammunition {
@@ -39,13 +38,8 @@ void Dirt::OnCollision(Particle* other) {
         const int cx = static_cast<int>(x);
         const int cy = static_cast<int>(y);
         level->AddDirt(cx, cy, CLOD_RADIUS);
-        if (level->foreground) {
-            circlefill(level->foreground, cx, cy, CLOD_RADIUS, clod_colour());
-            level->MarkChanged(cx - CLOD_RADIUS, cy - CLOD_RADIUS, cx + CLOD_RADIUS,
-                               cy + CLOD_RADIUS);
-        }
+        level->Paint(cx, cy, CLOD_RADIUS, clod_colour());
         dead = true;
-        if (game) game->terrain_changed = true;
         return;
     }
     // A clod is no weapon against players: the blow, dealt in the firing player's name,

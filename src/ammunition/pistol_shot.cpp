@@ -3,7 +3,6 @@
 #include <allegro.h>
 
 #include "ammunition/projectile.h"
-#include "game/game.h"
 #include "game/random.h"
 
 namespace Ammunition {
@@ -31,7 +30,6 @@ void shot_hit(Particle& shot, Player* owner, Particle* other, int hole, int lo, 
     shot.dead = true;
     if (!other) {
         shot.level->Dig(static_cast<int>(shot.x), static_cast<int>(shot.y), hole);
-        if (shot.game) shot.game->terrain_changed = true;
         return;
     }
     if (auto* target = dynamic_cast<Destroyable*>(other))

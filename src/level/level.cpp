@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "collision/clgo.h"
@@ -294,18 +293,21 @@ bool Level::CircleHitsTerrain(const clgo_circle* circle, bool below) const {
 }
 
 void Level::AddDirt(int x, int y, int r) {
-    if (!mask) return;
+    if (!mask || r < 0) return;
     circlefill(mask, x, y, r, solid_colour());
-    // The square around the disc, one pixel wider than the radius on every side.
-    const long long e = std::llabs(static_cast<long long>(r)) + 1;
-    MarkChanged(clamp_corner(x - e), clamp_corner(y - e), clamp_corner(x + e), clamp_corner(y + e));
+    MarkDisc(x, y, r);
+}
+
+void Level::Paint(int x, int y, int r, int colour) {
+    if (!foreground || r < 0) return;
+    circlefill(foreground, x, y, r, colour);
+    MarkDisc(x, y, r);
 }
 
 void Level::Dig(int x, int y, int r) {
-    if (!mask) return;
+    if (!mask || r < 0) return;
     circlefill(mask, x, y, r, air_colour());
-    const long long e = std::llabs(static_cast<long long>(r)) + 1;
-    MarkChanged(clamp_corner(x - e), clamp_corner(y - e), clamp_corner(x + e), clamp_corner(y + e));
+    MarkDisc(x, y, r);
     if (!undiggable) return;
 
     // The square around the disc, clipped to both maps (64-bit: far-off centres and
@@ -328,6 +330,12 @@ void Level::Dig(int x, int y, int r) {
     }
 }
 
+void Level::MarkDisc(int x, int y, int r) {
+    // The square around the disc, one pixel wider than the radius on every side.
+    const long long e = static_cast<long long>(r) + 1;
+    MarkChanged(clamp_corner(x - e), clamp_corner(y - e), clamp_corner(x + e), clamp_corner(y + e));
+}
+
 void Level::MarkChanged(int x0, int y0, int x1, int y1) {
     if (!mask) return;
     if (x0 > x1) std::swap(x0, x1);
@@ -336,6 +344,7 @@ void Level::MarkChanged(int x0, int y0, int x1, int y1) {
              static_cast<int>(std::min<long long>(x1 + 1LL, mask->w)),
              static_cast<int>(std::min<long long>(y1 + 1LL, mask->h))};
     if (n.x0 >= n.x1 || n.y0 >= n.y1) return;
+    ++revision_;
 
     // Recomposing a pixel twice gives the same picture, so merging only saves work.
     for (Region& r : changed_) {
@@ -361,10 +370,6 @@ void Level::Update() {
 }
 
 void Level::UpdateChanged() {
-    if (changed_.empty()) {
-        Update();
-        return;
-    }
     for (const Region& r : changed_) Compose(r.x0, r.y0, r.x1, r.y1);
     changed_.clear();
 }
@@ -382,6 +387,7 @@ void Level::Compose(int x0, int y0, int x1, int y1) {
     x0 = std::max(x0, 0);
     y0 = std::max(y0, 0);
     if (x0 >= x1 || y0 >= y1) return;
+    if (x0 == 0 && y0 == 0 && x1 == render->w && y1 == render->h) ++whole_recompositions_;
     const int solid = solid_colour();
     const int air = air_colour();
     switch (bitmap_color_depth(render)) {
