@@ -133,11 +133,12 @@ public:
 private:
     // The pair pass of every walk; told of every object added.
     PairPass pair_pass_{*this};
-    // Storage of the record Logic gathers, kept from step to step.
-    std::vector<PlayerActions> gathered_;
+    // The record Logic gathers, kept from step to step.
+    StepInput gathered_;
 
     // The stages of a step, in their order.
     std::clock_t StartTimingLine(double dt);
+    void Gather(StepInput* input);
     PlayerActions AskInput(Player& player);
     void ApplyActions(const StepInput& input);
     void Act(Player& player, const PlayerActions& actions);

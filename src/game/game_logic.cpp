@@ -4,7 +4,6 @@
 #include <iomanip>
 #include <iterator>
 #include <typeinfo>
-#include <utility>
 #include <vector>
 
 #include "game/game.h"
@@ -31,19 +30,21 @@ bool key_down(int scancode) { return scancode > 0 && scancode < KEY_MAX && key[s
 }  // namespace
 
 bool Game::Logic(double dt) {
-    StepInput input = GatherInput();
-    const bool go_on = Step(input, dt);
-    // The record's storage serves the next step: a step in play allocates nothing.
-    gathered_ = std::move(input.players);
-    return go_on;
+    // Step(GatherInput(), dt), with one record kept from step to step: a step in play
+    // allocates nothing.
+    Gather(&gathered_);
+    return Step(gathered_, dt);
 }
 
 StepInput Game::GatherInput() {
     StepInput input;
-    input.players = std::move(gathered_);
-    input.players.clear();
-    for (Player& player : players) input.players.push_back(AskInput(player));
+    Gather(&input);
     return input;
+}
+
+void Game::Gather(StepInput* input) {
+    input->players.clear();
+    for (Player& player : players) input->players.push_back(AskInput(player));
 }
 
 PlayerActions Game::AskInput(Player& player) {

@@ -36,14 +36,18 @@ bool same_circle(const clgo_circle& a, const clgo_circle& b) {
 
 }  // namespace
 
-PairPass::PairPass(Game& game) : game_(game) {}
-
-void PairPass::Begin(bool grid) {
-    grid_ = grid;
-    if (grid_) Build();
+inline PairPass::Item PairPass::Place(std::size_t at) {
+    const Particle* p = game_.particles[at];
+    const clgo_circle& c = *p->bound;
+#ifndef NDEBUG
+    VORLIN_CHECK(c.radius >= 0.0f && c.radius <= kLargestRadius,
+                 "a circle's radius lies between 0 and 30");
+#endif
+    placed_[at] = {p, c.x, c.y, c.radius};
+    return {c.x, c.y, extent_of(c.radius), at};
 }
 
-void PairPass::End() { grid_ = false; }
+PairPass::PairPass(Game& game) : game_(game) {}
 
 void PairPass::ReactToLaterNeighbours(std::size_t at) {
     if (grid_) {
@@ -68,8 +72,10 @@ void PairPass::ReactToLaterNeighbours(std::size_t at) {
 }
 
 void PairPass::Added(std::size_t at) {
+    if (!grid_) return;
     // The cells are sorted once per step: newcomers are looked at one by one.
-    if (grid_) loose_.push_back(Place(at));
+    if (placed_.size() <= at) placed_.resize(game_.particles.size());
+    loose_.push_back(Place(at));
 }
 
 bool PairPass::React(std::size_t at, std::size_t j) {
@@ -202,17 +208,6 @@ void PairPass::SortIntoCells() {
     for (std::size_t k = 0; k < grid.size(); ++k) items_[fill_[cell_of_[k]]++] = grid[k];
 }
 
-PairPass::Item PairPass::Place(std::size_t at) {
-    const Particle* p = game_.particles[at];
-    const clgo_circle& c = *p->bound;
-#ifndef NDEBUG
-    VORLIN_CHECK(c.radius >= 0.0f && c.radius <= kLargestRadius,
-                 "a circle's radius lies between 0 and 30");
-#endif
-    if (placed_.size() <= at) placed_.resize(game_.particles.size());
-    placed_[at] = {p, c.x, c.y, c.radius};
-    return {c.x, c.y, extent_of(c.radius), at};
-}
 
 bool PairPass::Moved(std::size_t at) const {
     const Placed& e = placed_[at];

@@ -30,13 +30,16 @@ public:
     PairPass& operator=(const PairPass&) = delete;
 
     // Before a walk. grid: look the candidates up; otherwise test every later entry.
-    void Begin(bool grid);
+    void Begin(bool grid) {
+        grid_ = grid;
+        if (grid_) Build();
+    }
     // The object at `at`, which has just been updated, reacts to its later neighbours.
     void ReactToLaterNeighbours(std::size_t at);
     // An object has just been put into entry `at`: it is indexed during a walk.
     void Added(std::size_t at);
     // After the walk.
-    void End();
+    void End() { grid_ = false; }
 
     // The entries after `at` whose indexed circles might overlap `circle`, ascending: a
     // superset of those that do (the grid must have been asked for).
@@ -74,6 +77,7 @@ private:
     void SizeCells(long long min_x, long long min_y, long long max_x, long long max_y,
                    std::size_t items);
     void SortIntoCells();
+    // Records what entry `at` (within placed_) holds now.
     Item Place(std::size_t at);
     bool Moved(std::size_t at) const;
     bool React(std::size_t at, std::size_t j);

@@ -260,14 +260,19 @@ bool Level::Save(PACKFILE* pf) const {
 
 int Level::CheckP(int, int, int, int pixel) { return pixel == makecol(255, 0, 255) ? 1 : 0; }
 
-bool Level::IsSolid(int x, int y) const {
+bool Level::IsSolid(int x, int y) const { return SolidAt(x, y, solid_colour()); }
+
+bool Level::SolidAt(int x, int y, int solid) const {
     // getpixel answers -1 outside the bitmap, which is never the solid colour.
-    return mask && getpixel(mask, x, y) == solid_colour();
+    return mask && getpixel(mask, x, y) == solid;
 }
 
+// The walks and the circle test look the solid colour up once, not at every pixel.
+
 void Level::DropToSolid(int& x, int& y, unsigned maxSteps) const {
+    const int solid = solid_colour();
     for (unsigned step = 0; step < maxSteps; ++step) {
-        if (IsSolid(x, y)) return;
+        if (SolidAt(x, y, solid)) return;
         ++y;
     }
 }
@@ -275,8 +280,9 @@ void Level::DropToSolid(int& x, int& y, unsigned maxSteps) const {
 void Level::TraceToSolid(int& x, int& y, float angle, unsigned maxSteps) const {
     double fx = x, fy = y;
     const double c = std::cos(angle), s = std::sin(angle);
+    const int solid = solid_colour();
     for (unsigned step = 0; step < maxSteps; ++step) {
-        if (IsSolid(x, y)) return;
+        if (SolidAt(x, y, solid)) return;
         fx += c;
         fy += s;
         x = int(fx);
@@ -288,8 +294,9 @@ bool Level::CircleHitsTerrain(const clgo_circle* circle, bool below) const {
     const int r = int(circle->radius);
     const int cx = circle->x, cy = circle->y;
     const int d = below ? 1 : 0;
-    return IsSolid(cx, cy + r + d) || IsSolid(cx - r, cy + d) || IsSolid(cx + r, cy + d) ||
-           IsSolid(cx, cy - r + d);
+    const int solid = solid_colour();
+    return SolidAt(cx, cy + r + d, solid) || SolidAt(cx - r, cy + d, solid) ||
+           SolidAt(cx + r, cy + d, solid) || SolidAt(cx, cy - r + d, solid);
 }
 
 void Level::AddDirt(int x, int y, int r) {
@@ -366,11 +373,16 @@ void Level::MarkChanged(int x0, int y0, int x1, int y1) {
 
 void Level::Update() {
     changed_.clear();
+    if (render) ++whole_recompositions_;
     Compose(0, 0, INT_MAX, INT_MAX);
 }
 
 void Level::UpdateChanged() {
-    for (const Region& r : changed_) Compose(r.x0, r.y0, r.x1, r.y1);
+    for (const Region& r : changed_) {
+        // Regions are clipped to the mask, which has the picture's size.
+        if (r.x0 == 0 && r.y0 == 0 && r.x1 == mask->w && r.y1 == mask->h) ++whole_recompositions_;
+        Compose(r.x0, r.y0, r.x1, r.y1);
+    }
     changed_.clear();
 }
 
@@ -387,7 +399,6 @@ void Level::Compose(int x0, int y0, int x1, int y1) {
     x0 = std::max(x0, 0);
     y0 = std::max(y0, 0);
     if (x0 >= x1 || y0 >= y1) return;
-    if (x0 == 0 && y0 == 0 && x1 == render->w && y1 == render->h) ++whole_recompositions_;
     const int solid = solid_colour();
     const int air = air_colour();
     switch (bitmap_color_depth(render)) {

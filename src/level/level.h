@@ -82,6 +82,8 @@ private:
     unsigned long revision_ = 0;
     unsigned long whole_recompositions_ = 0;
 
+    // IsSolid with the solid colour given.
+    bool SolidAt(int x, int y, int solid) const;
     // Records the rectangle (corners included, level pixels) around a change.
     void MarkChanged(int x0, int y0, int x1, int y1);
     // Records the square around a disc of radius r.
