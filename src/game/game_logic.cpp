@@ -103,6 +103,7 @@ void Game::ApplyActions(const StepInput& input) {
 
 void Game::Act(Player& player, const PlayerActions& actions) {
     const int bits = actions.bits;
+    if (bits == 0) return;  // the idle player, the commonest case
     if (bits & ACT_LEFT)
         player.MoveLeft();
     else if (bits & ACT_RIGHT)
