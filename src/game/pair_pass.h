@@ -42,7 +42,7 @@ public:
     void End() { grid_ = false; }
 
     // The entries after `at` whose indexed circles might overlap `circle`, ascending: a
-    // superset of those that do (the grid must have been asked for).
+    // superset of those that do. Only after Begin(true).
     void Candidates(std::size_t at, const clgo_circle& circle,
                     std::vector<std::size_t>* out) const;
 
