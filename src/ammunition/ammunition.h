@@ -23,7 +23,7 @@ public:
 
     PistolShot(Player* owner, Game* game, Level* level, float x, float y, float angle);
     bool Update(double dt) override;
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
     void Digest(Hasher& h) const override;
 };
@@ -35,7 +35,7 @@ public:
 
     BirdShot(Player* owner, Game* game, Level* level, float x, float y, float angle);
     bool Update(double dt) override;
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
     void Digest(Hasher& h) const override;
 };
@@ -54,7 +54,7 @@ public:
 
     Rocket(Player* owner, Game* game, Level* level, float x, float y, float angle);
     bool Update(double dt) override;
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
     void Digest(Hasher& h) const override;
 };
@@ -71,7 +71,7 @@ public:
 
     Flak(Player* owner, Game* game, Level* level, float x, float y, float angle);
     bool Update(double dt) override;
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
     void Digest(Hasher& h) const override;
 };
@@ -87,7 +87,7 @@ public:
     Shrapnel(Player* owner, Game* game, Level* level, float x, float y, float angle,
              float speed);
     bool Update(double dt) override;
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
     void Digest(Hasher& h) const override;
 };
@@ -99,7 +99,7 @@ public:
 
     Dirt(Player* owner, Game* game, Level* level, float x, float y, float angle);
     bool Update(double dt) override;
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
     void Digest(Hasher& h) const override;
 };

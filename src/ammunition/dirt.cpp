@@ -3,7 +3,6 @@
 #include <allegro.h>
 
 #include "ammunition/projectile.h"
-#include "game/game.h"
 #include "base/random.h"
 
 namespace Ammunition {
@@ -30,12 +29,12 @@ void Dirt::Digest(Hasher& h) const {
 bool Dirt::Update(double dt) {
     Particle::Update(dt);
     // Stopped this step (terrain clears the velocity): one pixel down lies in what it has
-    // just piled up, so the update reports the terrain change.
+    // just piled up, so the update reports touching terrain.
     if (vy == 0.0f) SetPosition(x, y + 1.0f);
     return level->CircleHitsTerrain(bound, false);
 }
 
-void Dirt::Draw(BITMAP* target, int originX, int originY) {
+void Dirt::Draw(BITMAP* target, int originX, int originY) const {
     circlefill(target, static_cast<int>(x) - originX, static_cast<int>(y) - originY,
                CLOD_RADIUS, clod_colour());
 }
@@ -45,13 +44,8 @@ void Dirt::OnCollision(Particle* other) {
         const int cx = static_cast<int>(x);
         const int cy = static_cast<int>(y);
         level->AddDirt(cx, cy, CLOD_RADIUS);
-        if (level->foreground) {
-            circlefill(level->foreground, cx, cy, CLOD_RADIUS, clod_colour());
-            level->MarkChanged(cx - CLOD_RADIUS, cy - CLOD_RADIUS, cx + CLOD_RADIUS,
-                               cy + CLOD_RADIUS);
-        }
+        level->Paint(cx, cy, CLOD_RADIUS, clod_colour());
         dead = true;
-        if (game) game->terrain_changed = true;
         return;
     }
     // A clod is no weapon against players: the blow, dealt in the firing player's name,

@@ -54,7 +54,7 @@ bool Flak::Update(double dt) {
     });
 }
 
-void Flak::Draw(BITMAP* target, int originX, int originY) {
+void Flak::Draw(BITMAP* target, int originX, int originY) const {
     detail::draw_explosive(*this, target, originX, originY, 4, FLAK_RADIUS);
 }
 
@@ -89,7 +89,7 @@ bool Flak::Shrapnel::Update(double dt) {
     });
 }
 
-void Flak::Shrapnel::Draw(BITMAP* target, int originX, int originY) {
+void Flak::Shrapnel::Draw(BITMAP* target, int originX, int originY) const {
     detail::draw_explosive(*this, target, originX, originY, 1, SPLINTER_RADIUS);
 }
 

@@ -3,7 +3,6 @@
 #include <allegro.h>
 
 #include "ammunition/projectile.h"
-#include "game/game.h"
 #include "base/random.h"
 
 namespace Ammunition {
@@ -31,7 +30,6 @@ void shot_hit(Particle& shot, Player* owner, Particle* other, int hole, int lo, 
     shot.dead = true;
     if (!other) {
         shot.level->Dig(static_cast<int>(shot.x), static_cast<int>(shot.y), hole);
-        if (shot.game) shot.game->terrain_changed = true;
         return;
     }
     if (auto* target = dynamic_cast<Destroyable*>(other))
@@ -54,7 +52,7 @@ void PistolShot::Digest(Hasher& h) const {
     detail::digest_owner(h, owner);
 }
 
-void PistolShot::Draw(BITMAP* target, int originX, int originY) {
+void PistolShot::Draw(BITMAP* target, int originX, int originY) const {
     circlefill(target, static_cast<int>(x) - originX, static_cast<int>(y) - originY, 2,
                makecol(0, 255, 0));
 }
@@ -75,7 +73,7 @@ void BirdShot::Digest(Hasher& h) const {
     detail::digest_owner(h, owner);
 }
 
-void BirdShot::Draw(BITMAP* target, int originX, int originY) {
+void BirdShot::Draw(BITMAP* target, int originX, int originY) const {
     putpixel(target, static_cast<int>(x) - originX, static_cast<int>(y) - originY,
              makecol(0, 255, 0));
 }

@@ -13,6 +13,7 @@
 #include "collision/clgo.h"
 #include "particle/sound_events.h"
 #include "level/level.h"
+#include "particle/direction.h"
 #include "particle/destroyable.h"
 #include "player/player.h"
 
@@ -21,8 +22,9 @@ namespace detail {
 
 // Angle in radians counter-clockwise as seen on screen, speed in pixels per second.
 inline void launch(Particle& p, double angle, double speed) {
-    p.vx = static_cast<float>(std::cos(angle) * speed);
-    p.vy = static_cast<float>(-(std::sin(angle) * speed));
+    const Direction<double> d = direction(angle);
+    p.vx = static_cast<float>(d.x * speed);
+    p.vy = static_cast<float>(d.y * speed);
 }
 
 // Distance between the centres, from the float positions.

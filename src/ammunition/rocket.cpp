@@ -52,7 +52,7 @@ bool Rocket::Update(double dt) {
     });
 }
 
-void Rocket::Draw(BITMAP* target, int originX, int originY) {
+void Rocket::Draw(BITMAP* target, int originX, int originY) const {
     detail::draw_explosive(*this, target, originX, originY, 2, BLAST_RADIUS);
 }
 

@@ -81,7 +81,7 @@ void Game::Console::Scroll() {
     SetY(vh);
 }
 
-void Game::Console::Draw(BITMAP* target_bmp, int x0, int y0) {
+void Game::Console::Draw(BITMAP* target_bmp, int x0, int y0) const {
     if (!target_bmp || !buffer) return;
     const int depth = bitmap_color_depth(target_bmp);
     const int black = makecol_depth(depth, 0, 0, 0);

@@ -29,7 +29,7 @@ Game::Game(int screen_w, int screen_h)
     : level(),
       tick_pending(false),
       redraw(false),
-      terrain_changed(false),
+      terrain_changed(level),
       step_dt(0.0),
       cur(nullptr),
       other(nullptr),

@@ -2,6 +2,7 @@
 #define VORLIN_GAME_GAME_H
 
 #include <atomic>
+#include <ctime>
 #include <iosfwd>
 #include <list>
 #include <map>
@@ -10,9 +11,11 @@
 #include <vector>
 
 #include "game/console_stream.h"
+#include "game/pair_pass.h"
 #include "game/sound_sink.h"
-#include "particle/sound_events.h"
 #include "game/step_input.h"
+#include "game/terrain_change.h"
+#include "particle/sound_events.h"
 #include "level/level.h"
 #include "player/player.h"
 
@@ -52,7 +55,7 @@ public:
         Console(Game* game, CommandProcessor* processor, int w, int h);
         ~Console() override;
 
-        void Draw(BITMAP* target, int x, int y);
+        void Draw(BITMAP* target, int x, int y) const;
         // At most one buffered key per call.
         void ProcessInput();
         // One key as readkey gives it: character in the low 8 bits, scancode above.
@@ -71,7 +74,7 @@ public:
     std::map<int, InputHandler*> inputs;  // owned, by player number
     std::atomic<bool> tick_pending;  // set by the timer thread, cleared by the loop
     bool redraw;
-    bool terrain_changed;  // set during a step by whatever altered the terrain
+    TerrainChange terrain_changed;  // during a step: whether the terrain changed in it
     double step_dt;        // simulated seconds per logic step
     // The world table: a null entry is free. Table order is update, collision and
     // drawing order. Players' entries point into `players` and are never deleted here.
@@ -90,8 +93,8 @@ public:
     Player* selected;  // chosen with the console's "select"
     unsigned long steps_taken;  // logic steps run so far; for diagnostics and tests
     // Live objects from which the pair pass looks its candidates up in a grid instead of
-    // testing every later entry. Either way gives the same pairs in the same order; below
-    // this the plain pass is the cheaper one.
+    // testing every later entry (PairPass). Either way gives the same pairs in the same
+    // order; below this the plain pass is the cheaper one.
     std::size_t pair_index_from = 64;
     SoundEvents sounds;  // what the current step made heard; emptied as each step begins
     SoundSink* sound_sink = nullptr;  // not owned; plays `sounds` after every step of Pass
@@ -113,22 +116,44 @@ public:
     bool Pass(BITMAP* buffer);
     // False when the file is refused; the game must not start then.
     bool Load(const std::string& file, int players);
-    // One step of dt seconds from the players' own input handlers; false when the game
-    // must end.
+    // One step of dt seconds from the players' own input handlers: Step(GatherInput(), dt).
+    // False when the game must end.
     bool Logic(double dt);
-    // The players' actions for the next step as their handlers give them (none for a
-    // keyboard player while the console is open).
+    // Asks every player's input handler, in list order, what the player does this step. A
+    // handler that reads the keyboard is not asked while the console is open: its player
+    // does nothing. A chosen weapon becomes its position in the player's weapon list.
     StepInput GatherInput();
-    // The whole step from that record; false when the game must end.
+    // One step of dt seconds with the players' actions given: each entry acts for the
+    // player at its place in the list (a missing entry: the player does nothing; a weapon
+    // position outside the player's list: no switch), then the world moves. The console,
+    // the timing line and Escape are served as in every step. False when the game must end.
     bool Step(const StepInput& input, double dt);
     void Draw(BITMAP* target);
-    void DrawView(BITMAP* target, Player& player, int x, int y, int w, int h);
+    void DrawView(BITMAP* target, const Player& player, int x, int y, int w, int h) const;
     // The table takes ownership (players excepted).
     void AddParticle(Particle* p);
     void SpawnWeapon();
 
     // "speed" of section "game" times 1/60 s; bad values give the default speed.
     static double ConfiguredStepDt();
+
+private:
+    // The pair pass of every walk; told of every object added.
+    PairPass pair_pass_{*this};
+    // The record Logic gathers, kept from step to step.
+    StepInput gathered_;
+
+    // The stages of a step, in their order.
+    std::clock_t StartTimingLine(double dt);
+    void Gather(StepInput* input);
+    PlayerActions AskInput(Player& player);
+    void ApplyActions(const StepInput& input);
+    void Act(Player& player, const PlayerActions& actions);
+    void WalkWorld(double dt);
+    bool UsesPairGrid() const;
+    void RemoveIfDone(Particle** entry);
+    void ToggleConsole();
+    void RunCommands(const StepInput& input);
 };
 
 // The 60 Hz timer callback; param is the Game. It only flags a tick.

@@ -16,8 +16,8 @@ void Game::Draw(BITMAP* target) {
     if (players.size() == 1) {
         DrawView(target, players.front(), 0, 0, W, H);
     } else if (players.size() == 2) {
-        Player& one = players.front();
-        Player& two = *std::next(players.begin());
+        const Player& one = players.front();
+        const Player& two = *std::next(players.begin());
         DrawView(target, one, 0, 0, W / 2, H);
         DrawView(target, two, W / 2 + 1, 0, W / 2, H);
         const int black = makecol(0, 0, 0);
@@ -40,7 +40,7 @@ void Game::Draw(BITMAP* target) {
     }
 }
 
-void Game::DrawView(BITMAP* target, Player& player, int x, int y, int w, int h) {
+void Game::DrawView(BITMAP* target, const Player& player, int x, int y, int w, int h) const {
     const int camera_x = view_origin(player.x, w, level.width);
     const int camera_y = view_origin(player.y, h, level.height);
 

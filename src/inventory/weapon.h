@@ -39,7 +39,7 @@ struct WeaponKind;
 class StockWeapon : public Weapon {
 public:
     // White letter on black at the pickup's place.
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     // One round (false without ammunition): the kind's projectiles from the muzzle point.
     bool Fire(float x, float y, float angle) override;
     SoundKind ShotSound() const override;

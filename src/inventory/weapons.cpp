@@ -83,7 +83,7 @@ StockWeapon::StockWeapon(Game* game, Level* level, const std::type_info& type)
 StockWeapon::StockWeapon(Game* game, Level* level, const WeaponKind& kind)
     : Weapon(game, level, kind.reload_time, kind.ammo, kind.max_ammo), kind(kind) {}
 
-void StockWeapon::Draw(BITMAP* target, int originX, int originY) {
+void StockWeapon::Draw(BITMAP* target, int originX, int originY) const {
     textprintf_ex(target, font, static_cast<int>(x) - originX - 2,
                   static_cast<int>(y) - originY - 8, makecol(255, 255, 255), makecol(0, 0, 0),
                   "%s", kind.letter);

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "collision/clgo.h"
@@ -261,14 +260,19 @@ bool Level::Save(PACKFILE* pf) const {
 
 int Level::CheckP(int, int, int, int pixel) { return pixel == makecol(255, 0, 255) ? 1 : 0; }
 
-bool Level::IsSolid(int x, int y) const {
+bool Level::IsSolid(int x, int y) const { return SolidAt(x, y, solid_colour()); }
+
+bool Level::SolidAt(int x, int y, int solid) const {
     // getpixel answers -1 outside the bitmap, which is never the solid colour.
-    return mask && getpixel(mask, x, y) == solid_colour();
+    return mask && getpixel(mask, x, y) == solid;
 }
 
+// The walks and the circle test look the solid colour up once, not at every pixel.
+
 void Level::DropToSolid(int& x, int& y, unsigned maxSteps) const {
+    const int solid = solid_colour();
     for (unsigned step = 0; step < maxSteps; ++step) {
-        if (IsSolid(x, y)) return;
+        if (SolidAt(x, y, solid)) return;
         ++y;
     }
 }
@@ -276,8 +280,9 @@ void Level::DropToSolid(int& x, int& y, unsigned maxSteps) const {
 void Level::TraceToSolid(int& x, int& y, float angle, unsigned maxSteps) const {
     double fx = x, fy = y;
     const double c = std::cos(angle), s = std::sin(angle);
+    const int solid = solid_colour();
     for (unsigned step = 0; step < maxSteps; ++step) {
-        if (IsSolid(x, y)) return;
+        if (SolidAt(x, y, solid)) return;
         fx += c;
         fy += s;
         x = int(fx);
@@ -289,23 +294,27 @@ bool Level::CircleHitsTerrain(const clgo_circle* circle, bool below) const {
     const int r = int(circle->radius);
     const int cx = circle->x, cy = circle->y;
     const int d = below ? 1 : 0;
-    return IsSolid(cx, cy + r + d) || IsSolid(cx - r, cy + d) || IsSolid(cx + r, cy + d) ||
-           IsSolid(cx, cy - r + d);
+    const int solid = solid_colour();
+    return SolidAt(cx, cy + r + d, solid) || SolidAt(cx - r, cy + d, solid) ||
+           SolidAt(cx + r, cy + d, solid) || SolidAt(cx, cy - r + d, solid);
 }
 
 void Level::AddDirt(int x, int y, int r) {
-    if (!mask) return;
+    if (!mask || r < 0) return;
     circlefill(mask, x, y, r, solid_colour());
-    // The square around the disc, one pixel wider than the radius on every side.
-    const long long e = std::llabs(static_cast<long long>(r)) + 1;
-    MarkChanged(clamp_corner(x - e), clamp_corner(y - e), clamp_corner(x + e), clamp_corner(y + e));
+    MarkDisc(x, y, r);
+}
+
+void Level::Paint(int x, int y, int r, int colour) {
+    if (!foreground || r < 0) return;
+    circlefill(foreground, x, y, r, colour);
+    MarkDisc(x, y, r);
 }
 
 void Level::Dig(int x, int y, int r) {
-    if (!mask) return;
+    if (!mask || r < 0) return;
     circlefill(mask, x, y, r, air_colour());
-    const long long e = std::llabs(static_cast<long long>(r)) + 1;
-    MarkChanged(clamp_corner(x - e), clamp_corner(y - e), clamp_corner(x + e), clamp_corner(y + e));
+    MarkDisc(x, y, r);
     if (!undiggable) return;
 
     // The square around the disc, clipped to both maps (64-bit: far-off centres and
@@ -328,6 +337,12 @@ void Level::Dig(int x, int y, int r) {
     }
 }
 
+void Level::MarkDisc(int x, int y, int r) {
+    // The square around the disc, one pixel wider than the radius on every side.
+    const long long e = static_cast<long long>(r) + 1;
+    MarkChanged(clamp_corner(x - e), clamp_corner(y - e), clamp_corner(x + e), clamp_corner(y + e));
+}
+
 void Level::MarkChanged(int x0, int y0, int x1, int y1) {
     if (!mask) return;
     if (x0 > x1) std::swap(x0, x1);
@@ -336,6 +351,7 @@ void Level::MarkChanged(int x0, int y0, int x1, int y1) {
              static_cast<int>(std::min<long long>(x1 + 1LL, mask->w)),
              static_cast<int>(std::min<long long>(y1 + 1LL, mask->h))};
     if (n.x0 >= n.x1 || n.y0 >= n.y1) return;
+    ++revision_;
 
     // Recomposing a pixel twice gives the same picture, so merging only saves work.
     for (Region& r : changed_) {
@@ -357,15 +373,16 @@ void Level::MarkChanged(int x0, int y0, int x1, int y1) {
 
 void Level::Update() {
     changed_.clear();
+    if (render) ++whole_recompositions_;
     Compose(0, 0, INT_MAX, INT_MAX);
 }
 
 void Level::UpdateChanged() {
-    if (changed_.empty()) {
-        Update();
-        return;
+    for (const Region& r : changed_) {
+        // Regions are clipped to the mask, which has the picture's size.
+        if (r.x0 == 0 && r.y0 == 0 && r.x1 == mask->w && r.y1 == mask->h) ++whole_recompositions_;
+        Compose(r.x0, r.y0, r.x1, r.y1);
     }
-    for (const Region& r : changed_) Compose(r.x0, r.y0, r.x1, r.y1);
     changed_.clear();
 }
 

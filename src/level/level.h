@@ -12,10 +12,10 @@ struct clgo_circle;
 // The destructible terrain. All bitmaps have one size (checked when built or loaded);
 // coordinates are pixels, (0, 0) top-left, y downwards.
 //
-// Who may change what: `mask` is changed by Dig and AddDirt, `foreground` by the dirt
-// projectile that paints what it piles up (and records it with MarkChanged), `render`
-// only by Update and UpdateChanged. `bound` is the mask as built or loaded and never
-// follows later changes.
+// Who may change what: during play `mask` and `foreground` change only through Dig,
+// AddDirt and Paint, each of which records the square it touched, so that UpdateChanged
+// recomposes exactly what changed and nothing else. `render` changes only in Update and
+// UpdateChanged. `bound` is the mask as built or loaded and never follows later changes.
 class Level {
 public:
     clgo_bitmask* bound = nullptr;  // 1 where the mask was solid
@@ -49,22 +49,28 @@ public:
     void TraceToSolid(int& x, int& y, float angle, unsigned maxSteps) const;
     bool CircleHitsTerrain(const clgo_circle* circle, bool below) const;
 
-    // Neither recomposes the picture: the caller flags the game's terrain_changed. Both
-    // record the square around the disc for UpdateChanged.
+    // None of the three recomposes the picture; each records the square around its disc
+    // for UpdateChanged and counts as a change (Revision) when that square meets the level.
+    // A negative radius gives an empty disc (the library would draw it unclipped).
     void AddDirt(int x, int y, int r);
     void Dig(int x, int y, int r);
+    // Paints a disc of the foreground picture in `colour`: the dirt a clod piles up shows
+    // in the clod's colour.
+    void Paint(int x, int y, int r, int colour);
 
     // Recomposes the whole of `render` and forgets the recorded regions.
     void Update();
-    // Recomposes only the regions recorded since the last recomposition, which gives the
-    // picture Update gives as long as every change to `mask` and `foreground` went
-    // through Dig, AddDirt or MarkChanged. With nothing recorded it recomposes the whole
-    // picture, so that a change nobody recorded still shows.
+    // Recomposes only the regions recorded since the last recomposition; with nothing
+    // recorded nothing is done. This gives the picture Update gives because the mask and
+    // the foreground change only through the operations that record.
     void UpdateChanged();
-    // Records a rectangle (corners included, level pixels) of `mask` or `foreground`
-    // changed by someone other than Dig and AddDirt.
-    void MarkChanged(int x0, int y0, int x1, int y1);
     void Draw(BITMAP* target, int sx, int sy, int dx, int dy, int w, int h) const;
+
+    // Grows by one with every recorded change: equal readings mean an unchanged terrain.
+    unsigned long Revision() const { return revision_; }
+    // Recompositions of the whole picture so far (Update, and UpdateChanged when its
+    // regions merged into the whole level): what a benchmark keeps at zero during play.
+    unsigned long WholeRecompositions() const { return whole_recompositions_; }
 
 private:
     // Half-open rectangle of level pixels.
@@ -73,7 +79,15 @@ private:
     };
     // Regions to recompose, clipped to the mask; a handful per step, merged when they meet.
     std::vector<Region> changed_;
+    unsigned long revision_ = 0;
+    unsigned long whole_recompositions_ = 0;
 
+    // IsSolid with the solid colour given.
+    bool SolidAt(int x, int y, int solid) const;
+    // Records the rectangle (corners included, level pixels) around a change.
+    void MarkChanged(int x0, int y0, int x1, int y1);
+    // Records the square around a disc of radius r.
+    void MarkDisc(int x, int y, int r);
     // Recomposes the part of `render` inside [x0, x1) x [y0, y1), clipped to the bitmaps.
     void Compose(int x0, int y0, int x1, int y1);
 

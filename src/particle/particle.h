@@ -52,7 +52,7 @@ public:
     // One step of dt seconds; true when the step changed the terrain.
     virtual bool Update(double dt);
     // Draws the object with the world point (originX, originY) at the target's (0, 0).
-    virtual void Draw(BITMAP* target, int originX, int originY) = 0;
+    virtual void Draw(BITMAP* target, int originX, int originY) const = 0;
     // other == nullptr: this object ran into terrain.
     virtual void OnCollision(Particle* other);
     // Adds everything of the object that the coming steps depend on to a digest of the

@@ -12,6 +12,7 @@
 #include "particle/sound_events.h"
 #include "inventory/weapon.h"
 #include "level/level.h"
+#include "particle/direction.h"
 
 namespace {
 
@@ -125,12 +126,13 @@ bool Player::Update(double dt) {
     return false;
 }
 
-void Player::Draw(BITMAP* target, int originX, int originY) {
+void Player::Draw(BITMAP* target, int originX, int originY) const {
     const int sx = static_cast<int>(x) - originX;
     const int sy = static_cast<int>(y) - originY;
     circlefill(target, sx, sy, static_cast<int>(kRadius), makecol(255, 0, 0));
-    line(target, sx, sy, sx + static_cast<int>(kAimLine * std::cos(aim)),
-         sy - static_cast<int>(kAimLine * std::sin(aim)), -1);
+    const Direction<float> d = direction(aim);
+    line(target, sx, sy, sx + static_cast<int>(kAimLine * d.x),
+         sy + static_cast<int>(kAimLine * d.y), -1);
 }
 
 void Player::OnCollision(Particle* other) {
@@ -244,10 +246,10 @@ void Player::Fire() {
     Inventory::Weapon* w = *current_weapon;
     if (w->cooldown > 0.0) return;
 
-    const float muzzle_x = x + kMuzzle * std::cos(aim);
-    const float muzzle_y = y - kMuzzle * std::sin(aim);
-    if (w->Fire(muzzle_x, muzzle_y, aim))
-        emit_sound(game, w->ShotSound(), muzzle_x, muzzle_y);
+    const Direction<float> d = direction(aim);
+    const float muzzle_x = x + kMuzzle * d.x;
+    const float muzzle_y = y + kMuzzle * d.y;
+    if (w->Fire(muzzle_x, muzzle_y, aim)) emit_sound(game, w->ShotSound(), muzzle_x, muzzle_y);
     // An empty weapon cools down too, so holding fire on it does not spin every step.
     w->cooldown = w->reload_time;
     if (w->ammo <= 0 && current_weapon != weapons.begin()) --current_weapon;
@@ -307,7 +309,7 @@ void Player::PickUp(Inventory::Weapon* weapon) {
     weapon->SetOwner(this);
 }
 
-void Player::DrawStatus(BITMAP* target, int x, int y, int, int) {
+void Player::DrawStatus(BITMAP* target, int x, int y, int, int) const {
     const int white = makecol(255, 255, 255);
     const int cyan = makecol(0, 255, 255);
 

@@ -27,7 +27,7 @@ public:
     int number;          // 1-based
     int kills;
     int deaths;
-    float aim;           // radians; aim direction is (cos aim, -sin aim)
+    float aim;           // radians; points along direction(aim)
     double action_time;  // seconds since `action` began
     int action;          // PlayerAction
     WeaponList weapons;  // owned, in order of acquisition
@@ -40,7 +40,7 @@ public:
     Player& operator=(const Player&) = delete;
 
     bool Update(double dt) override;
-    void Draw(BITMAP* target, int originX, int originY) override;
+    void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
     bool OnDestroyed() override;
     // With its weapons (in list order) and which of them is current.
@@ -58,7 +58,7 @@ public:
 
     void Respawn();
     void PickUp(Inventory::Weapon* weapon);
-    void DrawStatus(BITMAP* target, int x, int y, int w, int h);
+    void DrawStatus(BITMAP* target, int x, int y, int w, int h) const;
 
     bool HasWeapon() const { return current_weapon != weapons.end(); }
 };

@@ -17,7 +17,7 @@ public:
     Marker(Game* game, float x, float y, int colour)
         : Particle(game, &game->level, PC_None, 1, x, y), colour(colour) {}
     bool Update(double) override { return false; }
-    void Draw(BITMAP* target, int ox, int oy) override {
+    void Draw(BITMAP* target, int ox, int oy) const override {
         const int sx = static_cast<int>(x) - ox, sy = static_cast<int>(y) - oy;
         rectfill(target, sx - 10, sy - 10, sx + 10, sy + 10, colour);
     }

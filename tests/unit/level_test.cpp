@@ -515,9 +515,9 @@ TEST(Level, DrawCopiesTheComposedPicture) {
     destroy_bitmap(target);
 }
 
-// Recomposing only what Dig, AddDirt and MarkChanged recorded must give, after every
-// step of many random changes, the very picture a whole recomposition gives: two copies
-// of one level take the same changes, one recomposes its regions, the other all of it.
+// Recomposing only what Dig, AddDirt and Paint recorded must give, after every step of
+// many random changes, the very picture a whole recomposition gives: two copies of one
+// level take the same changes, one recomposes its regions, the other all of it.
 TEST(Level, RecomposingTheChangedRegionsEqualsAWholeUpdateOverManyRandomSteps) {
     ScopedPalette palette;
     for (int depth : kDepths) {
@@ -529,6 +529,15 @@ TEST(Level, RecomposingTheChangedRegionsEqualsAWholeUpdateOverManyRandomSteps) {
         auto whole = make_level(97, 61, solid, undiggable);
         std::mt19937 rng(static_cast<unsigned>(depth));
         auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % (hi - lo + 1)); };
+        // Third mask colours, shown complemented, where the changes will meet them.
+        for (int i = 0; i < 200; ++i) {
+            const int x = pick(0, 96), y = pick(0, 60);
+            const int c = makecol(pick(0, 255), 200, pick(0, 255));
+            putpixel(regions->mask, x, y, c);
+            putpixel(whole->mask, x, y, c);
+        }
+        regions->Update();
+        whole->Update();
         int changes = 0;
         for (int step = 0; step < 250; ++step) {
             // Most steps change a little, some nothing, every 50th more than the level
@@ -537,7 +546,7 @@ TEST(Level, RecomposingTheChangedRegionsEqualsAWholeUpdateOverManyRandomSteps) {
             for (int i = 0; i < count; ++i, ++changes) {
                 // Centres and radii also beyond the edges, radii also negative.
                 const int x = pick(-20, 116), y = pick(-20, 80), r = pick(-3, 34);
-                switch (pick(0, 3)) {
+                switch (pick(0, 2)) {
                 case 0:
                     regions->Dig(x, y, r);
                     whole->Dig(x, y, r);
@@ -546,22 +555,13 @@ TEST(Level, RecomposingTheChangedRegionsEqualsAWholeUpdateOverManyRandomSteps) {
                     regions->AddDirt(x, y, r);
                     whole->AddDirt(x, y, r);
                     break;
-                case 2: {
+                default: {
                     // Painted terrain, as a dirt clod does, sometimes with a hole of the
                     // transparent colour that lets the background through.
                     const int c = pick(0, 4) == 0 ? solid_colour()
                                                   : makecol(pick(0, 255), pick(0, 255), 7);
-                    circlefill(regions->foreground, x, y, r, c);
-                    circlefill(whole->foreground, x, y, r, c);
-                    regions->MarkChanged(x - r, y - r, x + r, y + r);
-                    break;
-                }
-                default: {
-                    // A third mask colour, shown complemented; corners given reversed.
-                    const int c = makecol(pick(0, 255), 200, pick(0, 255));
-                    putpixel(regions->mask, x, y, c);
-                    putpixel(whole->mask, x, y, c);
-                    regions->MarkChanged(x, y, x - 0, y);
+                    regions->Paint(x, y, r, c);
+                    whole->Paint(x, y, r, c);
                     break;
                 }
                 }
@@ -578,6 +578,7 @@ TEST(Level, RecomposingTheChangedRegionsEqualsAWholeUpdateOverManyRandomSteps) {
 
 TEST(Level, RecomposingTheChangedRegionsLeavesTheRestOfThePictureAlone) {
     auto level = make_level(60, 40, [](int x, int) { return x >= 30; });
+    const unsigned long whole = level->WholeRecompositions();
     // Only the recorded regions are redrawn, which is what makes it cheap: a change nobody
     // recorded, then a recorded dig elsewhere, and only the dig shows.
     putpixel(level->mask, 5, 5, solid_colour());
@@ -585,28 +586,37 @@ TEST(Level, RecomposingTheChangedRegionsLeavesTheRestOfThePictureAlone) {
     level->UpdateChanged();
     EXPECT_EQ(getpixel(level->render, 45, 20), getpixel(level->background, 45, 20));
     EXPECT_EQ(getpixel(level->render, 5, 5), getpixel(level->background, 5, 5));
-    // With nothing recorded the whole picture is recomposed, so the unrecorded change shows.
+    // With nothing recorded nothing is recomposed, and a whole update forgets the record.
     level->UpdateChanged();
-    EXPECT_EQ(getpixel(level->render, 5, 5), getpixel(level->foreground, 5, 5));
-    // A whole update forgets what was recorded: the next recomposition is whole again.
+    EXPECT_EQ(getpixel(level->render, 5, 5), getpixel(level->background, 5, 5));
+    EXPECT_EQ(whole, level->WholeRecompositions());
     level->AddDirt(10, 30, 2);
     level->Update();
+    EXPECT_EQ(getpixel(level->render, 5, 5), getpixel(level->foreground, 5, 5));
+    EXPECT_EQ(whole + 1, level->WholeRecompositions());
     putpixel(level->mask, 20, 5, solid_colour());
     level->UpdateChanged();
-    EXPECT_EQ(getpixel(level->render, 20, 5), getpixel(level->foreground, 20, 5));
+    EXPECT_EQ(getpixel(level->render, 20, 5), getpixel(level->background, 20, 5));
 }
 
+// A change wholly outside the level changes nothing and records nothing: no revision, no
+// region, and no recomposition of the whole picture.
 TEST(Level, ChangedRegionsOutsideTheLevelOrOnAnEmptyLevelAreHarmless) {
     auto level = make_level(30, 20, [](int, int) { return false; });
-    level->MarkChanged(-50, -50, -10, -10);
-    level->MarkChanged(2147483647, 5, 2147483647, 6);
-    level->MarkChanged(-2147483647 - 1, -2147483647 - 1, 2147483647, 2147483647);
+    const unsigned long revision = level->Revision();
+    const unsigned long whole = level->WholeRecompositions();
+    level->Paint(-50, -50, 20, makecol(1, 2, 3));
+    level->Dig(15, -40, 30);  // a blast above the top
     level->Dig(100000, 100000, 50);
     level->AddDirt(-100000, 5, -40);
     level->UpdateChanged();
+    EXPECT_EQ(revision, level->Revision());
+    EXPECT_EQ(whole, level->WholeRecompositions());
     EXPECT_EQ(getpixel(level->render, 0, 0), getpixel(level->background, 0, 0));
+    level->Paint(3, 3, 1, makecol(1, 2, 3));
+    EXPECT_EQ(revision + 1, level->Revision());
     Level empty;
-    empty.MarkChanged(0, 0, 10, 10);
+    empty.Paint(5, 5, 5, 0);
     empty.UpdateChanged();
     EXPECT_EQ(empty.render, nullptr);
 }

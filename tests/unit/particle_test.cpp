@@ -19,7 +19,7 @@ class Probe : public Particle {
 public:
     Probe(Level* level, int control, float radius, float x, float y)
         : Particle(nullptr, level, control, radius, x, y) {}
-    void Draw(BITMAP*, int, int) override {}
+    void Draw(BITMAP*, int, int) const override {}
     void OnCollision(Particle* other) override {
         if (other)
             ++object_hits;
@@ -35,7 +35,7 @@ public:
     Target(float health, bool survives)
         : Destroyable(health, nullptr, nullptr, PC_Normal, 5.0f, 0.0f, 0.0f),
           survives(survives) {}
-    void Draw(BITMAP*, int, int) override {}
+    void Draw(BITMAP*, int, int) const override {}
     void OnDamage(Particle* source, float amount) override {
         ++damaged;
         last_source = source;

@@ -122,7 +122,7 @@ TEST(SoundEvents, EachSoundComesWithTheStepThatCausesIt) {
              return s.any<Ammunition::Flak::Shrapnel>([](auto& f) { return f.burst; });
          },
          200},
-        {"dig", SK_Dig, ACT_DIG, nullptr, [](Scene& s) { return s.game.terrain_changed; },
+        {"dig", SK_Dig, ACT_DIG, nullptr, [](Scene& s) { return static_cast<bool>(s.game.terrain_changed); },
          kLand + 1},
         {"pickup", SK_Pickup, 0,
          [](Scene& s) {

@@ -253,7 +253,7 @@ TEST_F(WeaponWorld, RocketsAndFlakLeaveExactlyAlongTheAimWithoutRandomDraws) {
 class Stick : public Inventory::Weapon {
 public:
     Stick(Game* g, Level* l) : Weapon(g, l, 1.0, 1, 1) {}
-    void Draw(BITMAP*, int, int) override {}
+    void Draw(BITMAP*, int, int) const override {}
     bool Fire(float, float, float) override { return false; }
 };
 
