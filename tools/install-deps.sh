@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config liballegro4-dev googletest libgtest-dev
-          libbenchmark-dev xvfb xauth xdotool x11-apps x11-utils imagemagick)
+          libbenchmark-dev libenet-dev xvfb xauth xdotool x11-apps x11-utils imagemagick)
 if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
 
 missing=()

@@ -1,0 +1,33 @@
+#include "net/handshake.h"
+
+#include <cstring>
+#include <fstream>
+
+namespace net {
+
+std::optional<std::uint64_t> file_digest(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::uint64_t h = 1469598103934665603ull;
+    char buffer[4096];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        for (std::streamsize i = 0; i < in.gcount(); ++i)
+            h = (h ^ static_cast<unsigned char>(buffer[i])) * 1099511628211ull;
+    }
+    if (in.bad()) return std::nullopt;
+    return h;
+}
+
+std::optional<std::string> mismatch(const Hello& mine, const Hello& theirs) {
+    if (mine.protocol != theirs.protocol)
+        return std::string("the other player's game speaks another network protocol (") +
+               std::to_string(theirs.protocol) + ", this one " + std::to_string(mine.protocol) + ")";
+    if (mine.game_version != theirs.game_version)
+        return "the other player has another version of the game (" + theirs.game_version + ")";
+    if (mine.level_digest != theirs.level_digest) return std::string("the other player has another level");
+    if (std::memcmp(&mine.step_length, &theirs.step_length, sizeof mine.step_length) != 0)
+        return std::string("the other player plays at another speed");
+    return std::nullopt;
+}
+
+}  // namespace net

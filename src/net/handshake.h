@@ -1,0 +1,23 @@
+#ifndef VORLIN_NET_HANDSHAKE_H
+#define VORLIN_NET_HANDSHAKE_H
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "net/net_packet.h"
+
+namespace net {
+
+// FNV-1a (64 bits) of a whole file's bytes: both machines must play the same level file.
+// Nothing when the file cannot be read.
+std::optional<std::uint64_t> file_digest(const std::string& path);
+
+// What differs between two hellos, as the player is told ("the other player has another
+// level"); nothing when the two machines can play together. The seed and the delay are
+// the host's to choose and never differ.
+std::optional<std::string> mismatch(const Hello& mine, const Hello& theirs);
+
+}  // namespace net
+
+#endif

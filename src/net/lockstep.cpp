@@ -1,0 +1,164 @@
+#include "net/lockstep.h"
+
+#include <algorithm>
+
+namespace net {
+
+namespace {
+
+// Digests older than this many intervals behind the current step are no longer compared:
+// the other side's copy would have had to wait that long in flight.
+constexpr std::uint32_t kKeptDigests = 8;
+
+std::uint32_t end_of(std::uint32_t base, std::size_t size) {
+    return base + static_cast<std::uint32_t>(size);
+}
+
+}  // namespace
+
+Lockstep::Lockstep(const LockstepOptions& options, std::int64_t now_ms)
+    : options_(options),
+      local_(static_cast<std::size_t>(options.delay)),
+      remote_(static_cast<std::size_t>(options.delay)),
+      acknowledged_(static_cast<std::uint32_t>(options.delay)),
+      sent_end_(static_cast<std::uint32_t>(options.delay)),
+      ack_sent_(static_cast<std::uint32_t>(options.delay)),
+      last_sent_(now_ms - options.keepalive_ms),
+      last_heard_(now_ms) {
+    if (options_.digest_interval == 0) options_.digest_interval = 1;
+}
+
+bool Lockstep::LocalDue() const {
+    const std::uint32_t end = end_of(local_base_, local_.size());
+    return end <= step_ + static_cast<std::uint32_t>(options_.delay) &&
+           end - acknowledged_ < kMaxRecordsPerPacket;
+}
+
+void Lockstep::AddLocal(const StepRecord& record) { local_.push_back(travelling(record)); }
+
+bool Lockstep::Ready() const {
+    return step_ < end_of(local_base_, local_.size()) && step_ < end_of(remote_base_, remote_.size());
+}
+
+StepInput Lockstep::Input() const {
+    const StepRecord& mine = local_[step_ - local_base_];
+    const StepRecord& theirs = remote_[step_ - remote_base_];
+    const StepRecord& first = options_.local_player == 1 ? mine : theirs;
+    const StepRecord& second = options_.local_player == 1 ? theirs : mine;
+    StepInput input;
+    input.players = {first.actions, second.actions};
+    input.commands = first.commands;
+    input.commands.insert(input.commands.end(), second.commands.begin(), second.commands.end());
+    return input;
+}
+
+void Lockstep::Advance() {
+    ++step_;
+    Forget();
+}
+
+void Lockstep::Forget() {
+    while (!local_.empty() && local_base_ < std::min(step_, acknowledged_)) {
+        local_.pop_front();
+        ++local_base_;
+    }
+    while (!remote_.empty() && remote_base_ < step_) {
+        remote_.pop_front();
+        ++remote_base_;
+    }
+    const std::uint32_t span = options_.digest_interval * kKeptDigests;
+    const std::uint32_t oldest = step_ > span ? step_ - span : 0;
+    for (auto* digests : {&local_digests_, &remote_digests_})
+        digests->erase(digests->begin(), digests->lower_bound(oldest));
+}
+
+bool Lockstep::DigestDue() const {
+    return step_ > 0 && step_ % options_.digest_interval == 0 && !local_digests_.count(step_);
+}
+
+void Lockstep::AddLocalDigest(std::uint64_t value) {
+    local_digests_[step_] = value;
+    digests_to_send_.push_back(Digest{step_, value});
+    Compare(step_);
+}
+
+void Lockstep::Compare(std::uint32_t steps) {
+    auto mine = local_digests_.find(steps);
+    auto theirs = remote_digests_.find(steps);
+    if (mine == local_digests_.end() || theirs == remote_digests_.end()) return;
+    if (mine->second != theirs->second && (!desync_ || steps < *desync_)) desync_ = steps;
+    local_digests_.erase(mine);
+    remote_digests_.erase(theirs);
+}
+
+bool Lockstep::Reject() {
+    ++rejected_;
+    return false;
+}
+
+bool Lockstep::Receive(const Steps& steps, std::int64_t now_ms) {
+    const std::uint32_t local_end = end_of(local_base_, local_.size());
+    const std::uint32_t remote_end = end_of(remote_base_, remote_.size());
+    const std::uint32_t last = end_of(steps.first, steps.records.size());
+    // The other side runs a step only with our record of it, and gives records at most
+    // `delay` steps beyond the step it is about to run.
+    const bool ahead = last > local_end + static_cast<std::uint32_t>(options_.delay) + 1;
+    const bool behind = last + kMaxRecordsPerPacket < step_;
+    const bool gap = !steps.records.empty() && steps.first > remote_end;
+    if (steps.received > local_end || ahead || behind || gap) return Reject();
+
+    for (std::uint32_t s = std::max(steps.first, remote_end); s < last; ++s)
+        remote_.push_back(steps.records[s - steps.first]);
+    acknowledged_ = std::max(acknowledged_, steps.received);
+    last_heard_ = now_ms;
+    Forget();
+    return true;
+}
+
+bool Lockstep::Receive(const Digest& digest, std::int64_t now_ms) {
+    const std::uint32_t local_end = end_of(local_base_, local_.size());
+    const std::uint32_t span = options_.digest_interval * kKeptDigests;
+    if (digest.steps == 0 || digest.steps % options_.digest_interval != 0 ||
+        digest.steps > local_end || digest.steps + span < step_)
+        return Reject();
+    remote_digests_[digest.steps] = digest.value;
+    last_heard_ = now_ms;
+    Compare(digest.steps);
+    return true;
+}
+
+Steps Lockstep::Unacknowledged() const {
+    Steps steps;
+    steps.received = end_of(remote_base_, remote_.size());
+    steps.first = acknowledged_;
+    std::size_t bytes = kStepsHeaderBytes;
+    for (std::uint32_t s = acknowledged_; s < end_of(local_base_, local_.size()); ++s) {
+        const StepRecord& record = local_[s - local_base_];
+        bytes += encoded_size(record);
+        if (steps.records.size() == kMaxRecordsPerPacket || bytes > kMaxPacketBytes) break;
+        steps.records.push_back(record);
+    }
+    return steps;
+}
+
+std::vector<Message> Lockstep::Outgoing(std::int64_t now_ms) {
+    std::vector<Message> out;
+    const std::uint32_t local_end = end_of(local_base_, local_.size());
+    const std::uint32_t remote_end = end_of(remote_base_, remote_.size());
+    if (local_end > sent_end_ || remote_end > ack_sent_ ||
+        now_ms - last_sent_ >= options_.keepalive_ms) {
+        out.push_back(Unacknowledged());
+        sent_end_ = local_end;
+        ack_sent_ = remote_end;
+        last_sent_ = now_ms;
+    }
+    for (const Digest& d : digests_to_send_) out.push_back(d);
+    digests_to_send_.clear();
+    return out;
+}
+
+bool Lockstep::Silent(std::int64_t now_ms) const {
+    return now_ms - last_heard_ >= options_.silence_ms;
+}
+
+}  // namespace net

@@ -1,0 +1,81 @@
+#ifndef VORLIN_NET_NET_LINK_H
+#define VORLIN_NET_NET_LINK_H
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "net/lockstep.h"
+#include "net/net_packet.h"
+#include "net/net_peer.h"
+
+namespace net {
+
+struct LinkOptions {
+    std::int64_t silence_ms = 10000;     // the other side is gone after this long unheard
+    std::uint32_t digest_interval = 60;  // steps between two compared world digests
+    std::int64_t keepalive_ms = 50;
+};
+
+// The whole conversation with the other machine: connection, handshake, the lockstep
+// session and the goodbye. The main loop calls Service once per pass; it never waits.
+//
+// Every packet is decoded before use; one that does not decode, or that the session
+// finds impossible, is dropped and counted, never trusted.
+class Link {
+public:
+    enum class State { Waiting, Playing, Ended };
+
+    // `mine` is this machine's hello; on the host its seed and delay are the game's.
+    // `target` names the host for messages on the joining side ("host:port").
+    Link(std::unique_ptr<Peer> peer, const Hello& mine, const LinkOptions& options,
+         std::int64_t now_ms, std::string target = "");
+
+    // Takes in what arrived, moves the handshake on, notices a silent or departed
+    // opponent or a desync, and sends what the session has to send.
+    void Service(std::int64_t now_ms);
+    // Ends this side's game and tells the other one (the player quit or gave up).
+    void Leave();
+    // Ends on a desync the caller found, telling the other side.
+    void EndOnDesync(std::uint32_t steps);
+
+    State state() const { return state_; }
+    // One line for the player: what is being waited for, or why the game ended.
+    const std::string& status() const { return status_; }
+    // While Playing and after: the session and the host's hello (seed, delay).
+    Lockstep& session() { return *session_; }
+    const Hello& agreed() const { return agreed_; }
+    // Set when the game ended because the two worlds differ: the steps run by then.
+    std::optional<std::uint32_t> desync() const { return desync_; }
+
+    // Packets that did not decode or were refused by the session; machines turned away.
+    std::uint64_t malformed() const { return malformed_; }
+    std::uint64_t rejected() const { return session_ ? session_->rejected() : 0; }
+    std::uint64_t refused() const { return peer_->refused(); }
+    const Peer& peer() const { return *peer_; }
+    Peer& peer() { return *peer_; }
+
+private:
+    void Take(const Message& message, std::int64_t now_ms);
+    void Greet(const Hello& theirs, std::int64_t now_ms);
+    void End(const std::string& status, std::optional<ByeReason> tell);
+    void Send(const Message& message);
+
+    std::unique_ptr<Peer> peer_;
+    Hello mine_;
+    Hello agreed_;
+    LinkOptions options_;
+    std::string target_;
+    State state_ = State::Waiting;
+    bool connected_ = false;
+    std::string status_;
+    std::unique_ptr<Lockstep> session_;
+    std::optional<ByeReason> their_bye_;
+    std::optional<std::uint32_t> desync_;
+    std::uint64_t malformed_ = 0;
+};
+
+}  // namespace net
+
+#endif

@@ -1,0 +1,247 @@
+#include "net/net_packet.h"
+
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+#include "input/input_handler.h"
+
+namespace net {
+
+namespace {
+
+enum Type : std::uint8_t { T_Hello = 1, T_Steps = 2, T_Digest = 3, T_Bye = 4 };
+enum Extras : std::uint8_t { X_Weapon = 1, X_Commands = 2 };
+const char kMagic[4] = {'V', 'R', 'L', 'N'};
+
+bool plain_text(const std::string& s, std::size_t max) {
+    if (s.empty() || s.size() > max) return false;
+    for (unsigned char c : s)
+        if (c < 32 || c == 127) return false;
+    return true;
+}
+
+class Writer {
+public:
+    void u8(unsigned v) { bytes.push_back(static_cast<std::uint8_t>(v)); }
+    void uint(std::uint64_t v, int n) {
+        for (int i = 0; i < n; ++i) u8(static_cast<std::uint8_t>(v >> (8 * i)));
+    }
+    void text(const std::string& s) {
+        u8(static_cast<unsigned>(s.size()));
+        bytes.insert(bytes.end(), s.begin(), s.end());
+    }
+    std::vector<std::uint8_t> bytes;
+};
+
+// Every read is checked against the end; after the first failure all reads give zero
+// and `ok` stays false.
+class Reader {
+public:
+    Reader(const std::uint8_t* data, std::size_t size) : p_(data), left_(size) {}
+    std::uint64_t uint(int n) {
+        if (!ok || left_ < static_cast<std::size_t>(n)) return fail("truncated");
+        std::uint64_t v = 0;
+        for (int i = 0; i < n; ++i) v |= static_cast<std::uint64_t>(p_[i]) << (8 * i);
+        p_ += n;
+        left_ -= static_cast<std::size_t>(n);
+        return v;
+    }
+    unsigned u8() { return static_cast<unsigned>(uint(1)); }
+    std::string text(std::size_t max, const char* what) {
+        const std::size_t n = u8();
+        if (!ok || left_ < n) return fail("truncated"), std::string();
+        std::string s(reinterpret_cast<const char*>(p_), n);
+        p_ += n;
+        left_ -= n;
+        if (!plain_text(s, max)) fail(what);
+        return s;
+    }
+    bool bytes(const char* expected, std::size_t n) {
+        if (!ok || left_ < n || std::memcmp(p_, expected, n) != 0) return fail("bad magic"), false;
+        p_ += n;
+        left_ -= n;
+        return true;
+    }
+    std::uint64_t fail(const char* reason) {
+        if (ok) why = reason;
+        ok = false;
+        return 0;
+    }
+    bool at_end() const { return left_ == 0; }
+    void skip_rest() {
+        p_ += left_;
+        left_ = 0;
+    }
+
+    bool ok = true;
+    std::string why;
+
+private:
+    const std::uint8_t* p_;
+    std::size_t left_;
+};
+
+std::uint64_t bits_of(double d) {
+    std::uint64_t b;
+    std::memcpy(&b, &d, sizeof b);
+    return b;
+}
+
+double double_of(std::uint64_t b) {
+    double d;
+    std::memcpy(&d, &b, sizeof d);
+    return d;
+}
+
+void put(Writer& w, const Hello& h) {
+    w.u8(T_Hello);
+    for (char c : kMagic) w.u8(static_cast<unsigned char>(c));
+    w.uint(h.protocol, 2);
+    w.text(h.game_version);
+    w.uint(h.level_digest, 8);
+    w.uint(bits_of(h.step_length), 8);
+    w.uint(h.seed, 4);
+    w.u8(h.delay);
+}
+
+void put(Writer& w, const StepRecord& r) {
+    const bool weapon = (r.actions.bits & ACT_WEAPON) && r.actions.weapon >= 0 && r.actions.weapon < 256;
+    w.u8(static_cast<unsigned>(r.actions.bits) & 0xff);
+    w.u8((weapon ? X_Weapon : 0) | (r.commands.empty() ? 0 : X_Commands));
+    if (weapon) w.u8(static_cast<unsigned>(r.actions.weapon));
+    if (r.commands.empty()) return;
+    w.u8(static_cast<unsigned>(r.commands.size()));
+    for (const std::string& c : r.commands) w.text(c);
+}
+
+void put(Writer& w, const Steps& s) {
+    w.u8(T_Steps);
+    w.uint(s.received, 4);
+    w.uint(s.first, 4);
+    w.u8(static_cast<unsigned>(s.records.size()));
+    for (const StepRecord& r : s.records) put(w, r);
+}
+
+void put(Writer& w, const Digest& d) {
+    w.u8(T_Digest);
+    w.uint(d.steps, 4);
+    w.uint(d.value, 8);
+}
+
+void put(Writer& w, const Bye& b) {
+    w.u8(T_Bye);
+    w.u8(static_cast<unsigned>(b.reason));
+}
+
+Hello read_hello(Reader& r) {
+    Hello h;
+    r.bytes(kMagic, sizeof kMagic);
+    h.protocol = static_cast<std::uint16_t>(r.uint(2));
+    // Another protocol may lay out the rest differently; its number is all we compare.
+    if (r.ok && h.protocol != kProtocolVersion) {
+        h.game_version.clear();
+        r.skip_rest();
+        return h;
+    }
+    h.game_version = r.text(kMaxVersionLength, "bad game version");
+    h.level_digest = r.uint(8);
+    h.step_length = double_of(r.uint(8));
+    h.seed = static_cast<std::uint32_t>(r.uint(4));
+    h.delay = static_cast<std::uint8_t>(r.u8());
+    if (r.ok && !(std::isfinite(h.step_length) && h.step_length >= 0.0 && h.step_length <= 1.0))
+        r.fail("bad step length");
+    if (r.ok && (h.delay < kMinDelay || h.delay > kMaxDelay)) r.fail("bad delay");
+    return h;
+}
+
+StepRecord read_record(Reader& r) {
+    StepRecord rec;
+    rec.actions.bits = static_cast<int>(r.u8());
+    const unsigned extras = r.u8();
+    if (extras & ~unsigned(X_Weapon | X_Commands)) r.fail("unknown record flag");
+    if ((extras & X_Weapon) && !(rec.actions.bits & ACT_WEAPON)) r.fail("weapon without its bit");
+    if (extras & X_Weapon) rec.actions.weapon = static_cast<int>(r.u8());
+    if (!(extras & X_Commands)) return rec;
+    const std::size_t n = r.u8();
+    if (n == 0 || n > kMaxCommandsPerRecord) r.fail("bad command count");
+    for (std::size_t i = 0; i < n && r.ok; ++i)
+        rec.commands.push_back(r.text(kMaxCommandLength, "bad command"));
+    return rec;
+}
+
+Steps read_steps(Reader& r) {
+    Steps s;
+    s.received = static_cast<std::uint32_t>(r.uint(4));
+    s.first = static_cast<std::uint32_t>(r.uint(4));
+    const std::size_t n = r.u8();
+    if (n > kMaxRecordsPerPacket) r.fail("too many records");
+    if (s.first > UINT32_MAX - n) r.fail("step numbers overflow");
+    for (std::size_t i = 0; i < n && r.ok; ++i) s.records.push_back(read_record(r));
+    return s;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> encode(const Message& message) {
+    Writer w;
+    std::visit([&w](const auto& m) { put(w, m); }, message);
+    return std::move(w.bytes);
+}
+
+StepRecord travelling(StepRecord record) {
+    PlayerActions& a = record.actions;
+    a.bits &= 0xff;
+    if (!(a.bits & ACT_WEAPON) || a.weapon < 0 || a.weapon > 255) a.weapon = -1;
+    std::vector<std::string> kept;
+    for (std::string& c : record.commands)
+        if (kept.size() < kMaxCommandsPerRecord && plain_text(c, kMaxCommandLength))
+            kept.push_back(std::move(c));
+    record.commands = std::move(kept);
+    return record;
+}
+
+std::size_t encoded_size(const StepRecord& record) {
+    Writer w;
+    put(w, record);
+    return w.bytes.size();
+}
+
+std::optional<Message> decode(const std::uint8_t* data, std::size_t size, std::string* why) {
+    auto refuse = [why](const std::string& reason) -> std::optional<Message> {
+        if (why) *why = reason;
+        return std::nullopt;
+    };
+    if (!data || size == 0) return refuse("empty");
+    if (size > kMaxPacketBytes) return refuse("oversized");
+    Reader r(data + 1, size - 1);
+    Message m;
+    switch (data[0]) {
+    case T_Hello:
+        m = read_hello(r);
+        break;
+    case T_Steps:
+        m = read_steps(r);
+        break;
+    case T_Digest: {
+        Digest d;
+        d.steps = static_cast<std::uint32_t>(r.uint(4));
+        d.value = r.uint(8);
+        m = d;
+        break;
+    }
+    case T_Bye: {
+        const unsigned reason = r.u8();
+        if (reason < 1 || reason > 4) r.fail("unknown reason");
+        m = Bye{static_cast<ByeReason>(reason)};
+        break;
+    }
+    default:
+        return refuse("unknown type");
+    }
+    if (r.ok && !r.at_end()) r.fail("trailing bytes");
+    if (!r.ok) return refuse(r.why);
+    return m;
+}
+
+}  // namespace net

@@ -1,0 +1,112 @@
+#ifndef VORLIN_NET_NET_PACKET_H
+#define VORLIN_NET_NET_PACKET_H
+
+// The messages two machines exchange in a network game, and their bytes on the wire.
+//
+// Every packet starts with one type byte; numbers are little-endian. A record of one step
+// carries only the sender's own player: the other half of the step is the receiver's.
+//
+//   Hello   1  "VRLN" u16 protocol | u8 n, n bytes game version | u64 level file digest |
+//              u64 step length (IEEE double bits) | u32 seed | u8 delay
+//              (after another protocol number nothing more is read)
+//   Steps   2  u32 received | u32 first | u8 count | count records
+//              record: u8 action bits | u8 extras (1: weapon follows, 2: commands follow)
+//                      [u8 weapon position] [u8 k, k times (u8 n, n printable characters)]
+//   Digest  3  u32 steps run | u64 world digest
+//   Bye     4  u8 reason
+//
+// A Steps packet with no record is a plain acknowledgement and keeps the line alive.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "game/step_input.h"
+
+namespace net {
+
+constexpr std::uint16_t kProtocolVersion = 1;
+// The game's version as the handshake compares it.
+constexpr const char* kGameVersion = "Vorlin 1.0";
+
+// Under the usual path MTU, so that a packet never needs fragments.
+constexpr std::size_t kMaxPacketBytes = 1200;
+// The input delay's bounds, in steps; the window of step numbers follows from the upper one.
+constexpr int kMinDelay = 1;
+constexpr int kMaxDelay = 30;
+// More than the records a side can have in flight at the largest delay (2 * delay + 1)
+// plus a round trip's worth.
+constexpr std::size_t kMaxRecordsPerPacket = 100;
+constexpr std::size_t kMaxCommandsPerRecord = 4;
+constexpr std::size_t kMaxCommandLength = 120;
+constexpr std::size_t kMaxVersionLength = 32;
+
+struct Hello {
+    std::uint16_t protocol = kProtocolVersion;
+    std::string game_version = kGameVersion;
+    std::uint64_t level_digest = 0;
+    double step_length = 0.0;  // seconds of world time per step; compared bit for bit
+    std::uint32_t seed = 0;    // the host's choice; the joiner's is not used
+    std::uint8_t delay = 3;    // the host's input delay in steps, which both sides use
+};
+
+// One player's part of one step.
+struct StepRecord {
+    PlayerActions actions;
+    std::vector<std::string> commands;  // world-changing console lines given in that step
+
+    bool operator==(const StepRecord& o) const {
+        return actions.bits == o.actions.bits && actions.weapon == o.actions.weapon &&
+               commands == o.commands;
+    }
+};
+
+struct Steps {
+    std::uint32_t received = 0;  // the sender holds the receiver's records of every step below
+    std::uint32_t first = 0;     // step of records[0]
+    std::vector<StepRecord> records;
+};
+
+struct Digest {
+    std::uint32_t steps = 0;  // steps run when the world was digested
+    std::uint64_t value = 0;
+};
+
+enum class ByeReason : std::uint8_t {
+    Left = 1,      // the player quit or gave up
+    Desync = 2,    // the worlds' digests differ
+    Mismatch = 3,  // the handshakes disagree; each side names what from the two hellos
+    Busy = 4,      // the host already has an opponent
+};
+
+struct Bye {
+    ByeReason reason = ByeReason::Left;
+};
+
+using Message = std::variant<Hello, Steps, Digest, Bye>;
+
+std::vector<std::uint8_t> encode(const Message& message);
+
+// The record as the other side decodes it: action bits beyond the eight known, a weapon
+// position beyond 255 and commands that are too many, too long, empty or hold control
+// characters do not travel. The sender plays what it sends.
+StepRecord travelling(StepRecord record);
+
+// Bytes one record adds to a Steps packet.
+std::size_t encoded_size(const StepRecord& record);
+// Bytes of a Steps packet without records.
+constexpr std::size_t kStepsHeaderBytes = 10;
+
+// Total: anything that is not exactly one well-formed message within the limits above
+// (too long, truncated, trailing bytes, unknown type or flag, counts and lengths out of
+// bounds, control characters in text, step numbers that overflow) gives nothing, and the
+// reason in *why when asked.
+std::optional<Message> decode(const std::uint8_t* data, std::size_t size,
+                              std::string* why = nullptr);
+
+}  // namespace net
+
+#endif
