@@ -25,6 +25,12 @@ const char* farewell(ByeReason reason) {
     return "the other player left the game";
 }
 
+std::string seconds(std::int64_t ms) {
+    std::string text = std::to_string(ms / 1000);
+    if (ms % 1000) text += "." + std::to_string(ms % 1000 / 100);
+    return text;
+}
+
 }  // namespace
 
 Link::Link(std::unique_ptr<Peer> peer, const Hello& mine, const LinkOptions& options,
@@ -43,8 +49,7 @@ void Link::Service(std::int64_t now_ms) {
             Send(mine_);
             status_ = "Greeting the other player";
         } else if (event.kind == Peer::EventKind::Disconnected) {
-            if (their_bye_) End(farewell(*their_bye_), std::nullopt);
-            else if (!connected_)
+            if (!connected_)
                 End("no answer from " + target_, std::nullopt);
             else
                 End("the other player left the game", std::nullopt);
@@ -55,12 +60,12 @@ void Link::Service(std::int64_t now_ms) {
         }
     }
     if (state_ != State::Playing) return;
-    if (session_->desync()) return EndOnDesync(*session_->desync());
     if (session_->Silent(now_ms))
-        return End("the other player has been silent for " +
-                       std::to_string(options_.silence_ms / 1000) + " s",
+        return End("the other player has been silent for " + seconds(options_.silence_ms) + " s",
                    ByeReason::Left);
+    // Our digests go out before a goodbye on a desync, so the other side can name the step.
     for (const Message& m : session_->Outgoing(now_ms)) Send(m);
+    if (session_->desync()) return EndOnDesync(*session_->desync());
     peer_->Flush();
 }
 
@@ -69,8 +74,10 @@ void Link::Take(const Message& message, std::int64_t now_ms) {
         if (!session_) Greet(*hello, now_ms);
         else ++malformed_;
     } else if (const Bye* bye = std::get_if<Bye>(&message)) {
-        // The connection's end follows; its reason is what the player is told.
-        their_bye_ = bye->reason;
+        // A digest sent before the goodbye may have shown the step the worlds parted at.
+        if (session_ && session_->desync()) desync_ = session_->desync();
+        if (desync_) End("the two games went apart by step " + std::to_string(*desync_), std::nullopt);
+        else End(farewell(bye->reason), std::nullopt);
     } else if (!session_) {
         // Records sent before our hello arrived there repeat until acknowledged.
     } else if (const Steps* steps = std::get_if<Steps>(&message)) {

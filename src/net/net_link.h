@@ -71,7 +71,6 @@ private:
     bool connected_ = false;
     std::string status_;
     std::unique_ptr<Lockstep> session_;
-    std::optional<ByeReason> their_bye_;
     std::optional<std::uint32_t> desync_;
     std::uint64_t malformed_ = 0;
 };
