@@ -18,9 +18,9 @@ build=${2:-build-fuzz}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
       -DVORLIN_FUZZ=ON -DVORLIN_TESTS=OFF >/dev/null
-cmake --build "$build" -j 2 --target fuzz_level_file fuzz_level_bitmap fuzz_wav fuzz_replay_file
+cmake --build "$build" -j 2 --target fuzz_level_file fuzz_level_bitmap fuzz_wav fuzz_replay_file fuzz_net_packet
 
-targets=(fuzz_level_file fuzz_level_bitmap fuzz_wav fuzz_replay_file)
+targets=(fuzz_level_file fuzz_level_bitmap fuzz_wav fuzz_replay_file fuzz_net_packet)
 pids=()
 for t in "${targets[@]}"; do
     mkdir -p "$build/corpus/$t" "fuzz/regressions/$t"

@@ -11,6 +11,8 @@
 // longer "fmt " chunk and a chunk after the samples.
 // OUT/fuzz_replay_file: replays as the game's writer writes them (every kind of entry;
 // two and eight players; one cut short).
+// OUT/fuzz_net_packet: one packet of each kind as the game sends it, and a stream of
+// them as a session receives them (u16 length before each).
 
 #include <allegro.h>
 
@@ -29,6 +31,7 @@
 #include "input/input_handler.h"
 #include "replay/replay_writer.h"
 #include "sound/wav_file.h"
+#include "net/net_packet.h"
 
 namespace {
 
@@ -249,6 +252,33 @@ void write_replays(const std::filesystem::path& dir) {
     if (ec) die("cannot cut " + full);
 }
 
+void write_packets(const std::filesystem::path& dir) {
+    net::Hello hello;
+    hello.level_digest = 0x1234abcd5678ef90ull;
+    hello.step_length = 1.0 / 60;
+    hello.seed = 20261207;
+    net::StepRecord walk, switch_weapon, typed;
+    walk.actions.bits = 0x11;
+    switch_weapon.actions = {0x80, 2};
+    typed.commands = {"select 2", "quit"};
+    const std::vector<std::pair<const char*, net::Message>> packets = {
+        {"hello", hello},
+        {"steps", net::Steps{3, 3, {walk, switch_weapon, typed}}},
+        {"ack", net::Steps{5, 4, {}}},
+        {"digest", net::Digest{60, 0xfeedfacecafebeefull}},
+        {"bye", net::Bye{net::ByeReason::Desync}},
+    };
+    std::vector<unsigned char> stream;
+    for (const auto& [name, message] : packets) {
+        const std::vector<std::uint8_t> bytes = net::encode(message);
+        write_bytes(dir / name, bytes);
+        stream.push_back(static_cast<std::uint8_t>(bytes.size()));
+        stream.push_back(static_cast<std::uint8_t>(bytes.size() >> 8));
+        stream.insert(stream.end(), bytes.begin(), bytes.end());
+    }
+    write_bytes(dir / "stream", stream);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -262,10 +292,12 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(out / "fuzz_level_bitmap", ec);
     std::filesystem::create_directories(out / "fuzz_wav", ec);
     std::filesystem::create_directories(out / "fuzz_replay_file", ec);
+    std::filesystem::create_directories(out / "fuzz_net_packet", ec);
     if (ec) die("cannot create " + out.string());
     write_levels(out / "fuzz_level_file");
     write_bitmaps(out / "fuzz_level_bitmap");
     write_sounds(out / "fuzz_wav");
     write_replays(out / "fuzz_replay_file");
+    write_packets(out / "fuzz_net_packet");
     return 0;
 }

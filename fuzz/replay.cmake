@@ -7,7 +7,7 @@ add_library(vorlin_fuzz_replay_support STATIC ${VORLIN_FUZZ_DIR}/fuzz_support.cp
                                               ${VORLIN_FUZZ_DIR}/replay_main.cpp)
 target_link_libraries(vorlin_fuzz_replay_support PUBLIC vorlin_core)
 
-foreach(target fuzz_level_file fuzz_level_bitmap fuzz_wav fuzz_replay_file)
+foreach(target fuzz_level_file fuzz_level_bitmap fuzz_wav fuzz_replay_file fuzz_net_packet)
   add_executable(replay_${target} ${VORLIN_FUZZ_DIR}/${target}.cpp)
   target_link_libraries(replay_${target} PRIVATE vorlin_fuzz_replay_support)
   add_test(NAME fuzz_replay_${target}
