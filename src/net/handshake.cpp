@@ -3,6 +3,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "main/config.h"
+
 namespace net {
 
 std::optional<std::uint64_t> file_digest(const std::string& path) {
@@ -16,6 +18,20 @@ std::optional<std::uint64_t> file_digest(const std::string& path) {
     }
     if (in.bad()) return std::nullopt;
     return h;
+}
+
+int configured_delay() { return config_int("network", "delay", 3, kMinDelay, kMaxDelay); }
+
+std::optional<Hello> make_hello(const std::string& level_file, double step_length,
+                                std::uint32_t seed, int delay) {
+    const std::optional<std::uint64_t> digest = file_digest(level_file);
+    if (!digest) return std::nullopt;
+    Hello hello;
+    hello.level_digest = *digest;
+    hello.step_length = step_length;
+    hello.seed = seed;
+    hello.delay = static_cast<std::uint8_t>(delay);
+    return hello;
 }
 
 std::optional<std::string> mismatch(const Hello& mine, const Hello& theirs) {

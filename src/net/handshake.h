@@ -13,6 +13,14 @@ namespace net {
 // Nothing when the file cannot be read.
 std::optional<std::uint64_t> file_digest(const std::string& path);
 
+// `[network] delay` of "vorlin.ini": the host's input delay in steps, kMinDelay to
+// kMaxDelay, 3 (50 ms) when absent or bad.
+int configured_delay();
+
+// This machine's hello for a game on `level_file`; nothing when the file cannot be read.
+std::optional<Hello> make_hello(const std::string& level_file, double step_length,
+                                std::uint32_t seed, int delay);
+
 // What differs between two hellos, as the player is told ("the other player has another
 // level"); nothing when the two machines can play together. The seed and the delay are
 // the host's to choose and never differ.
