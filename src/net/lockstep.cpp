@@ -22,7 +22,6 @@ Lockstep::Lockstep(const LockstepOptions& options, std::int64_t now_ms)
       remote_(static_cast<std::size_t>(options.delay)),
       acknowledged_(static_cast<std::uint32_t>(options.delay)),
       sent_end_(static_cast<std::uint32_t>(options.delay)),
-      ack_sent_(static_cast<std::uint32_t>(options.delay)),
       last_sent_(now_ms - options.keepalive_ms),
       last_heard_(now_ms) {
     if (options_.digest_interval == 0) options_.digest_interval = 1;
@@ -144,15 +143,13 @@ Steps Lockstep::Unacknowledged() const {
 std::vector<Message> Lockstep::Outgoing(std::int64_t now_ms) {
     std::vector<Message> out;
     const std::uint32_t local_end = end_of(local_base_, local_.size());
-    const std::uint32_t remote_end = end_of(remote_base_, remote_.size());
-    if (local_end > sent_end_ || remote_end > ack_sent_ ||
-        now_ms - last_sent_ >= options_.keepalive_ms) {
-        out.push_back(Unacknowledged());
+    // Acknowledgements ride on the next record; alone they go only with the keepalive.
+    if (local_end > sent_end_ || now_ms - last_sent_ >= options_.keepalive_ms) {
+        out.emplace_back(std::in_place_type<Steps>, Unacknowledged());
         sent_end_ = local_end;
-        ack_sent_ = remote_end;
         last_sent_ = now_ms;
     }
-    for (const Digest& d : digests_to_send_) out.push_back(d);
+    for (const Digest& d : digests_to_send_) out.emplace_back(std::in_place_type<Digest>, d);
     digests_to_send_.clear();
     return out;
 }

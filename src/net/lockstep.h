@@ -64,9 +64,9 @@ public:
     bool Receive(const Steps& steps, std::int64_t now_ms);
     bool Receive(const Digest& digest, std::int64_t now_ms);
 
-    // What to send now, in order: a Steps packet when there is something new, an
-    // acknowledgement to give or the line has been quiet for keepalive_ms; the digests
-    // not sent yet.
+    // What to send now, in order: a Steps packet when there is a new local record or the
+    // line has been quiet for keepalive_ms (acknowledgements ride along); the digests not
+    // sent yet.
     std::vector<Message> Outgoing(std::int64_t now_ms);
 
     // Nothing accepted from the other side for silence_ms.
@@ -90,7 +90,6 @@ private:
     std::uint32_t remote_base_ = 0;
     std::uint32_t acknowledged_ = 0;  // the other side holds our records below this
     std::uint32_t sent_end_ = 0;      // our records below this have been sent at least once
-    std::uint32_t ack_sent_ = 0;      // the acknowledgement last sent
     std::int64_t last_sent_ = 0;
     std::int64_t last_heard_ = 0;
     std::map<std::uint32_t, std::uint64_t> local_digests_, remote_digests_;

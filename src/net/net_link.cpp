@@ -34,7 +34,7 @@ std::string seconds(std::int64_t ms) {
 }  // namespace
 
 Link::Link(std::unique_ptr<Peer> peer, const Hello& mine, const LinkOptions& options,
-           std::int64_t, std::string target)
+           std::string target)
     : peer_(std::move(peer)), mine_(mine), options_(options), target_(std::move(target)) {
     status_ = peer_->hosting()
                   ? "Waiting for the other player on UDP port " + std::to_string(peer_->port())

@@ -30,7 +30,7 @@ public:
     // `mine` is this machine's hello; on the host its seed and delay are the game's.
     // `target` names the host for messages on the joining side ("host:port").
     Link(std::unique_ptr<Peer> peer, const Hello& mine, const LinkOptions& options,
-         std::int64_t now_ms, std::string target = "");
+         std::string target = "");
 
     // Takes in what arrived, moves the handshake on, notices a silent or departed
     // opponent or a desync, and sends what the session has to send.

@@ -45,9 +45,9 @@ bool TwoMachines::Connect(const net::Hello& host, const net::Hello& joiner,
     }
     auto join_end = net::Peer::Join("127.0.0.1", port, error);
     if (!join_end) return false;
-    sides_[0].link = std::make_unique<net::Link>(std::move(host_end), host, options, now_ms());
+    sides_[0].link = std::make_unique<net::Link>(std::move(host_end), host, options);
     sides_[1].link =
-        std::make_unique<net::Link>(std::move(join_end), joiner, options, now_ms(), "127.0.0.1");
+        std::make_unique<net::Link>(std::move(join_end), joiner, options, "127.0.0.1");
     return true;
 }
 

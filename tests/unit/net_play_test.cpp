@@ -104,7 +104,7 @@ TEST_F(NetPlay, GarbageAndAThirdMachineAreDroppedAndCountedWhileTheGameGoesOn) {
     for (const auto& g : garbage) machines_[1].link->peer().Send(g, true);
     std::string error;
     net::Link third(net::Peer::Join("127.0.0.1", machines_[0].link->peer().port(), &error), hello(),
-                    net::LinkOptions{}, now_ms(), "127.0.0.1");
+                    net::LinkOptions{}, "127.0.0.1");
     PlayAndCompare(240);
     machines_.Run([&] {
         third.Service(now_ms());
