@@ -3,7 +3,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "main/config.h"
+#include "base/config.h"
 
 namespace net {
 

@@ -25,12 +25,11 @@
 #include <vector>
 
 #include "game/step_input.h"
+#include "game/version.h"
 
 namespace net {
 
 constexpr std::uint16_t kProtocolVersion = 1;
-// The game's version as the handshake compares it.
-constexpr const char* kGameVersion = "Vorlin 1.0";
 
 // Under the usual path MTU, so that a packet never needs fragments.
 constexpr std::size_t kMaxPacketBytes = 1200;
@@ -46,7 +45,7 @@ constexpr std::size_t kMaxVersionLength = 32;
 
 struct Hello {
     std::uint16_t protocol = kProtocolVersion;
-    std::string game_version = kGameVersion;
+    std::string game_version = ::kGameVersion;
     std::uint64_t level_digest = 0;
     double step_length = 0.0;  // seconds of world time per step; compared bit for bit
     std::uint32_t seed = 0;    // the host's choice; the joiner's is not used

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "game/game.h"
-#include "game/random.h"
+#include "base/random.h"
 #include "input/scripted_input.h"
 #include "level/level.h"
 #include "particle/particle.h"
