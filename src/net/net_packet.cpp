@@ -11,7 +11,8 @@ namespace net {
 namespace {
 
 enum Type : std::uint8_t { T_Hello = 1, T_Steps = 2, T_Digest = 3, T_Bye = 4 };
-enum Extras : std::uint8_t { X_Weapon = 1, X_Commands = 2 };
+// In the record count of a Steps packet: some of its records carry commands.
+constexpr unsigned kCommandsFollow = 0x80;
 const char kMagic[4] = {'V', 'R', 'L', 'N'};
 
 bool plain_text(const std::string& s, std::size_t max) {
@@ -106,21 +107,30 @@ void put(Writer& w, const Hello& h) {
 }
 
 void put(Writer& w, const StepRecord& r) {
-    const bool weapon = (r.actions.bits & ACT_WEAPON) && r.actions.weapon >= 0 && r.actions.weapon < 256;
     w.u8(static_cast<unsigned>(r.actions.bits) & 0xff);
-    w.u8((weapon ? X_Weapon : 0) | (r.commands.empty() ? 0 : X_Commands));
-    if (weapon) w.u8(static_cast<unsigned>(r.actions.weapon));
-    if (r.commands.empty()) return;
-    w.u8(static_cast<unsigned>(r.commands.size()));
-    for (const std::string& c : r.commands) w.text(c);
+    if (r.actions.bits & ACT_WEAPON) w.u8(static_cast<unsigned>(r.actions.weapon));
+}
+
+void put_commands(Writer& w, const std::vector<std::string>& commands) {
+    w.u8(static_cast<unsigned>(commands.size()));
+    for (const std::string& c : commands) w.text(c);
 }
 
 void put(Writer& w, const Steps& s) {
+    std::size_t typed = 0;
+    for (const StepRecord& r : s.records) typed += !r.commands.empty();
     w.u8(T_Steps);
     w.uint(s.received, 4);
     w.uint(s.first, 4);
-    w.u8(static_cast<unsigned>(s.records.size()));
+    w.u8(static_cast<unsigned>(s.records.size()) | (typed ? kCommandsFollow : 0));
     for (const StepRecord& r : s.records) put(w, r);
+    if (!typed) return;
+    w.u8(static_cast<unsigned>(typed));
+    for (std::size_t i = 0; i < s.records.size(); ++i) {
+        if (s.records[i].commands.empty()) continue;
+        w.u8(static_cast<unsigned>(i));
+        put_commands(w, s.records[i].commands);
+    }
 }
 
 void put(Writer& w, const Digest& d) {
@@ -158,26 +168,43 @@ Hello read_hello(Reader& r) {
 StepRecord read_record(Reader& r) {
     StepRecord rec;
     rec.actions.bits = static_cast<int>(r.u8());
-    const unsigned extras = r.u8();
-    if (extras & ~unsigned(X_Weapon | X_Commands)) r.fail("unknown record flag");
-    if ((extras & X_Weapon) && !(rec.actions.bits & ACT_WEAPON)) r.fail("weapon without its bit");
-    if (extras & X_Weapon) rec.actions.weapon = static_cast<int>(r.u8());
-    if (!(extras & X_Commands)) return rec;
+    if (rec.actions.bits & ACT_WEAPON) rec.actions.weapon = static_cast<int>(r.u8());
+    return rec;
+}
+
+std::vector<std::string> read_commands(Reader& r) {
+    std::vector<std::string> commands;
     const std::size_t n = r.u8();
     if (n == 0 || n > kMaxCommandsPerRecord) r.fail("bad command count");
     for (std::size_t i = 0; i < n && r.ok; ++i)
-        rec.commands.push_back(r.text(kMaxCommandLength, "bad command"));
-    return rec;
+        commands.push_back(r.text(kMaxCommandLength, "bad command"));
+    return commands;
+}
+
+// The records that carry commands, each named by its position, in increasing order.
+void read_typed(Reader& r, std::vector<StepRecord>& records) {
+    const std::size_t typed = r.u8();
+    if (typed == 0 || typed > records.size()) r.fail("bad command records");
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < typed && r.ok; ++i) {
+        const std::size_t at = r.u8();
+        if (r.ok && (at < next || at >= records.size())) r.fail("bad command records");
+        if (!r.ok) break;
+        records[at].commands = read_commands(r);
+        next = at + 1;
+    }
 }
 
 Steps read_steps(Reader& r) {
     Steps s;
     s.received = static_cast<std::uint32_t>(r.uint(4));
     s.first = static_cast<std::uint32_t>(r.uint(4));
-    const std::size_t n = r.u8();
+    const unsigned count = r.u8();
+    const std::size_t n = count & ~kCommandsFollow;
     if (n > kMaxRecordsPerPacket) r.fail("too many records");
     if (s.first > UINT32_MAX - n) r.fail("step numbers overflow");
     for (std::size_t i = 0; i < n && r.ok; ++i) s.records.push_back(read_record(r));
+    if (r.ok && (count & kCommandsFollow)) read_typed(r, s.records);
     return s;
 }
 
@@ -192,7 +219,9 @@ std::vector<std::uint8_t> encode(const Message& message) {
 StepRecord travelling(StepRecord record) {
     PlayerActions& a = record.actions;
     a.bits &= 0xff;
-    if (!(a.bits & ACT_WEAPON) || a.weapon < 0 || a.weapon > 255) a.weapon = -1;
+    // A switch to no weapon switches nothing: it travels as no switch at all.
+    if ((a.bits & ACT_WEAPON) && (a.weapon < 0 || a.weapon > 255)) a.bits &= ~ACT_WEAPON;
+    if (!(a.bits & ACT_WEAPON)) a.weapon = -1;
     std::vector<std::string> kept;
     for (std::string& c : record.commands)
         if (kept.size() < kMaxCommandsPerRecord && plain_text(c, kMaxCommandLength))
@@ -204,6 +233,8 @@ StepRecord travelling(StepRecord record) {
 std::size_t encoded_size(const StepRecord& record) {
     Writer w;
     put(w, record);
+    // Its position and its commands in the packet's list of commands.
+    if (!record.commands.empty()) w.u8(0), put_commands(w, record.commands);
     return w.bytes.size();
 }
 

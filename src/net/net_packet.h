@@ -9,9 +9,10 @@
 //   Hello   1  "VRLN" u16 protocol | u8 n, n bytes game version | u64 level file digest |
 //              u64 step length (IEEE double bits) | u32 seed | u8 delay
 //              (after another protocol number nothing more is read)
-//   Steps   2  u32 received | u32 first | u8 count | count records
-//              record: u8 action bits | u8 extras (1: weapon follows, 2: commands follow)
-//                      [u8 weapon position] [u8 k, k times (u8 n, n printable characters)]
+//   Steps   2  u32 received | u32 first | u8 n, + 128 when commands follow | n records |
+//              [u8 m, m times (u8 position of the record, increasing | u8 k,
+//               k times (u8 n, n printable characters))]
+//              record: u8 action bits [u8 weapon position, when the weapon bit is set]
 //   Digest  3  u32 steps run | u64 world digest
 //   Bye     4  u8 reason
 //
@@ -89,15 +90,15 @@ using Message = std::variant<Hello, Steps, Digest, Bye>;
 
 std::vector<std::uint8_t> encode(const Message& message);
 
-// The record as the other side decodes it: action bits beyond the eight known, a weapon
-// position beyond 255 and commands that are too many, too long, empty or hold control
-// characters do not travel. The sender plays what it sends.
+// The record as the other side decodes it: action bits beyond the eight known and commands
+// that are too many, too long, empty or hold control characters do not travel; a weapon
+// switch to a position outside 0..255 travels as no switch. The sender plays what it sends.
 StepRecord travelling(StepRecord record);
 
 // Bytes one record adds to a Steps packet.
 std::size_t encoded_size(const StepRecord& record);
-// Bytes of a Steps packet without records.
-constexpr std::size_t kStepsHeaderBytes = 10;
+// Bytes of a Steps packet without records, the count of records with commands included.
+constexpr std::size_t kStepsHeaderBytes = 11;
 
 // Total: anything that is not exactly one well-formed message within the limits above
 // (too long, truncated, trailing bytes, unknown type or flag, counts and lengths out of
