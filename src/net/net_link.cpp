@@ -52,7 +52,7 @@ void Link::Service(std::int64_t now_ms) {
             if (!connected_)
                 End("no answer from " + target_, std::nullopt);
             else
-                End("the other player left the game", std::nullopt);
+                End("the connection to the other player was lost", std::nullopt);
         } else {
             std::optional<Message> m = decode(event.data.data(), event.data.size());
             if (!m) ++malformed_;
@@ -103,7 +103,9 @@ void Link::Greet(const Hello& theirs, std::int64_t now_ms) {
 }
 
 void Link::Leave() {
-    if (state_ != State::Ended) End("you left the game", ByeReason::Left);
+    if (state_ == State::Ended) return;
+    left_ = true;
+    End("you left the game", ByeReason::Left);
 }
 
 void Link::EndOnDesync(std::uint32_t steps) {

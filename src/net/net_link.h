@@ -46,6 +46,8 @@ public:
     // While Playing and after: the session and the host's hello (seed, delay).
     Lockstep& session() { return *session_; }
     const Hello& agreed() const { return agreed_; }
+    // The game ended by Leave: this side's player gave up or quit.
+    bool left() const { return left_; }
     // Set when the game ended because the two worlds differ: the steps run by then.
     std::optional<std::uint32_t> desync() const { return desync_; }
 
@@ -72,6 +74,7 @@ private:
     std::string status_;
     std::unique_ptr<Lockstep> session_;
     std::optional<std::uint32_t> desync_;
+    bool left_ = false;
     std::uint64_t malformed_ = 0;
 };
 

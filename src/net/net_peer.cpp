@@ -39,23 +39,30 @@ bool enet_ready() {
 
 }  // namespace
 
+bool parse_port(const std::string& digits, std::uint16_t* port) {
+    if (digits.empty() || digits.size() > 5 ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const long value = std::strtol(digits.c_str(), nullptr, 10);
+    if (value < 1 || value > 65535) return false;
+    *port = static_cast<std::uint16_t>(value);
+    return true;
+}
+
 bool parse_address(const std::string& text, std::string* host, std::uint16_t* port) {
     const std::size_t colon = text.find(':');
     const std::string name = text.substr(0, colon);
     if (name.empty() || name.find_first_of(" \t") != std::string::npos) return false;
     std::uint16_t number = kDefaultPort;
-    if (colon != std::string::npos) {
-        const std::string digits = text.substr(colon + 1);
-        if (digits.empty() || digits.size() > 5 ||
-            digits.find_first_not_of("0123456789") != std::string::npos)
-            return false;
-        const long value = std::strtol(digits.c_str(), nullptr, 10);
-        if (value < 1 || value > 65535) return false;
-        number = static_cast<std::uint16_t>(value);
-    }
+    if (colon != std::string::npos && !parse_port(text.substr(colon + 1), &number)) return false;
     *host = name;
     *port = number;
     return true;
+}
+
+std::int64_t now_ms() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 Peer::Peer(ENetHost* host, bool hosting) : host_(host), hosting_(hosting) {}

@@ -14,8 +14,13 @@ namespace net {
 // The UDP port a host listens on unless told otherwise.
 constexpr std::uint16_t kDefaultPort = 24816;
 
-// "HOST" or "HOST:PORT" (port 1..65535; the default when absent). False on anything else.
+// A port number, 1..65535, in decimal digits. False on anything else.
+bool parse_port(const std::string& digits, std::uint16_t* port);
+// "HOST" or "HOST:PORT" (the default port when absent). False on anything else.
 bool parse_address(const std::string& text, std::string* host, std::uint16_t* port);
+
+// Milliseconds of a steady clock: the times the network's sessions are given.
+std::int64_t now_ms();
 
 // One end of the connection between the two machines, over ENet. Channel 0 carries
 // unreliable packets (the step records, which repeat until acknowledged; a late one is

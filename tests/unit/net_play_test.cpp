@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -10,12 +11,16 @@
 #include "input/input_handler.h"
 #include "level/level.h"
 #include "net/handshake.h"
+#include "replay/replay_game.h"
+#include "replay/replay_reader.h"
+#include "replay/replay_verify.h"
+#include "support/replay_support.h"
 #include "support/test_support.h"
 #include "support/two_machines.h"
 
 namespace {
 
-using testsupport::now_ms;
+using net::now_ms;
 using testsupport::TwoMachines;
 using State = net::Link::State;
 
@@ -49,10 +54,11 @@ protected:
     }
 
     void Start(const net::Hello& host, const net::Hello& joiner, const net::LinkOptions& options = {},
-               const std::optional<TwoMachines::Relay>& relay = std::nullopt) {
+               const std::optional<TwoMachines::Relay>& relay = std::nullopt,
+               const std::string* replays = nullptr) {
         std::string error;
         ASSERT_TRUE(machines_.Connect(host, joiner, options, relay, &error)) << error;
-        ASSERT_TRUE(machines_.StartGames(fighter, &error)) << error;
+        ASSERT_TRUE(machines_.StartGames(testsupport::scripted(fighter), &error, replays)) << error;
     }
 
     // Plays both games to `steps` steps; the two worlds must be the same then.
@@ -65,7 +71,7 @@ protected:
             ASSERT_EQ(State::Playing, machines_[i].link->state()) << machines_[i].link->status();
             EXPECT_EQ(steps, machines_[i].game->steps_taken);
         }
-        EXPECT_EQ(TwoMachines::Digest(*machines_[0].game), TwoMachines::Digest(*machines_[1].game));
+        EXPECT_EQ(machines_.WorldDigest(0), machines_.WorldDigest(1));
         // A real fight: the players walked, so a missed record would have shown.
         EXPECT_NE(machines_[0].game->players.front().x, machines_[0].game->players.back().x);
     }
@@ -136,6 +142,34 @@ TEST_F(NetPlay, AHandshakeMismatchEndsBothSidesNamingIt) {
         machines_.Run([this] { return machines_.Both(State::Ended); }, 0);
         for (int i = 0; i < 2; ++i)
             EXPECT_EQ(0u, machines_[i].link->status().rfind(c.says, 0)) << machines_[i].link->status();
+    }
+}
+
+TEST_F(NetPlay, ConsoleLinesTravelAndBothRecordedReplaysVerify) {
+    const std::string replays[2] = {dir_.file("host.rpl"), dir_.file("joiner.rpl")};
+    ASSERT_NO_FATAL_FAILURE(Start(hello(), hello(), {}, std::nullopt, replays));
+    PlayAndCompare(100);
+    Game& joiner = *machines_[1].game;
+    for (const char* line : {"select 2", "player health 7"}) {
+        std::istringstream args(line);
+        joiner.console.processor->Process(args, joiner.console);
+    }
+    EXPECT_EQ(nullptr, joiner.selected) << "held for the joiner's record";
+    PlayAndCompare(200);
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_NE(nullptr, machines_[i].game->selected);
+        EXPECT_EQ(2, machines_[i].game->selected->number);
+        ASSERT_TRUE(machines_[i].recorder->Finish(*machines_[i].game));
+
+        ReplayReader reader;
+        std::string why;
+        ASSERT_TRUE(reader.Open(replays[i], &why)) << why;
+        Game game(640, 480);
+        ASSERT_TRUE(start_replayed_game(game, reader.header(), file_, &why)) << why;
+        const VerifyResult result = play_replay(reader, game, true);
+        EXPECT_TRUE(result.same) << verify_line(result);
+        EXPECT_EQ(200u, result.steps);
+        EXPECT_EQ(machines_.WorldDigest(i), result.digest);
     }
 }
 
