@@ -8,6 +8,10 @@ void OptionParser::Value(const char* name, std::string* target) {
     options_.push_back({name, nullptr, target});
 }
 
+void OptionParser::Optional(const char* name, bool* given, std::string* target) {
+    options_.push_back({name, given, target, true});
+}
+
 const OptionParser::Option* OptionParser::Find(const std::string& name) const {
     for (const Option& o : options_)
         if (o.name == name) return &o;
@@ -27,6 +31,19 @@ bool OptionParser::Parse(int argc, const char* const* argv, std::string* why) co
         if (!o) {
             *why = "unknown option --" + name;
             return false;
+        }
+        if (o->optional) {
+            *o->flag = true;
+            if (eq != std::string::npos) {
+                *o->value = arg.substr(eq + 1);
+                if (o->value->empty()) {
+                    *why = "--" + name + " needs a value after =";
+                    return false;
+                }
+            } else if (i + 1 < argc && std::string(argv[i + 1]).compare(0, 2, "--") != 0) {
+                *o->value = argv[++i];
+            }
+            continue;
         }
         if (o->flag) {
             if (eq != std::string::npos) {

@@ -11,6 +11,9 @@ class OptionParser {
 public:
     void Flag(const char* name, bool* target);
     void Value(const char* name, std::string* target);
+    // "--name", "--name VALUE" (when the next argument is no option) or "--name=VALUE":
+    // `given` is set, and `target` to the value when there is one.
+    void Optional(const char* name, bool* given, std::string* target);
 
     // False with the reason ("unknown option --x", "--replay needs a value", ...).
     bool Parse(int argc, const char* const* argv, std::string* why) const;
@@ -20,6 +23,7 @@ private:
         std::string name;  // without the dashes
         bool* flag;
         std::string* value;
+        bool optional = false;  // with a flag and a value: the value may be left out
     };
     const Option* Find(const std::string& name) const;
 

@@ -68,6 +68,7 @@ void Game::Go(const std::string& file, int players) {
     console.SetWrap(true);
     console << WELCOME << std::endl;
 
+    if (driver && !driver->Prepare(*this)) return;
     if (!Load(file, players)) return;
 
     BITMAP* buffer;

@@ -9,6 +9,10 @@ class Game;
 class StepDriver {
 public:
     virtual ~StepDriver() = default;
+    // Once, before the level is loaded (loading draws from the world's random generator,
+    // which a driver may have to set first). False when the game must not start; neither
+    // Begin nor End follows then.
+    virtual bool Prepare(Game&) { return true; }
     // Once, after the level and the players are loaded and step_dt is set, before the
     // first tick.
     virtual void Begin(Game& game) = 0;

@@ -8,6 +8,7 @@
 #include "main/bootstrap.h"
 #include "main/options.h"
 #include "main/startup.h"
+#include "net/net_driver.h"
 #include "replay/recording_driver.h"
 #include "replay/replay_game.h"
 #include "replay/replay_reader.h"
@@ -21,7 +22,8 @@ namespace {
 const char* const kLevelFile = "data/map.lvl";
 constexpr int kPlayers = 2;
 
-// A start that fails after the library is up: the message, then a normal exit.
+// A start that fails, or a network game that the other side ended, after the library is
+// up: the message, then a normal exit.
 int failed_start(const std::string& message) {
     std::fprintf(stderr, "%s\n", message.c_str());
     allegro_message("%s\n", message.c_str());
@@ -59,7 +61,14 @@ int main(int argc, char** argv) {
     std::string error;
     if (!bootstrap_level("data", kLevelFile, &error)) return failed_start(error);
 
-    if (!options.record.empty()) {
+    net::NetStart network;
+    if (network_start(options, &network)) {
+        net::NetDriver driver;
+        if (!driver.Open(network, kLevelFile, &why)) return failed_start(why);
+        play(&driver, kPlayers);
+        // The other side, the network or a desync ended the game: the player is told why.
+        if (!driver.message().empty()) return failed_start(driver.message());
+    } else if (!options.record.empty()) {
         RecordingDriver recording;
         if (!recording.Open(options.record, kLevelFile, kPlayers, &why)) return failed_start(why);
         play(&recording, kPlayers);

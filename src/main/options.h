@@ -3,18 +3,30 @@
 
 #include <string>
 
+namespace net {
+struct NetStart;
+}
+
 // The game's command line. Without arguments the game is played as always.
 struct MainOptions {
     bool help = false;
     std::string record;  // --record FILE: play and write the replay FILE
     std::string replay;  // --replay FILE: watch the replay FILE
+    // A network game (net/net_driver.h): --host [PORT] waits for the other player,
+    // --join HOST[:PORT] connects to one.
+    bool host = false;
+    std::string host_port;  // empty: the default port
+    std::string join;
 };
 
 extern const char* const kMainUsage;
 
-// False with the reason for an unknown option, a missing value or options that exclude
-// each other.
+// False with the reason for an unknown option, a missing or bad value or options that
+// exclude each other.
 bool parse_main_options(int argc, const char* const* argv, MainOptions* options,
                         std::string* why);
+
+// The network game the options ask for; false when they ask for none.
+bool network_start(const MainOptions& options, net::NetStart* start);
 
 #endif

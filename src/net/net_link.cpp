@@ -59,6 +59,11 @@ void Link::Service(std::int64_t now_ms) {
             else Take(*m, now_ms);
         }
     }
+    if (!waiting_since_) waiting_since_ = now_ms;
+    // A host waits for its opponent as long as its player likes; a joiner does not.
+    if (state_ == State::Waiting && !peer_->hosting() &&
+        now_ms - *waiting_since_ >= options_.silence_ms)
+        return End("no answer from " + target_, std::nullopt);
     if (state_ != State::Playing) return;
     if (session_->Silent(now_ms))
         return End("the other player has been silent for " + seconds(options_.silence_ms) + " s",

@@ -13,7 +13,9 @@
 namespace net {
 
 struct LinkOptions {
-    std::int64_t silence_ms = 10000;     // the other side is gone after this long unheard
+    // The other side is gone after this long unheard; a joiner gives up after this long
+    // without the host's hello.
+    std::int64_t silence_ms = 10000;
     std::uint32_t digest_interval = 60;  // steps between two compared world digests
     std::int64_t keepalive_ms = 50;
 };
@@ -75,6 +77,7 @@ private:
     std::unique_ptr<Lockstep> session_;
     std::optional<std::uint32_t> desync_;
     bool left_ = false;
+    std::optional<std::int64_t> waiting_since_;  // the first Service
     std::uint64_t malformed_ = 0;
 };
 

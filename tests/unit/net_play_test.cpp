@@ -1,10 +1,12 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "game/game.h"
@@ -201,6 +203,25 @@ TEST_F(NetPlay, AMachineThatLeavesOrVanishesEndsTheOtherSidesGame) {
         machines_.Run([this] { return machines_[0].link->state() == State::Ended; }, 1000000);
         EXPECT_EQ(c.says, machines_[0].link->status());
     }
+}
+
+TEST_F(NetPlay, AJoinerThatHearsNothingGivesUp) {
+    std::string error;
+    std::uint16_t port = 0;
+    {
+        auto gone = net::Peer::Host(0, &error);  // a port where nobody listens any more
+        ASSERT_TRUE(gone) << error;
+        port = gone->port();
+    }
+    net::LinkOptions quick;
+    quick.silence_ms = 300;
+    net::Link link(net::Peer::Join("127.0.0.1", port, &error), hello(), quick, "127.0.0.1:1");
+    const std::int64_t start = now_ms();
+    while (link.state() == State::Waiting && now_ms() - start < 5000) {
+        link.Service(now_ms());
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ("no answer from 127.0.0.1:1", link.status());
 }
 
 }  // namespace

@@ -1,0 +1,103 @@
+# Two real games on this machine over the network, each in a virtual display of its own:
+# the host waits and gives up with Escape; then keys typed into the joiner's window move
+# its player in both windows, "quit" typed into the host's console ends both games (the
+# joiner says why) and both recordings verify; a host whose opponent is killed ends by
+# itself with its message.
+ARENA_BIN=$(dirname "$VORLIN_BIN")/vorlin-arena
+ROOT=$WORK
+PORT=$((20000 + RANDOM % 20000))
+
+# The joiner's display: a second virtual X server, gone with the case.
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$ROOT/display" 2>/dev/null &
+XVFB2=$!
+trap 'kill $XVFB2 2>/dev/null || true' EXIT
+for i in $(seq 1 50); do [ -s "$ROOT/display" ] && break; sleep 0.1; done
+[ -s "$ROOT/display" ] || fail "the second X server did not start"
+host_DISPLAY=$DISPLAY
+joiner_DISPLAY=":$(cat "$ROOT/display")"
+host_PID="" host_WINDOW="" joiner_PID="" joiner_WINDOW=""
+SIDE=host
+
+# use host|joiner: the helpers of lib.sh then act on that side's game, display and folder.
+use() {
+    eval "${SIDE}_PID=\$GAME_PID ${SIDE}_WINDOW=\$GAME_WINDOW"
+    SIDE=$1
+    eval "GAME_PID=\$${1}_PID GAME_WINDOW=\$${1}_WINDOW"
+    eval "export DISPLAY=\$${1}_DISPLAY"
+    WORK=$ROOT/$1
+}
+
+# The same arena and keys on both sides.
+mkdir -p "$ROOT/host" "$ROOT/joiner" "$ROOT/tmp"
+WORK=$ROOT/host
+prepare_arena 320 120
+write_ini </dev/null
+cp -r "$ROOT/host/data" "$ROOT/host/vorlin.ini" "$ROOT/joiner/"
+
+# Where the players stand: the red pixels of view 1 (which shows the whole arena) as a mask.
+players() {
+    convert "$1" -crop 318x200+0+280 +repage -fill black +opaque "rgb(255,0,0)" \
+        -fill white -opaque "rgb(255,0,0)" "$1.players.png"
+    echo "$1.players.png"
+}
+# Both games started, in play.
+start_both() {
+    use host
+    TMPDIR=$ROOT/tmp start_game --host "$PORT" "$@"
+    wait_window
+    use joiner
+    TMPDIR=$ROOT/tmp start_game --join "127.0.0.1:$PORT" "$@"
+    wait_window
+    wait_game_frame
+    use host
+    wait_game_frame
+}
+
+use host
+start_game --host "$PORT"
+wait_window
+settle 2
+waiting=$(shot waiting)
+[ "$(count_colour "$waiting" 0 0 640 200 "255,255,255")" -gt 300 ] ||
+    fail "no console text while waiting for the other player"
+hold Escape 0.3
+expect_eq "$(wait_exit 10)" "0" "exit status of a host that gave up"
+
+start_both --record game.rpl
+settle 1
+use host; before_host=$(shot before)
+use joiner; before_joiner=$(shot before)
+hold d 1.5
+settle 1
+use joiner; after_joiner=$(shot after)
+use host; after_host=$(shot after)
+moved=$(difference "$(players "$before_joiner")" "$(players "$after_joiner")" 0 0 318 200)
+[ "$moved" -gt 50 ] || fail "the joiner's player did not move in its window ($moved pixels)"
+moved=$(difference "$(players "$before_host")" "$(players "$after_host")" 0 0 318 200)
+[ "$moved" -gt 50 ] || fail "the joiner's move did not show in the host's window ($moved pixels)"
+expect_eq "$(difference "$(players "$after_host")" "$(players "$after_joiner")" 0 0 318 200)" "0" \
+    "players' places in the two windows"
+
+hold grave 0.2
+settle 0.5
+console_command "quit"
+expect_eq "$(wait_exit 10)" "0" "exit status of the host that quit"
+use joiner
+dismiss_message "The other player left the game"
+expect_eq "$(wait_exit 10)" "0" "exit status of the joiner"
+for side in host joiner; do
+    verdict=$(cd "$ROOT/$side" && "$ARENA_BIN" --replay game.rpl --verify) ||
+        fail "$side's replay: $verdict"
+    echo "$verdict" | grep -qE '^ok [0-9]+ steps [0-9a-f]{16}$' || fail "arena said: $verdict"
+done
+expect_eq "$(ls "$ROOT/tmp")" "" "scratch replays left behind"
+
+# The joiner vanishes without a word: the host notices within its 10 s of silence.
+start_both
+use joiner
+kill -9 "$GAME_PID"
+GAME_PID=""
+use host
+for i in $(seq 1 150); do pgrep -x xmessage >/dev/null && break; sleep 0.1; done
+dismiss_message "other player"
+expect_eq "$(wait_exit 5)" "0" "exit status of the host whose opponent vanished"

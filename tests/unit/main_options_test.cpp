@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "main/options.h"
+#include "net/net_driver.h"
+
+namespace {
+
+struct Parsed {
+    bool ok = false;
+    std::string why;
+    MainOptions options;
+    net::NetStart start;
+    bool network = false;
+};
+
+Parsed parse(std::vector<const char*> args) {
+    args.insert(args.begin(), "vorlin");
+    Parsed p;
+    p.ok = parse_main_options(static_cast<int>(args.size()), args.data(), &p.options, &p.why);
+    if (p.ok) p.network = network_start(p.options, &p.start);
+    return p;
+}
+
+TEST(MainOptions, NetworkGamesTakeTheirPortAndAddress) {
+    const struct {
+        std::vector<const char*> args;
+        bool hosting;
+        const char* host;
+        int port;
+        const char* record;
+    } cases[] = {
+        {{"--host"}, true, "", 24816, ""},
+        {{"--host", "5000"}, true, "", 5000, ""},
+        {{"--host=65535", "--record", "a.rpl"}, true, "", 65535, "a.rpl"},
+        {{"--host", "--record", "a.rpl"}, true, "", 24816, "a.rpl"},
+        {{"--join", "example.org"}, false, "example.org", 24816, ""},
+        {{"--record=b.rpl", "--join", "10.0.0.2:1"}, false, "10.0.0.2", 1, "b.rpl"},
+    };
+    for (const auto& c : cases) {
+        const Parsed p = parse(c.args);
+        ASSERT_TRUE(p.ok) << c.args[0] << ": " << p.why;
+        ASSERT_TRUE(p.network) << c.args[0];
+        EXPECT_EQ(c.hosting, p.start.hosting);
+        EXPECT_EQ(c.host, p.start.host);
+        EXPECT_EQ(c.port, p.start.port);
+        EXPECT_EQ(c.record, p.start.record);
+    }
+    EXPECT_FALSE(parse({"--record", "c.rpl"}).network) << "no network game without its option";
+}
+
+TEST(MainOptions, BadNetworkOptionsAreRefusedWithTheirReason) {
+    const struct {
+        std::vector<const char*> args;
+        const char* why;
+    } cases[] = {
+        {{"--host", "0"}, "--host needs a port from 1 to 65535, not 0"},
+        {{"--host", "65536"}, "--host needs a port from 1 to 65535, not 65536"},
+        {{"--host", "http"}, "--host needs a port from 1 to 65535, not http"},
+        {{"--host="}, "--host needs a value after ="},
+        {{"--join"}, "--join needs a value"},
+        {{"--join", "a b"}, "--join needs HOST or HOST:PORT, not a b"},
+        {{"--join", "host:"}, "--join needs HOST or HOST:PORT, not host:"},
+        {{"--join", ":24816"}, "--join needs HOST or HOST:PORT, not :24816"},
+        {{"--host", "--join", "h"}, "--host and --join exclude each other"},
+        {{"--join", "h", "--replay", "r.rpl"}, "--replay and a network game exclude each other"},
+    };
+    for (const auto& c : cases) {
+        const Parsed p = parse(c.args);
+        EXPECT_FALSE(p.ok) << c.why;
+        EXPECT_EQ(c.why, p.why);
+    }
+}
+
+}  // namespace
