@@ -1,12 +1,17 @@
 // Two machines of a network game in this one process, over ENet on 127.0.0.1, each game
-// paced by its own 60 Hz clock as the real loop is: a fight of 30 s (1800 steps) directly
-// with the default delay of 3 steps, and through a relay that holds every datagram 50 ms
-// each way and drops 5 % of them, with a delay of 8.
+// paced by its own 60 Hz clock as the game's loop is (a tick whose step still lacks the
+// other side's record is lost and counted as missed, as the game counts it), both players
+// busy fighters on the default level: 10 minutes directly with the default delay of 3
+// steps, and 5 minutes through a relay that holds every datagram 50 ms each way and
+// drops 5 % of them, with a delay of 8. Then how long a host takes to notice that its
+// opponent vanished without a word.
 //
-// Counters: steps_per_s of the slower machine over the whole fight; missed_ticks, ticks
-// of either machine that passed while its step waited for a record; the bytes each end
-// sent per second (ENet datagrams with ENet's headers, without UDP's and IP's); same_world
-// is 1 when both worlds' digests agree at the end.
+// Counters: steps_per_s of the slower machine over the whole fight; missed_ticks of both
+// machines; the bytes each end sent per second (ENet datagrams with ENet's headers,
+// without UDP's and IP's); same_world is 1 when both games ran every step in play (the
+// machines compare their world digests every 60 steps and stop at a difference) and the
+// final digests agree; dropped, the packets either side refused. noticed_ms: from the
+// opponent's vanishing to the end of the host's game.
 
 #include <benchmark/benchmark.h>
 
@@ -15,58 +20,76 @@
 
 #include "bench_world.h"
 #include "game/game.h"
-#include "input/input_handler.h"
 #include "net/handshake.h"
+#include "support/busy_fighter.h"
 #include "support/two_machines.h"
 
 namespace {
 
-constexpr unsigned long kSteps = 1800;
+using testsupport::TwoMachines;
 
-// Busy: fire every step, walk, aim, jump, dig, switch weapons.
-int fighter(int number, std::size_t step) {
-    int bits = ACT_FIRE;
-    const std::size_t phase = step % 240;
-    if (phase < 60) bits |= number == 1 ? ACT_RIGHT : ACT_LEFT;
-    if (phase >= 60 && phase < 90) bits |= ACT_UP;
-    if (phase >= 150 && phase < 170) bits |= ACT_DOWN;
-    if (step % 60 == 30) bits |= ACT_WEAPON;
-    if (step % 97 == 50) bits |= ACT_JUMP;
-    if (phase >= 200 && phase < 215) bits |= ACT_DIG;
-    return bits;
+InputHandler* busy_fighter(int) { return new testsupport::BusyFighter; }
+
+// Both games loaded and in play; false (with the benchmark's error) otherwise.
+bool start(TwoMachines& machines, int delay, bool relayed, benchmark::State& state) {
+    const net::Hello hello =
+        *net::make_hello(bench::level_file(), Game::ConfiguredStepDt(), 20261207, delay);
+    std::optional<TwoMachines::Relay> relay;
+    if (relayed) relay = TwoMachines::Relay{};
+    std::string error;
+    if (machines.Connect(hello, hello, {}, relay, &error) &&
+        machines.StartGames(busy_fighter, &error))
+        return true;
+    state.SkipWithError(error.c_str());
+    return false;
 }
 
 void BM_NetLockstep(benchmark::State& state) {
     const bool relayed = state.range(0) != 0;
-    const int delay = relayed ? 8 : 3;
-    const double step = Game::ConfiguredStepDt();
-    const net::Hello hello = *net::make_hello(bench::level_file(), step, 20261207, delay);
-    std::optional<testsupport::TwoMachines::Relay> relay;
-    if (relayed) relay = testsupport::TwoMachines::Relay{};
+    const auto steps = static_cast<unsigned long>(state.range(1)) * 60;
     for (auto _ : state) {
-        testsupport::TwoMachines machines(bench::level_file());
-        std::string error;
-        if (!machines.Connect(hello, hello, {}, relay, &error) ||
-            !machines.StartGames(fighter, &error)) {
-            state.SkipWithError(error.c_str());
-            return;
-        }
-        const std::int64_t start = testsupport::now_ms();
+        TwoMachines machines(bench::level_file());
+        if (!start(machines, relayed ? 8 : 3, relayed, state)) return;
+        const std::int64_t begun = net::now_ms();
         machines.Run([&] {
-            return machines[0].game->steps_taken >= kSteps && machines[1].game->steps_taken >= kSteps;
-        }, kSteps, true);
-        const double seconds = (testsupport::now_ms() - start) / 1000.0;
+            return (machines[0].game->steps_taken >= steps && machines[1].game->steps_taken >= steps) ||
+                   !machines.Both(net::Link::State::Playing);
+        }, steps, true, static_cast<std::int64_t>(steps) * 40);
+        const double seconds = (net::now_ms() - begun) / 1000.0;
         const auto slower = std::min(machines[0].game->steps_taken, machines[1].game->steps_taken);
         state.counters["steps_per_s"] = slower / seconds;
         state.counters["missed_ticks"] =
             static_cast<double>(machines[0].missed_ticks + machines[1].missed_ticks);
         state.counters["host_B_per_s"] = machines[0].link->peer().bytes_sent() / seconds;
         state.counters["joiner_B_per_s"] = machines[1].link->peer().bytes_sent() / seconds;
-        state.counters["same_world"] = testsupport::TwoMachines::Digest(*machines[0].game) ==
-                                       testsupport::TwoMachines::Digest(*machines[1].game);
+        state.counters["same_world"] = slower == steps && machines.Both(net::Link::State::Playing) &&
+                                       machines.WorldDigest(0) == machines.WorldDigest(1);
+        state.counters["dropped"] = static_cast<double>(
+            machines[0].link->malformed() + machines[0].link->rejected() +
+            machines[1].link->malformed() + machines[1].link->rejected());
     }
 }
-BENCHMARK(BM_NetLockstep)->ArgName("relayed")->Arg(0)->Arg(1)->Iterations(1)->UseRealTime()
+BENCHMARK(BM_NetLockstep)
+    ->ArgNames({"relayed", "seconds"})
+    ->Args({0, 600})
+    ->Args({1, 300})
+    ->Iterations(1)
+    ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+
+void BM_NetVanishedPeer(benchmark::State& state) {
+    for (auto _ : state) {
+        TwoMachines machines(bench::level_file());
+        if (!start(machines, 3, false, state)) return;
+        machines.Run([] { return false; }, 120, true, 2000);
+        const std::int64_t vanished = net::now_ms();
+        machines[1].link->peer().Vanish();
+        machines.Run([&] { return machines[0].link->state() == net::Link::State::Ended; },
+                     1000000, true, 30000);
+        state.counters["noticed_ms"] = static_cast<double>(net::now_ms() - vanished);
+        state.SetLabel(machines[0].link->status());
+    }
+}
+BENCHMARK(BM_NetVanishedPeer)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

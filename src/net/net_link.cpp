@@ -65,9 +65,10 @@ void Link::Service(std::int64_t now_ms) {
         now_ms - *waiting_since_ >= options_.silence_ms)
         return End("no answer from " + target_, std::nullopt);
     if (state_ != State::Playing) return;
+    // Nothing is told to a side that has not been heard for so long.
     if (session_->Silent(now_ms))
         return End("the other player has been silent for " + seconds(options_.silence_ms) + " s",
-                   ByeReason::Left);
+                   std::nullopt);
     // Our digests go out before a goodbye on a desync, so the other side can name the step.
     for (const Message& m : session_->Outgoing(now_ms)) Send(m);
     if (session_->desync()) return EndOnDesync(*session_->desync());
