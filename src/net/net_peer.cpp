@@ -191,5 +191,6 @@ std::uint16_t Peer::port() const {
 
 std::uint64_t Peer::bytes_sent() const { return host_->totalSentData; }
 std::uint64_t Peer::bytes_received() const { return host_->totalReceivedData; }
+std::uint64_t Peer::datagrams_sent() const { return host_->totalSentPackets; }
 
 }  // namespace net

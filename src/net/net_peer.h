@@ -63,6 +63,8 @@ public:
     // Bytes of ENet datagrams, headers included (not UDP and IP's).
     std::uint64_t bytes_sent() const;
     std::uint64_t bytes_received() const;
+    // Datagrams sent: each adds 28 bytes of UDP and IPv4 headers to bytes_sent.
+    std::uint64_t datagrams_sent() const;
 
 private:
     Peer(ENetHost* host, bool hosting);
