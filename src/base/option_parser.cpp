@@ -1,11 +1,15 @@
 #include "base/option_parser.h"
 
 void OptionParser::Flag(const char* name, bool* target) {
-    options_.push_back({name, target, nullptr});
+    options_.push_back({name, target, nullptr, false});
 }
 
 void OptionParser::Value(const char* name, std::string* target) {
-    options_.push_back({name, nullptr, target});
+    options_.push_back({name, nullptr, target, false});
+}
+
+void OptionParser::Optional(const char* name, std::string* target, bool* given) {
+    options_.push_back({name, given, target, true});
 }
 
 const OptionParser::Option* OptionParser::Find(const std::string& name) const {
@@ -27,6 +31,18 @@ bool OptionParser::Parse(int argc, const char* const* argv, std::string* why) co
         if (!o) {
             *why = "unknown option --" + name;
             return false;
+        }
+        if (o->optional) {
+            *o->flag = true;
+            if (eq + 1 == arg.size()) {
+                *why = "--" + name + "= needs a value";
+                return false;
+            }
+            if (eq != std::string::npos)
+                *o->value = arg.substr(eq + 1);
+            else if (i + 1 < argc && argv[i + 1][0] != '-')
+                *o->value = argv[++i];
+            continue;
         }
         if (o->flag) {
             if (eq != std::string::npos) {

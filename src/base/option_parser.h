@@ -11,6 +11,9 @@ class OptionParser {
 public:
     void Flag(const char* name, bool* target);
     void Value(const char* name, std::string* target);
+    // "--name", "--name VALUE" or "--name=VALUE": the next argument is its value unless
+    // it starts with "-". *given tells whether the option appeared at all.
+    void Optional(const char* name, std::string* target, bool* given);
 
     // False with the reason ("unknown option --x", "--replay needs a value", ...).
     bool Parse(int argc, const char* const* argv, std::string* why) const;
@@ -20,6 +23,7 @@ private:
         std::string name;  // without the dashes
         bool* flag;
         std::string* value;
+        bool optional;
     };
     const Option* Find(const std::string& name) const;
 

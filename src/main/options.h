@@ -2,18 +2,22 @@
 #define VORLIN_MAIN_OPTIONS_H
 
 #include <string>
+#include <vector>
 
 // The game's command line. Without arguments the game is played as always.
 struct MainOptions {
     bool help = false;
     std::string record;  // --record FILE: play and write the replay FILE
     std::string replay;  // --replay FILE: watch the replay FILE
+    // --bot [N], --bots: the players the computer plays from the start.
+    std::vector<int> computer;
+    std::string skill;  // --skill: easy, normal or hard; empty for the one of "vorlin.ini"
 };
 
 extern const char* const kMainUsage;
 
-// False with the reason for an unknown option, a missing value or options that exclude
-// each other.
+// False with the reason for an unknown option, a missing or bad value or options that
+// exclude each other.
 bool parse_main_options(int argc, const char* const* argv, MainOptions* options,
                         std::string* why);
 
