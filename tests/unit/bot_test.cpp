@@ -66,6 +66,24 @@ TEST(BotSkill, ParsesTheThreeLevelsAndRefusesAnythingElse) {
     EXPECT_FALSE(parse_contestant("alien", &c));
 }
 
+TEST(BotSkill, TheIniSkillFallsBackToNormalForAnythingButTheThreeNames) {
+    const struct {
+        const char* ini;
+        BotSkill expected;
+    } cases[] = {
+        {"[bot]\nskill = hard\n", BotSkill::Hard},
+        {"[bot]\nskill =   easy  \n", BotSkill::Easy},
+        {"[bot]\nskill = genius\n", BotSkill::Normal},
+        {"[bot]\nskill = hardest\n", BotSkill::Normal},
+        {"[bot]\nskill =\n", BotSkill::Normal},
+        {"[game]\nskill = hard\n", BotSkill::Normal},
+    };
+    for (const auto& c : cases) {
+        testsupport::ScopedConfig config(c.ini);
+        EXPECT_EQ(c.expected, configured_bot_skill()) << c.ini;
+    }
+}
+
 // Dirt ground with a block of rock standing on it, too tall to jump; or a wall of rock
 // from the top of the level to the bottom.
 struct PlanCase {
