@@ -6,7 +6,7 @@
 #include <chrono>
 
 #include "bench_world.h"
-#include "bot/match.h"
+#include "arena/match.h"
 
 namespace {
 

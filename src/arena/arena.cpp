@@ -3,8 +3,10 @@
 #include <allegro.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "base/option_parser.h"
 #include "game/game.h"
@@ -16,17 +18,29 @@
 
 const char* const kArenaUsage =
     "Usage: vorlin-arena --replay FILE [--verify] [--level FILE]\n"
+    "       vorlin-arena --players A,B [--seconds S] [--seed N] [--skill S|S1,S2]\n"
+    "                    [--level FILE] [--record FILE] [--stats]\n"
     "Runs Vorlin games without a window, as fast as the machine allows.\n"
     "\n"
-    "  --replay FILE  play the game recorded in FILE from its recorded start and print\n"
-    "                 \"STEPS steps DIGEST\" (the steps played and the final world's digest)\n"
-    "  --verify       with --replay: compare the world with every digest FILE holds and\n"
-    "                 print \"ok STEPS steps DIGEST\", or the first step whose digest differs\n"
-    "                 (exit status 1)\n"
-    "  --level FILE   the level file the game was played on (default data/map.lvl)\n"
-    "  --help         show this text\n"
+    "  --replay FILE   play the game recorded in FILE from its recorded start and print\n"
+    "                  \"STEPS steps DIGEST\" (the steps played and the final world's digest)\n"
+    "  --verify        with --replay: compare the world with every digest FILE holds and\n"
+    "                  print \"ok STEPS steps DIGEST\", or the first step whose digest differs\n"
+    "                  (exit status 1)\n"
+    "  --players A,B   play a game between player 1 (A) and player 2 (B), each of them bot\n"
+    "                  (the computer player), idle (no input) or random (random keys), and\n"
+    "                  print \"player N kills K deaths D\" for each player\n"
+    "  --seconds S     with --players: game seconds to play (default 300)\n"
+    "  --seed N        with --players: the game's random seed (default 1)\n"
+    "  --skill S       with --players: the bots' skill, easy, normal or hard (default\n"
+    "                  normal); S1,S2 gives each player its own\n"
+    "  --record FILE   with --players: record the game into the replay FILE\n"
+    "  --stats         with --players: add to each player's line the longest time it stood\n"
+    "                  still, and print what the bots' decisions cost\n"
+    "  --level FILE    the level file (default data/map.lvl)\n"
+    "  --help          show this text\n"
     "\n"
-    "A replay that cannot be played prints the reason; exit status 1.\n";
+    "A game that cannot be played prints the reason; exit status 1.\n";
 
 namespace {
 
@@ -67,16 +81,132 @@ int play(const ArenaOptions& o) {
     return result.same ? 0 : 1;
 }
 
+std::vector<std::string> split_at_commas(const std::string& text) {
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', from);
+        parts.push_back(text.substr(from, comma - from));
+        if (comma == std::string::npos) return parts;
+        from = comma + 1;
+    }
+}
+
+// The whole text as a number within [lo, hi].
+bool parse_number(const std::string& text, double lo, double hi, double* out) {
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end || !(v >= lo && v <= hi)) return false;
+    *out = v;
+    return true;
+}
+
+bool parse_players(const std::string& text, MatchSetup* m, std::string* why) {
+    m->players.clear();
+    for (const std::string& name : split_at_commas(text)) {
+        Contestant who;
+        if (!parse_contestant(name, &who)) {
+            *why = "no such player: " + name + " (bot, idle or random)";
+            return false;
+        }
+        m->players.push_back(who);
+    }
+    if (m->players.size() != 2) {
+        *why = "--players needs two players, A,B";
+        return false;
+    }
+    return true;
+}
+
+// One skill for both players or one each.
+bool parse_skills(const std::string& text, MatchSetup* m, std::string* why) {
+    const std::vector<std::string> names = split_at_commas(text.empty() ? "normal" : text);
+    if (names.size() != 1 && names.size() != m->players.size()) {
+        *why = "--skill needs one skill or one for each player";
+        return false;
+    }
+    m->skills.clear();
+    for (std::size_t i = 0; i < m->players.size(); ++i) {
+        BotSkill skill;
+        if (!parse_bot_skill(names[names.size() == 1 ? 0 : i], &skill)) {
+            *why = "no such skill: " + text + " (easy, normal or hard)";
+            return false;
+        }
+        m->skills.push_back(skill);
+    }
+    return true;
+}
+
+bool parse_match(const std::string& players, const std::string& seconds,
+                 const std::string& seed, const std::string& skill, MatchSetup* m,
+                 std::string* why) {
+    if (!parse_players(players, m, why) || !parse_skills(skill, m, why)) return false;
+    double v = 0;
+    if (!seconds.empty()) {
+        if (!parse_number(seconds, 1e-3, 1e6, &v)) {
+            *why = "--seconds needs a number of seconds, up to 1000000";
+            return false;
+        }
+        m->seconds = v;
+    }
+    if (!seed.empty()) {
+        if (!parse_number(seed, 0, 4294967295.0, &v) || v != std::floor(v)) {
+            *why = "--seed needs a whole number from 0 to 4294967295";
+            return false;
+        }
+        m->seed = static_cast<unsigned>(v);
+    }
+    return true;
+}
+
+int play_game(const ArenaOptions& o) {
+    set_color_depth(32);
+    const MatchResult r = play_match(o.match);
+    if (!r.ok) return fail(r.error);
+    for (std::size_t i = 0; i < r.players.size(); ++i) {
+        const PlayerScore& p = r.players[i];
+        std::printf("player %zu kills %d deaths %d", i + 1, p.kills, p.deaths);
+        if (o.stats) std::printf(" still %.1f", p.longest_still);
+        std::printf("\n");
+    }
+    if (o.stats)
+        std::printf("steps %lu bot decisions %lu at %.4f ms\n", r.steps, r.bot_decisions,
+                    r.bot_decisions ? r.bot_seconds * 1e3 / static_cast<double>(r.bot_decisions)
+                                    : 0.0);
+    return 0;
+}
+
 }  // namespace
 
 bool parse_arena_options(int argc, const char* const* argv, ArenaOptions* o, std::string* why) {
+    std::string players, seconds, seed, skill;
     OptionParser parser;
     parser.Flag("help", &o->help);
     parser.Value("replay", &o->replay);
     parser.Flag("verify", &o->verify);
     parser.Value("level", &o->level);
+    parser.Value("players", &players);
+    parser.Value("seconds", &seconds);
+    parser.Value("seed", &seed);
+    parser.Value("skill", &skill);
+    parser.Value("record", &o->match.record);
+    parser.Flag("stats", &o->stats);
     if (!parser.Parse(argc, argv, why)) return false;
     if (o->help) return true;
+    o->play = !players.empty();
+    o->match.level_file = o->level;
+    if (!o->play && (!seconds.empty() || !seed.empty() || !skill.empty() ||
+                     !o->match.record.empty() || o->stats)) {
+        *why = "--seconds, --seed, --skill, --record and --stats go with --players";
+        return false;
+    }
+    if (o->play) {
+        if (!o->replay.empty() || o->verify) {
+            *why = "--players and --replay exclude each other";
+            return false;
+        }
+        return parse_match(players, seconds, seed, skill, &o->match, why);
+    }
     if (o->replay.empty()) {
         *why = o->verify ? "--verify needs --replay" : "nothing to do";
         return false;
@@ -98,5 +228,5 @@ int arena_main(int argc, const char* const* argv) {
     if (install_allegro(SYSTEM_NONE, &errno, std::atexit) != 0)
         return fail("cannot start the Allegro library");
     set_assertion_handler(report_and_exit);
-    return play(options);
+    return options.play ? play_game(options) : play(options);
 }

@@ -3,17 +3,23 @@
 
 #include <string>
 
-// vorlin-arena: games without a window, keyboard or timer, as fast as the machine allows.
-// Today it plays replays; computer opponents will add games of their own.
+#include "arena/match.h"
+
+// vorlin-arena: games without a window, keyboard or timer, as fast as the machine allows:
+// recorded games played again, and games between computer, idle and random players.
 
 struct ArenaOptions {
     bool help = false;
     std::string replay;               // --replay FILE
     bool verify = false;              // --verify
     std::string level = "data/map.lvl";  // --level FILE
+    bool play = false;                // --players A,B: play a game of its own
+    bool stats = false;               // --stats: how long each stood still, what bots cost
+    MatchSetup match;                 // that game, its level and --record FILE included
 };
 
-// Reads the command line and checks how the options combine. False with the reason.
+// Reads the command line and checks its values and how the options combine. False with
+// the reason.
 bool parse_arena_options(int argc, const char* const* argv, ArenaOptions* options,
                          std::string* why);
 

@@ -43,3 +43,14 @@ double config_float(const char* section, const char* key, double def, double lo,
     if (!std::isfinite(value) || value < lo || value > hi) return def;
     return value;
 }
+
+int config_choice(const char* section, const char* key, const char* const* choices, int def) {
+    const char* text = get_config_string(section, key, nullptr);
+    if (!text) return def;
+    while (std::isspace(static_cast<unsigned char>(*text))) ++text;
+    for (int i = 0; choices[i]; ++i) {
+        const std::size_t n = std::strlen(choices[i]);
+        if (std::strncmp(text, choices[i], n) == 0 && only_blanks(text + n)) return i;
+    }
+    return def;
+}

@@ -7,5 +7,8 @@
 
 int config_int(const char* section, const char* key, int def, int lo, int hi);
 double config_float(const char* section, const char* key, double def, double lo, double hi);
+// The position of the value in `choices` (a null-terminated list of words), blanks around
+// it aside; `def` when it is none of them.
+int config_choice(const char* section, const char* key, const char* const* choices, int def);
 
 #endif

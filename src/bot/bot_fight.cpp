@@ -15,6 +15,8 @@ namespace {
 
 constexpr float kMuzzle = 15.0f;
 constexpr float kPlayerRadius = 10.0f;
+// Closer than this an enemy beyond the aim's reach may still be hit at the muzzle.
+constexpr float kPointBlank = 40.0f;
 // Margin kept beyond a blast radius: the bot's own disc and a little more.
 constexpr float kBlastMargin = 22.0f;
 // A rocket fired into dirt to open a line of fire must burst this close to the enemy.
@@ -78,7 +80,7 @@ BotInput::Shot BotInput::Evaluate(Player& me, const Inventory::Weapon* weapon,
     s.face = tx < me.x ? -1 : 1;
     s.elevation = e;
     s.solved = std::fabs(e) <= aim_frame::kLimit + aim_frame::kStep / 2;
-    if (!s.solved) return s;
+    if (!s.solved) return PointBlank(me, s, at);
     const double angle = aim_frame::angle(s.face, e);
     const float mx = me.x + kMuzzle * static_cast<float>(std::cos(angle));
     const float my = me.y - kMuzzle * static_cast<float>(std::sin(angle));
@@ -90,6 +92,26 @@ BotInput::Shot BotInput::Evaluate(Player& me, const Inventory::Weapon* weapon,
         !s.clear && distance(tr.end_x, tr.end_y, tx, ty) < kBlowReach &&
         grid_.At(TerrainGrid::CellOf(tr.end_x), TerrainGrid::CellOf(tr.end_y)) != TerrainGrid::Rock;
     s.score = score_of(s.kind, distance(me.x, me.y, at.x, at.y), s.clear, s.safe, blowable);
+    return s;
+}
+
+BotInput::Shot BotInput::PointBlank(const Player& me, Shot s, const Sighting& at) const {
+    // Right above or below, out of the aim's reach: the shot still hits when the enemy's
+    // disc covers the first stretch of the steepest aim.
+    if (distance(me.x, me.y, at.x, at.y) > kPointBlank || flight_of(s.kind).blast > 0) return s;
+    s.elevation = s.elevation > 0 ? aim_frame::kLimit : -aim_frame::kLimit;
+    const double angle = aim_frame::angle(s.face, s.elevation);
+    const double cx = std::cos(angle), cy = -std::sin(angle);
+    for (float along = kMuzzle; along <= kMuzzle + kPointBlank; along += 4.0f) {
+        const float x = me.x + along * static_cast<float>(cx);
+        const float y = me.y + along * static_cast<float>(cy);
+        if (grid_.mask().Solid(static_cast<int>(x), static_cast<int>(y))) break;
+        if (distance(x, y, at.x, at.y) < kPlayerRadius - 1) {
+            s.solved = s.clear = true;
+            s.score = score_of(s.kind, 0.0f, true, true, false);
+            break;
+        }
+    }
     return s;
 }
 

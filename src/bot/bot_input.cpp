@@ -41,6 +41,7 @@ int BotInput::Handle(Player& me, Game& game, WeaponSlot& next_weapon) {
     ChooseGoal(me, game, intent.hold);
     Travel(me, intent);
     AvoidOwnBlasts(me, game, intent);
+    LetGoOfLedges(me, intent);
     return Compose(me, intent, next_weapon);
 }
 
@@ -89,6 +90,19 @@ void BotInput::ResetLife() {
     aimed_steps_ = 0;
     engaged_steps_ = 0;
     reposition_ = 0;
+}
+
+void BotInput::LetGoOfLedges(const Player& me, Intent& intent) {
+    // A player that falls without moving is held up by its own walk against a ledge: it
+    // cannot jump or dig until it lands, so it lets go of the walk for a moment.
+    const bool hanging = me.state == PS_Falling && std::fabs(me.x - held_x_) < 2 &&
+                         std::fabs(me.y - held_y_) < 2;
+    if (!hanging) {
+        held_x_ = me.x;
+        held_y_ = me.y;
+    }
+    held_steps_ = hanging ? held_steps_ + 1 : 0;
+    if (held_steps_ > 4) intent.walk = 0;
 }
 
 int BotInput::Compose(Player& me, const Intent& intent, WeaponSlot& next_weapon) {

@@ -96,6 +96,11 @@ private:
     int tactic_turn_ = 0;
     int still_ = 0;
     float still_x_ = 0, still_y_ = 0, still_aim_ = 0;
+    bool climbing_ = false;  // the way goes straight up through dirt here
+    float climb_top_ = 1e9f;  // highest place of this climb
+    int climb_pause_ = 0;     // steps since the way last went up through dirt
+    int held_steps_ = 0;
+    float held_x_ = 0, held_y_ = 0;
 
     // Fighting.
     double aim_offset_ = 0;
@@ -113,6 +118,8 @@ private:
     void Fight(Player& me, Game& game, Intent& intent);
     Shot Evaluate(Player& me, const Inventory::Weapon* weapon, const Sighting& at, float vx,
                   float vy) const;
+    // A shot at an enemy too steeply above or below to aim at, when it is close enough.
+    Shot PointBlank(const Player& me, Shot s, const Sighting& at) const;
     void AvoidOwnBlasts(Player& me, Game& game, Intent& intent) const;
 
     void ChooseGoal(Player& me, Game& game, bool engaged);
@@ -123,7 +130,13 @@ private:
     void FollowPath(Player& me, Intent& intent);
     void WatchProgress(Player& me, Intent& intent);
     void Unstick(Player& me, Intent& intent);
+    // Straight up through dirt: a dig while dirt is over the head, else a jump.
+    void ClimbThroughDirt(Player& me, Intent& intent) const;
+    static bool Aligned(const Player& me, const Intent& intent);
+    // No terrain in the column above the head, up to the top of the level.
+    bool OpenSky(const Player& me) const;
 
+    void LetGoOfLedges(const Player& me, Intent& intent);
     int Compose(Player& me, const Intent& intent, WeaponSlot& next_weapon);
 };
 

@@ -21,6 +21,11 @@ constexpr int kStillSteps = 240;
 constexpr int kTacticSteps = 140;
 constexpr int kClimbCycle = 70;
 constexpr int kTactics = 4;
+// The manoeuvre out of the dirt towards a goal higher up, beyond the ordinary ones, and
+// its longest run; goals less than this much higher do not call for it.
+constexpr int kEscape = kTactics;
+constexpr int kEscapeSteps = 1800;
+constexpr float kEscapeRise = 24.0f;
 // Elevations of the dig directions that matter: diagonally and straight.
 constexpr double kDiagonal = 0.75;
 constexpr double kSteep = 1.2;
@@ -34,6 +39,10 @@ constexpr int kPickupTries = 2;
 constexpr unsigned long kIgnoreSteps = 1200;
 // Upward speed (pixels per second, negative up) above which a jump is still rising fast.
 constexpr float kRisingSpeed = -60.0f;
+// Steps of a climb without a dig up in its way before the climb counts as over.
+constexpr int kClimbPause = 60;
+// Pixels above the centre where dirt means the head is against it.
+constexpr int kHeadClearance = 9;
 // Closer than this to its enemy the bot cannot aim at it (the aim stops at 60 degrees
 // up or down) and backs away.
 constexpr float kTooClose = 45.0f;
@@ -107,13 +116,17 @@ void BotInput::GiveUpPickup() {
 
 void BotInput::Travel(Player& me, Intent& intent) {
     WatchProgress(me, intent);
+    climbing_ = false;
     if (tactic_ >= 0) {
         Unstick(me, intent);
         return;
     }
     if (!has_goal_ || intent.hold) return;
     if (enemy_distance_ < kTooClose && goal_is_enemy_) {
+        // Away from the enemy, unless a side of the level is in the way.
         intent.walk = goal_x_ < me.x ? 1 : -1;
+        if (me.x < kTooClose) intent.walk = 1;
+        if (me.x > static_cast<float>(grid_.mask().width()) - kTooClose) intent.walk = -1;
         if (blocked_++ > 8 && standing(me)) intent.jump = true;
         return;
     }
@@ -166,14 +179,14 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
     if (me.state == PS_Falling && me.vy < kRisingSpeed) intent.walk = 0;
 
     if (next == Move::Jump && standing(me)) intent.jump = true;
-    if (next == Move::Dig) {
+    climbing_ = next == Move::Dig && ddy < 0 && ddx == 0;
+    if (climbing_) {
+        ClimbThroughDirt(me, intent);
+    } else if (next == Move::Dig) {
         intent.aiming = true;
         intent.face = ddx != 0 ? ddx : aim_frame::facing(me.aim);
         intent.elevation = ddy > 0 ? (ddx == 0 ? -kSteep : -kDiagonal) : ddy < 0 ? (ddx == 0 ? kSteep : kDiagonal) : 0.0;
-        const bool aligned = aim_frame::facing(me.aim) == intent.face &&
-                             std::fabs(aim_frame::elevation(me.aim) - intent.elevation) < 0.2;
-        if (aligned && standing(me)) intent.dig = true;
-        // A face dug sideways or up is climbed into with a jump.
+        if (Aligned(me, intent) && standing(me)) intent.dig = true;
         if (ddy <= 0 && standing(me) && step_ % 40 == 20) intent.jump = true;
     }
 
@@ -186,6 +199,35 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
     last_x_ = me.x;
 }
 
+bool BotInput::Aligned(const Player& me, const Intent& intent) {
+    return aim_frame::facing(me.aim) == intent.face &&
+           std::fabs(aim_frame::elevation(me.aim) - intent.elevation) < 0.2;
+}
+
+void BotInput::ClimbThroughDirt(Player& me, Intent& intent) const {
+    intent.aiming = true;
+    intent.face = aim_frame::facing(me.aim);
+    intent.elevation = kSteep;
+    intent.walk = 0;
+    if (!standing(me) || !Aligned(me, intent)) return;
+    // Dig while dirt is over the head, then jump into what was dug: the jump stops at
+    // the dirt above, where the player hangs until the next dig.
+    const MaskView& mask = grid_.mask();
+    const int x = static_cast<int>(me.x), y = static_cast<int>(me.y);
+    if (mask.Solid(x, y - kHeadClearance) || mask.Solid(x, y - kHeadClearance - 3))
+        intent.dig = true;
+    else
+        intent.jump = true;
+}
+
+bool BotInput::OpenSky(const Player& me) const {
+    const MaskView& mask = grid_.mask();
+    const int x = static_cast<int>(me.x);
+    for (int y = static_cast<int>(me.y) - kHeadClearance; y >= 0; y -= 2)
+        if (mask.Solid(x, y)) return false;
+    return true;
+}
+
 void BotInput::WatchProgress(Player& me, Intent& intent) {
     if (std::fabs(me.x - still_x_) >= 1 || std::fabs(me.y - still_y_) >= 1 || me.aim != still_aim_) {
         still_ = 0;
@@ -196,15 +238,24 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
         ++still_;
     }
     const float d = has_goal_ ? std::hypot(goal_x_ - me.x, goal_y_ - me.y) : 0.0f;
-    if (!has_goal_ || intent.hold || d < best_goal_distance_ - 8) {
+    // A way that climbs out of the dirt first leads away from the goal for a while: each
+    // few pixels gained upwards count as progress too.
+    // The highest place is kept while the climb goes on, short pauses included, so that
+    // falling back and jumping up again gains nothing.
+    climb_pause_ = climbing_ ? 0 : climb_pause_ + 1;
+    const bool rising = climbing_ && me.y < climb_top_ - 2;
+    if (rising || climb_pause_ > kClimbPause) climb_top_ = me.y;
+    if (!has_goal_ || intent.hold || rising || d < best_goal_distance_ - 8) {
         best_goal_distance_ = d;
         no_progress_ = 0;
     } else {
         ++no_progress_;
     }
     if (still_ > kStillSteps && intent.hold) {
-        // Fighting from a good place: a hop, not a new way.
+        // Fighting from a good place: a hop, not a new way; a step where the hop is
+        // blocked by a ceiling.
         if (standing(me)) intent.jump = true;
+        intent.walk = aim_frame::facing(me.aim);
         still_ = 0;
         return;
     }
@@ -216,6 +267,14 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
     if (!below && (tactic_ == 1 || tactic_ == 3)) tactic_ = rng_.Chance(0.5) ? 0 : 2;
     tactic_turn_ = tactic_;
     tactic_steps_ = kTacticSteps;
+    // Buried below a goal that lies higher: straight up to the open sky, however long it
+    // takes, as long as every few seconds gain some height.
+    if (has_goal_ && goal_y_ < me.y - kEscapeRise && !OpenSky(me)) {
+        tactic_ = kEscape;
+        tactic_steps_ = kEscapeSteps;
+        climb_top_ = me.y;
+        climb_pause_ = 0;
+    }
     GiveUpPickup();
     no_progress_ = 0;
     still_ = 0;
@@ -230,6 +289,17 @@ void BotInput::Unstick(Player& me, Intent& intent) {
     intent.hold = false;
     intent.aiming = true;
     switch (tactic_) {
+    case kEscape:
+        if (me.y < climb_top_ - 2) {
+            climb_top_ = me.y;
+            climb_pause_ = 0;
+        }
+        if (OpenSky(me) || ++climb_pause_ > kStillSteps || --tactic_steps_ <= 0) {
+            tactic_ = -1;
+            return;
+        }
+        ClimbThroughDirt(me, intent);
+        return;
     case 0:  // climb: dig a notch diagonally up, then jump into it
         intent.face = toward;
         intent.elevation = kDiagonal;
@@ -259,8 +329,6 @@ void BotInput::Unstick(Player& me, Intent& intent) {
         if (!below && phase < 10) intent.jump = true;
         break;
     }
-    const bool aligned = aim_frame::facing(me.aim) == intent.face &&
-                         std::fabs(aim_frame::elevation(me.aim) - intent.elevation) < 0.2;
-    if (!aligned) intent.dig = false;
+    if (!Aligned(me, intent)) intent.dig = false;
     if (--tactic_steps_ <= 0) tactic_ = -1;
 }

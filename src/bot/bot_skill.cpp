@@ -1,5 +1,7 @@
 #include "bot/bot_skill.h"
 
+#include "base/config.h"
+
 bool parse_bot_skill(const std::string& text, BotSkill* skill) {
     if (text == "easy")
         *skill = BotSkill::Easy;
@@ -33,4 +35,10 @@ SkillTraits traits_of(BotSkill skill) {
     default:
         return {12, 0.04, 0.7, 6};
     }
+}
+
+BotSkill configured_bot_skill() {
+    // In the order of the enumeration.
+    static const char* const names[] = {"easy", "normal", "hard", nullptr};
+    return static_cast<BotSkill>(config_choice("bot", "skill", names, 1));
 }

@@ -19,5 +19,7 @@ struct SkillTraits {
 bool parse_bot_skill(const std::string& text, BotSkill* skill);
 const char* bot_skill_name(BotSkill skill);
 SkillTraits traits_of(BotSkill skill);
+// "skill" of section "bot" in "vorlin.ini"; normal when missing or none of the three.
+BotSkill configured_bot_skill();
 
 #endif

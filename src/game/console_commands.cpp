@@ -1,7 +1,12 @@
 #include "game/console_commands.h"
 
+#include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
+
+#include "game/computer_players.h"
+#include "input/input_handler.h"
 
 namespace {
 
@@ -40,7 +45,8 @@ bool Game::CommandProcessor::ChangesWorld(const std::string& line) {
     std::istringstream args(line);
     std::string word, sub;
     args >> word >> sub;
-    return word == "select" || (word == "player" && sub == "health");
+    return word == "select" ||
+           (word == "player" && (sub == "health" || sub == "bot" || sub == "human"));
 }
 
 void Game::CommandProcessor::Process(std::istream& args, std::ostream& out) {
@@ -93,10 +99,33 @@ bool Game::CommandProcessor::PlayerCommand(const std::string& sub, std::istream&
     } else if (sub == "health") {
         int h = 0;
         if (args >> h) selected->health = static_cast<float>(h);
+    } else if (sub == "bot") {
+        HandToComputer(*selected, NextWord(args), out);
+    } else if (sub == "human") {
+        if (game->HandBack(selected->number))
+            out << "Player " << selected->number << " is back on its keys" << std::endl;
+        else
+            out << "Player " << selected->number << " is on its keys already" << std::endl;
     } else {
         return false;
     }
     return true;
+}
+
+void Game::CommandProcessor::HandToComputer(const Player& player, const std::string& skill,
+                                            std::ostream& out) {
+    if (!game->computers) {
+        out << "No computer players in this game" << std::endl;
+        return;
+    }
+    std::string who;
+    std::unique_ptr<InputHandler> handler = game->computers->HandOver(player.number, skill, &who);
+    if (!handler) {
+        out << who << std::endl;
+        return;
+    }
+    game->HandToComputer(player.number, std::move(handler));
+    out << "Player " << player.number << " is played by " << who << std::endl;
 }
 
 void Game::CommandProcessor::Stats(std::istream& args, std::ostream& out) {

@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <list>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "level/level.h"
 #include "player/player.h"
 
+class ComputerPlayers;
 class InputHandler;
 class Particle;
 class StepDriver;
@@ -100,6 +102,12 @@ public:
     SoundSink* sound_sink = nullptr;  // not owned; plays `sounds` after every step of Pass
     // Runs each tick of Go's loop instead of Logic when set; not owned.
     StepDriver* driver = nullptr;
+    // Makes the players the computer plays, from the start (Load) and by the console's
+    // "player bot"; not owned; null in a game without computer players.
+    ComputerPlayers* computers = nullptr;
+    // The keys' handlers of the players the computer plays now, by player number, kept
+    // for "player human".
+    std::map<int, std::unique_ptr<InputHandler>> keys_aside;
 
     // Sized from the current graphics mode (the console spans the screen).
     Game();
@@ -133,6 +141,11 @@ public:
     // The table takes ownership (players excepted).
     void AddParticle(Particle* p);
     void SpawnWeapon();
+    // Player `number` is played by `handler` from the next step on; its keys' handler waits
+    // in keys_aside (a computer player it had is dropped).
+    void HandToComputer(int number, std::unique_ptr<InputHandler> handler);
+    // Player `number` plays from its keys again; false when the computer did not play it.
+    bool HandBack(int number);
 
     // "speed" of section "game" times 1/60 s; bad values give the default speed.
     static double ConfiguredStepDt();
@@ -154,6 +167,9 @@ private:
     void RemoveIfDone(Particle** entry);
     void ToggleConsole();
     void RunCommands(const StepInput& input);
+
+    // At loading: the computer takes player `number` when `computers` says so.
+    void SeatComputerPlayer(int number);
 };
 
 // The 60 Hz timer callback; param is the Game. It only flags a tick.

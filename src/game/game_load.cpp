@@ -4,6 +4,7 @@
 #include <memory>
 #include <utility>
 
+#include "game/computer_players.h"
 #include "game/game.h"
 #include "input/pad_setup.h"
 #include "input/player_input.h"
@@ -63,7 +64,9 @@ bool Game::Load(const std::string& file, int count) {
         console << std::endl;
 
         delete inputs[i];
+        keys_aside.erase(i);
         inputs[i] = with_configured_pad(i, std::move(keyboard), console, console_active).release();
+        SeatComputerPlayer(i);
     }
 
     console << "Loaded successfully" << std::endl;

@@ -6,6 +6,7 @@
 
 #include "game/game.h"
 #include "main/bootstrap.h"
+#include "main/computer_setup.h"
 #include "main/options.h"
 #include "main/startup.h"
 #include "net/net_driver.h"
@@ -32,9 +33,10 @@ int failed_start(const std::string& message) {
 }
 
 // Sound is the windowed game's alone: nothing else that runs a Game opens a device.
-void play(StepDriver* driver, int players) {
+void play(StepDriver* driver, int players, ComputerPlayers* computers) {
     std::unique_ptr<SoundPlayer> sound = SoundPlayer::Open(read_sound_settings(), kSoundDir);
     Game* game = new Game();
+    game->computers = computers;
     game->driver = driver;
     game->sound_sink = sound.get();
     game->Go(kLevelFile, players);
@@ -58,6 +60,7 @@ int main(int argc, char** argv) {
 
     if (!init()) return 0;
 
+    const std::unique_ptr<ComputerSeats> computers = computer_setup(options);
     std::string error;
     if (!bootstrap_level("data", kLevelFile, &error)) return failed_start(error);
 
@@ -65,22 +68,22 @@ int main(int argc, char** argv) {
     if (network_start(options, &network)) {
         net::NetDriver driver;
         if (!driver.Open(network, kLevelFile, &why)) return failed_start(why);
-        play(&driver, kPlayers);
+        play(&driver, kPlayers, nullptr);
         // The other side, the network or a desync ended the game: the player is told why.
         if (!driver.message().empty()) return failed_start(driver.message());
     } else if (!options.record.empty()) {
         RecordingDriver recording;
         if (!recording.Open(options.record, kLevelFile, kPlayers, &why)) return failed_start(why);
-        play(&recording, kPlayers);
+        play(&recording, kPlayers, computers.get());
     } else if (!options.replay.empty()) {
         ReplayReader replay;
         if (!replay.Open(options.replay, &why) ||
             !prepare_replayed_start(replay.header(), kLevelFile, &why))
             return failed_start("Unable to play " + options.replay + ": " + why);
         WatchingDriver watching(replay);
-        play(&watching, replay.header().players);
+        play(&watching, replay.header().players, computers.get());
     } else {
-        play(nullptr, kPlayers);
+        play(nullptr, kPlayers, computers.get());
     }
 
     allegro_exit();

@@ -2,6 +2,7 @@
 #define VORLIN_MAIN_OPTIONS_H
 
 #include <string>
+#include <vector>
 
 namespace net {
 struct NetStart;
@@ -17,6 +18,9 @@ struct MainOptions {
     bool host = false;
     std::string host_port;  // empty: the default port
     std::string join;
+    // --bot [N], --bots: the players the computer plays from the start.
+    std::vector<int> computer;
+    std::string skill;  // --skill: easy, normal or hard; empty for the one of "vorlin.ini"
 };
 
 extern const char* const kMainUsage;

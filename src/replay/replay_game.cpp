@@ -2,6 +2,8 @@
 
 #include <allegro.h>
 
+#include <filesystem>
+
 #include "game/game.h"
 #include "base/random.h"
 #include "game/version.h"
@@ -45,6 +47,11 @@ bool start_replayed_game(Game& game, const ReplayHeader& header, const std::stri
 
 bool start_recorded_game(Game& game, const std::string& level, int players, double step_dt,
                          const std::string& replay, ReplayRecorder* recorder, std::string* why) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(replay, level, ec)) {
+        *why = "cannot record into " + replay + ": it is the level file";
+        return false;
+    }
     ReplayHeader header;
     if (!replay_header_for(level, players, step_dt, &header, why) ||
         !recorder->Open(replay, header, why))

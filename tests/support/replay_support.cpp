@@ -39,10 +39,11 @@ HandlerFactory scripted(const ActionScript& script) {
 
 std::uint64_t record_game(const std::string& level, const std::string& replay, unsigned seed,
                           std::uint64_t steps, const HandlerFactory& players,
-                          const CommandScript& commands) {
+                          const CommandScript& commands, ComputerPlayers* computers) {
     ScopedConfig config;
     seed_random(seed);
     Game game(640, 480);
+    game.computers = computers;
     ReplayRecorder recorder;
     std::string why;
     if (!start_recorded_game(game, level, 2, Game::ConfiguredStepDt(), replay, &recorder, &why))

@@ -8,6 +8,7 @@
 
 #include "replay/headless_play.h"
 
+class ComputerPlayers;
 class InputHandler;
 
 namespace testsupport {
@@ -24,11 +25,13 @@ using ActionScript = std::function<int(int player, std::size_t step)>;
 HandlerFactory scripted(const ActionScript& script);
 
 // Records a two-player game on `level` into `replay`: random seed `seed`, default speed,
-// the players' handlers from `players`, console lines from `commands`. Returns the final
-// world's digest (the one the end record holds).
+// the players' handlers from `players`, console lines from `commands`, the computer
+// players of "player bot" from `computers`. Returns the final world's digest (the one the
+// end record holds).
 std::uint64_t record_game(const std::string& level, const std::string& replay, unsigned seed,
                           std::uint64_t steps, const HandlerFactory& players,
-                          const CommandScript& commands = nullptr);
+                          const CommandScript& commands = nullptr,
+                          ComputerPlayers* computers = nullptr);
 
 }  // namespace testsupport
 

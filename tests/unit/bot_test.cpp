@@ -4,15 +4,20 @@
 #include <cmath>
 #include <string>
 
+#include "arena/match.h"
 #include "bot/bot_input.h"
 #include "bot/bot_skill.h"
-#include "bot/match.h"
+#include "bot/computer_seats.h"
 #include "bot/path_planner.h"
 #include "bot/terrain_grid.h"
 #include "game/game.h"
 #include "base/random.h"
 #include "input/scripted_input.h"
 #include "level/level.h"
+#include "replay/replay_game.h"
+#include "replay/replay_reader.h"
+#include "replay/replay_verify.h"
+#include "support/replay_support.h"
 #include "support/test_support.h"
 
 namespace {
@@ -28,6 +33,16 @@ bool hills(int x, int y) {
     const double ground = 230 + 40 * std::sin(x / 45.0) + 15 * std::sin(x / 13.0);
     const bool cave = (x - 320) * (x - 320) / 4 + (y - 320) * (y - 320) < 40 * 40;
     return y >= ground && !cave;
+}
+
+// Plays a replay file on a fresh game and compares its digests.
+VerifyResult verify_replay(const std::string& replay, const std::string& level) {
+    ReplayReader reader;
+    std::string why;
+    EXPECT_TRUE(reader.Open(replay, &why)) << why;
+    Game game(640, 480);
+    EXPECT_TRUE(start_replayed_game(game, reader.header(), level, &why)) << why;
+    return play_replay(reader, game, true);
 }
 
 std::string save_level(const testsupport::TempDir& dir, Level& level) {
@@ -49,6 +64,24 @@ TEST(BotSkill, ParsesTheThreeLevelsAndRefusesAnythingElse) {
     EXPECT_TRUE(parse_contestant("random", &c));
     EXPECT_EQ(Contestant::Random, c);
     EXPECT_FALSE(parse_contestant("alien", &c));
+}
+
+TEST(BotSkill, TheIniSkillFallsBackToNormalForAnythingButTheThreeNames) {
+    const struct {
+        const char* ini;
+        BotSkill expected;
+    } cases[] = {
+        {"[bot]\nskill = hard\n", BotSkill::Hard},
+        {"[bot]\nskill =   easy  \n", BotSkill::Easy},
+        {"[bot]\nskill = genius\n", BotSkill::Normal},
+        {"[bot]\nskill = hardest\n", BotSkill::Normal},
+        {"[bot]\nskill =\n", BotSkill::Normal},
+        {"[game]\nskill = hard\n", BotSkill::Normal},
+    };
+    for (const auto& c : cases) {
+        testsupport::ScopedConfig config(c.ini);
+        EXPECT_EQ(c.expected, configured_bot_skill()) << c.ini;
+    }
 }
 
 // Dirt ground with a block of rock standing on it, too tall to jump; or a wall of rock
@@ -135,8 +168,8 @@ TEST(BotInput, DecidesWithoutTouchingTheWorldOrItsRandomNumbers) {
 }
 
 // A short headless game on the hills: the bots find the other player and kill it, and
-// none of them stands still for 10 s.
-TEST(Match, BotsFindAndKillTheirEnemyWithoutGettingStuck) {
+// none of them stands still for 10 s. Recorded, such a game replays to the same world.
+TEST(Match, BotsFindAndKillTheirEnemyWithoutGettingStuckAndTheGameReplays) {
     testsupport::TempDir dir;
     testsupport::ScopedConfig config;
     auto level = make_level(640, 400, hills);
@@ -150,6 +183,7 @@ TEST(Match, BotsFindAndKillTheirEnemyWithoutGettingStuck) {
         int kills = 0;
         for (unsigned seed = 1; seed <= 3; ++seed) {
             setup.seed = seed;
+            setup.record = seed == 1 ? dir.file("match.rpl") : "";
             const MatchResult r = play_match(setup);
             ASSERT_TRUE(r.ok) << r.error;
             for (std::size_t i = 0; i < players.size(); ++i) {
@@ -158,11 +192,41 @@ TEST(Match, BotsFindAndKillTheirEnemyWithoutGettingStuck) {
                     EXPECT_LT(r.players[i].longest_still, 10.0);
                 }
             }
+            if (!setup.record.empty()) {
+                const VerifyResult v = verify_replay(setup.record, setup.level_file);
+                EXPECT_TRUE(v.same) << verify_line(v);
+                EXPECT_EQ(r.steps, v.steps);
+            }
         }
         EXPECT_GE(kills, 3);
     }
+    setup.record = setup.level_file;
+    EXPECT_FALSE(play_match(setup).ok) << "recorded over its own level";
     setup.level_file = dir.file("missing.lvl");
     EXPECT_FALSE(play_match(setup).ok);
+}
+
+// "player bot" and "player human" travel in the step record: the game replays to the same
+// world, and the bot really played in between.
+TEST(Match, AHandOverByTheConsoleReplaysToTheSameWorld) {
+    testsupport::TempDir dir;
+    const std::string level = dir.file("map.lvl");
+    testsupport::write_replay_level(level);
+    auto commands = [](std::uint64_t step) -> std::vector<std::string> {
+        if (step == 30) return {"select 2", "player bot hard"};
+        if (step == 1500) return {"player human"};
+        return {};
+    };
+    ComputerSeats seats({}, {}, BotSkill::Normal, 5);
+    const auto idle = testsupport::scripted([](int, std::size_t) { return 0; });
+    const std::uint64_t handed = testsupport::record_game(level, dir.file("handed.rpl"), 9, 1800,
+                                                          idle, commands, &seats);
+    const std::uint64_t alone =
+        testsupport::record_game(level, dir.file("alone.rpl"), 9, 1800, idle);
+    EXPECT_NE(alone, handed) << "the bot did nothing";
+    const VerifyResult v = verify_replay(dir.file("handed.rpl"), level);
+    EXPECT_TRUE(v.same) << verify_line(v);
+    EXPECT_EQ(handed, v.digest);
 }
 
 // Dropped into a pit deeper than a jump, with its enemy on the ground beside it, the bot

@@ -28,10 +28,11 @@ protected:
 };
 
 TEST_F(CommandRouterTest, OnlyLinesThatChangeTheWorldAreHeldOrRefused) {
-    for (const char* line : {"select 2", "  select x", "player health 5", "player  health"})
+    for (const char* line : {"select 2", "  select x", "player health 5", "player  health",
+                             "player bot", "player bot genius", "player human"})
         EXPECT_TRUE(Game::CommandProcessor::ChangesWorld(line)) << line;
     for (const char* line : {"player", "player info", "stats", "stats timing", "quit", "selection",
-                             "player healthy 5", ""})
+                             "player healthy 5", "player bots", "", "bot"})
         EXPECT_FALSE(Game::CommandProcessor::ChangesWorld(line)) << line;
 
     ScopedCommandRouter scoped(game, CommandRouter::Mode::Hold);

@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "bot/bot_input.h"
+#include "bot/computer_seats.h"
 #include "game/console_commands.h"
 #include "game/game.h"
+#include "input/scripted_input.h"
 #include "support/game_support.h"
 #include "support/test_support.h"
 
@@ -127,6 +130,32 @@ TEST_F(CommandProcessorTest, PlayerHealthSetsTheWholeNumberRead) {
     EXPECT_EQ(Run("player health lots"), "");
     EXPECT_EQ(two->health, 7.0f);
     EXPECT_EQ(one->health, 100.0f);
+}
+
+TEST_F(CommandProcessorTest, PlayerBotHandsTheSelectedPlayerToTheComputerAndHumanGivesItsKeysBack) {
+    EXPECT_EQ(Run("player bot"), "Select a player first\n");
+    Run("select 2");
+    EXPECT_EQ(Run("player bot"), "No computer players in this game\n");
+    ComputerSeats seats({}, {}, BotSkill::Hard, 1);
+    game.computers = &seats;
+    InputHandler* keys = new ScriptedInput(std::vector<int>());
+    game.inputs[2] = keys;
+    EXPECT_EQ(Run("player human"), "Player 2 is on its keys already\n");
+    EXPECT_EQ(Run("player bot genius"), "Unknown skill: genius (easy, normal or hard)\n");
+    EXPECT_EQ(keys, game.inputs[2]);
+
+    EXPECT_EQ(Run("player bot"), "Player 2 is played by the computer (hard)\n");
+    auto* bot = dynamic_cast<BotInput*>(game.inputs[2]);
+    ASSERT_NE(nullptr, bot);
+    EXPECT_EQ(BotSkill::Hard, bot->skill());
+    EXPECT_EQ(Run("player bot easy"), "Player 2 is played by the computer (easy)\n");
+    bot = dynamic_cast<BotInput*>(game.inputs[2]);
+    ASSERT_NE(nullptr, bot);
+    EXPECT_EQ(BotSkill::Easy, bot->skill());
+
+    EXPECT_EQ(Run("player human"), "Player 2 is back on its keys\n");
+    EXPECT_EQ(keys, game.inputs[2]);
+    EXPECT_TRUE(game.keys_aside.empty());
 }
 
 TEST_F(CommandProcessorTest, StatsPrintsAHeaderAndOneLinePerPlayerEachFlushed) {

@@ -1,23 +1,15 @@
-#ifndef VORLIN_BOT_MATCH_H
-#define VORLIN_BOT_MATCH_H
+#ifndef VORLIN_ARENA_MATCH_H
+#define VORLIN_ARENA_MATCH_H
 
 #include <string>
 #include <vector>
 
 #include "bot/bot_skill.h"
-
-// Who plays one side of a headless game.
-enum class Contestant {
-    Bot,     // the computer player
-    Idle,    // no input at all
-    Random,  // random keys, changed a few times a second
-};
-
-// "bot", "idle" or "random"; false (and *who untouched) for anything else.
-bool parse_contestant(const std::string& text, Contestant* who);
+#include "bot/computer_seats.h"
 
 struct MatchSetup {
     std::string level_file = "data/map.lvl";
+    // Who plays each player, player 1 first: bots, idle or random players.
     std::vector<Contestant> players{Contestant::Bot, Contestant::Bot};
     // One per player (the bots read theirs); missing entries are normal.
     std::vector<BotSkill> skills;
@@ -25,6 +17,7 @@ struct MatchSetup {
     unsigned seed = 1;       // the world's generator; the players' own seeds derive from it
     // The step of the default speed: single-precision 1/60 s, as the game computes it.
     double step_dt = 1.0f / 60.0f;
+    std::string record;  // a replay file to record the game into; empty for none
 };
 
 struct PlayerScore {
@@ -37,7 +30,7 @@ struct PlayerScore {
 
 struct MatchResult {
     bool ok = false;
-    std::string error;  // why the game could not be played
+    std::string error;  // why the game could not be played or recorded
     std::vector<PlayerScore> players;
     unsigned long steps = 0;
     // Wall time spent inside the computer players' decisions, and how many they made.
@@ -47,7 +40,8 @@ struct MatchResult {
 
 // Plays one game headless, as fast as the machine allows, on a level file. Needs
 // Allegro installed (a platform driver is not needed). The world's generator is seeded
-// from the setup, so the same setup plays the same game.
+// from the setup, so the same setup plays the same game; recorded, it replays as any
+// recorded game does.
 MatchResult play_match(const MatchSetup& setup);
 
 #endif

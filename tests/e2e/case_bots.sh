@@ -1,0 +1,26 @@
+# Two computer players fight on their own: with no key pressed both views move, the
+# recorded game verifies with vorlin-arena; a player number the game does not have is a
+# usage error.
+ARENA_BIN=$(dirname "$VORLIN_BIN")/vorlin-arena
+prepare_bitmaps
+write_ini </dev/null
+start_playing --bots --skill hard --record bots.rpl
+settle 1
+first=$(shot first)
+settle 5
+later=$(shot later)
+# Each view is 319 x 448: the bots walked, so the views scrolled.
+left=$(difference "$first" "$later" 0 40 319 400)
+right=$(difference "$first" "$later" 321 40 319 400)
+[ "$left" -gt 5000 ] || fail "player 1's view hardly changed ($left pixels)"
+[ "$right" -gt 5000 ] || fail "player 2's view hardly changed ($right pixels)"
+hold Escape 0.5
+expect_eq "$(wait_exit 10)" "0" "exit status of the bots' game"
+
+verdict=$(cd "$WORK" && "$ARENA_BIN" --replay bots.rpl --verify) || fail "arena: $verdict"
+echo "$verdict" | grep -qE '^ok [0-9]+ steps [0-9a-f]{16}$' || fail "arena said: $verdict"
+
+status=0
+( cd "$WORK" && "$VORLIN_BIN" --bot 3 2>"$WORK/usage.log" ) || status=$?
+expect_eq "$status" "2" "exit status of --bot 3"
+expect_grep "Usage: vorlin" "$WORK/usage.log"
