@@ -53,7 +53,8 @@ void BM_NetLockstep(benchmark::State& state) {
         if (!start(machines, relayed ? 8 : 3, relayed, state)) return;
         const std::int64_t begun = net::now_ms();
         machines.Run([&] {
-            return (machines[0].game->steps_taken >= steps && machines[1].game->steps_taken >= steps) ||
+            return (machines[0].game->steps_taken >= steps &&
+                    machines[1].game->steps_taken >= steps) ||
                    !machines.Both(net::Link::State::Playing);
         }, steps, true, static_cast<std::int64_t>(steps) * 40);
         const double seconds = (net::now_ms() - begun) / 1000.0;
@@ -63,9 +64,12 @@ void BM_NetLockstep(benchmark::State& state) {
             static_cast<double>(machines[0].missed_ticks + machines[1].missed_ticks);
         state.counters["host_B_per_s"] = machines[0].link->peer().bytes_sent() / seconds;
         state.counters["joiner_B_per_s"] = machines[1].link->peer().bytes_sent() / seconds;
-        state.counters["host_datagrams_per_s"] = machines[0].link->peer().datagrams_sent() / seconds;
-        state.counters["joiner_datagrams_per_s"] = machines[1].link->peer().datagrams_sent() / seconds;
-        state.counters["same_world"] = slower == steps && machines.Both(net::Link::State::Playing) &&
+        state.counters["host_datagrams_per_s"] =
+            machines[0].link->peer().datagrams_sent() / seconds;
+        state.counters["joiner_datagrams_per_s"] =
+            machines[1].link->peer().datagrams_sent() / seconds;
+        state.counters["same_world"] = slower == steps &&
+                                       machines.Both(net::Link::State::Playing) &&
                                        machines.WorldDigest(0) == machines.WorldDigest(1);
         state.counters["dropped"] = static_cast<double>(
             machines[0].link->malformed() + machines[0].link->rejected() +

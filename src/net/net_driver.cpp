@@ -24,7 +24,8 @@ constexpr int kPlayers = 2;
 
 // A status line as the first words of a message.
 std::string sentence(std::string status) {
-    if (!status.empty()) status[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(status[0])));
+    if (!status.empty())
+        status[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(status[0])));
     return status;
 }
 

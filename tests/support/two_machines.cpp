@@ -65,7 +65,8 @@ bool TwoMachines::Load(Machine& m, const Handler& local, const std::string* repl
     const double step = m.link->agreed().step_length;
     if (replay) {
         m.recorder = std::make_unique<ReplayRecorder>();
-        if (!start_recorded_game(*m.game, level_file_, 2, step, *replay, m.recorder.get(), error))
+        if (!start_recorded_game(*m.game, level_file_, 2, step, *replay, m.recorder.get(),
+                                 error))
             return false;
     } else if (!m.game->Load(level_file_, 2)) {
         return *error = "the level did not load", false;

@@ -60,7 +60,8 @@ protected:
                const std::string* replays = nullptr) {
         std::string error;
         ASSERT_TRUE(machines_.Connect(host, joiner, options, relay, &error)) << error;
-        ASSERT_TRUE(machines_.StartGames(testsupport::scripted(fighter), &error, replays)) << error;
+        ASSERT_TRUE(machines_.StartGames(testsupport::scripted(fighter), &error, replays))
+            << error;
     }
 
     // Plays both games to `steps` steps; the two worlds must be the same then.
