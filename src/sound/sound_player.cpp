@@ -2,6 +2,8 @@
 
 #include <allegro.h>
 
+#include <dlfcn.h>
+
 #include <cstdio>
 
 #include "game/game.h"
@@ -16,6 +18,19 @@ constexpr int kVoices = 16;
 constexpr int kCentre = 128;
 constexpr int kOwnFrequency = 1000;  // play_sample: the sample's own rate
 
+// The sound library's ALSA driver leaves ALSA's parsed configuration cached for the life
+// of the process, and unloads the driver (and ALSA with it) when the library shuts down:
+// what it kept is then lost memory. Freed while the driver is still loaded; nothing to do
+// when ALSA was never loaded.
+void release_alsa_cache() {
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_NOLOAD);
+    if (!alsa) return;
+    using FreeGlobal = int (*)();
+    if (auto free_global = reinterpret_cast<FreeGlobal>(dlsym(alsa, "snd_config_update_free_global")))
+        free_global();
+    dlclose(alsa);
+}
+
 }  // namespace
 
 void SoundPlayer::SampleDeleter::operator()(SAMPLE* sample) const { destroy_sample(sample); }
@@ -29,6 +44,7 @@ std::unique_ptr<SoundPlayer> SoundPlayer::Open(const SoundSettings& settings,
     set_volume_per_voice(1);
     if (install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr) != 0) {
         std::fprintf(stderr, "Sound off: no sound device could be opened\n");
+        release_alsa_cache();
         return nullptr;
     }
     std::unique_ptr<SoundPlayer> player(new SoundPlayer(settings.volume));
@@ -42,6 +58,7 @@ SoundPlayer::~SoundPlayer() {
     // Voices still playing a sample are stopped by destroying it; the device goes last.
     for (auto& sample : samples_) sample.reset();
     remove_sound();
+    release_alsa_cache();
 }
 
 void SoundPlayer::Load(const std::string& dir) {

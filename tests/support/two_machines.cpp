@@ -26,7 +26,12 @@ TwoMachines::~TwoMachines() = default;
 bool TwoMachines::Connect(const net::Hello& host, const net::Hello& joiner,
                           const net::LinkOptions& options, const std::optional<Relay>& relay,
                           std::string* error) {
-    for (Machine& m : sides_) m = Machine();
+    // A game's play holds on to its game: it goes first (a move would replace the game
+    // before it).
+    for (Machine& m : sides_) {
+        m.play.reset();
+        m = Machine();
+    }
     relay_.reset();
     auto host_end = net::Peer::Host(0, error);
     if (!host_end) return false;
