@@ -52,11 +52,15 @@ done
 # The console takes the keyboard only: below it, view 2 still follows the pad.
 hold grave 0.2
 settle 0.5
+# The first walk may have ended against a wall: both ways again, then walking while jumping.
 typing=$(shot console-open)
-pad_hold 1.5 $move
-settle 0.5
-walked=$(shot console-walked)
-moved=$(difference "$typing" "$walked" 321 130 318 300)
+for move in "32767" "-32767" "32767 0" "-32767 0"; do
+    pad_hold 1.5 $move
+    settle 0.5
+    walked=$(shot console-walked)
+    moved=$(difference "$typing" "$walked" 321 130 318 300)
+    [ "$moved" -le 200 ] || break
+done
 [ "$moved" -gt 200 ] || fail "the pad did not move player 2 while the console was open ($moved)"
 hold grave 0.2
 settle 0.5
