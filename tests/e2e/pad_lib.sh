@@ -42,3 +42,19 @@ pad_hold() {
     pad_event axis 0 0
     for b in "$@"; do pad_event button "$b" 0; done
 }
+
+# pad_walk <from.png> <name> <y> <h>: pushes the stick one way, the other, then both ways
+# while jumping (a player at rest in a hollow may be stopped on both sides), until view 2
+# between rows y and y + h differs from <from.png> by more than 200 pixels. Sets `moved`
+# (pixels changed) and `move` (the stick that did it); the last shot is <name>.
+pad_walk() {
+    local from=$1 name=$2 y=$3 h=$4 walked
+    moved=0
+    for move in "32767" "-32767" "32767 0" "-32767 0"; do
+        pad_hold 1.5 $move
+        settle 0.5
+        walked=$(shot "$name")
+        moved=$(difference "$from" "$walked" 321 "$y" 318 "$h")
+        [ "$moved" -le 200 ] || break
+    done
+}
