@@ -127,6 +127,18 @@ void BotInput::Fight(Player& me, Game&, Intent& intent) {
     const float d = distance(me.x, me.y, at.x, at.y);
     enemy_distance_ = d;
 
+    const Shot current = ChooseWeapon(me, at, vx, vy, intent);
+    AimAt(me, current, at, intent);
+    const bool clear_shot = current.clear && current.safe;
+    KeepOrLeavePlace(clear_shot, at);
+    intent.hold = clear_shot && reposition_ == 0 && d <= preferred_distance(current.kind);
+    const bool blow = !current.clear && current.kind == WeaponKind::Rockets && current.score >= 1.5;
+    FireWhenAimed(me, (clear_shot || blow) && current.solved, intent);
+}
+
+// The shot with the weapon in hand; a switch is asked for when another is clearly better.
+BotInput::Shot BotInput::ChooseWeapon(Player& me, const Sighting& at, float vx, float vy,
+                                      Intent& intent) const {
     Shot current, best;
     for (WeaponSlot it = me.weapons.begin(); it != me.weapons.end(); ++it) {
         if ((*it)->ammo <= 0) continue;
@@ -135,7 +147,12 @@ void BotInput::Fight(Player& me, Game&, Intent& intent) {
         if (s.score > best.score) best = s;
     }
     if (best.kind != current.kind && best.score > current.score + 0.5) intent.cycle_weapon = true;
+    return current;
+}
 
+// Along the shot's solution, off by this aim's error; straight at the enemy without one.
+void BotInput::AimAt(const Player& me, const Shot& current, const Sighting& at,
+                     Intent& intent) const {
     intent.aiming = true;
     if (current.solved) {
         intent.face = current.face;
@@ -144,11 +161,11 @@ void BotInput::Fight(Player& me, Game&, Intent& intent) {
         intent.face = at.x < me.x ? -1 : 1;
         intent.elevation = std::atan2(me.y - at.y, std::fabs(at.x - me.x));
     }
+}
 
-    const bool clear_shot = current.clear && current.safe;
-    const bool blow = !current.clear && current.kind == WeaponKind::Rockets && current.score >= 1.5;
-    // Fighting from where it stands as long as the shots can hurt; a place from which
-    // they never do is left for a while.
+// Fighting from where it stands as long as the shots can hurt; a place from which they
+// never do is left for a while.
+void BotInput::KeepOrLeavePlace(bool clear_shot, const Sighting& at) {
     if (clear_shot) {
         if (engaged_steps_ == 0 || at.health < engaged_health_) {
             engaged_health_ = at.health;
@@ -162,12 +179,15 @@ void BotInput::Fight(Player& me, Game&, Intent& intent) {
         engaged_steps_ = 0;
     }
     if (reposition_ > 0) --reposition_;
-    intent.hold = clear_shot && reposition_ == 0 && d <= preferred_distance(current.kind);
+}
 
+// Fires once the aim has rested on a worthwhile shot for the skill's hesitation; each shot
+// draws the next one's aim error.
+void BotInput::FireWhenAimed(const Player& me, bool worth_firing, Intent& intent) {
     const bool ready = me.HasWeapon() && (*me.current_weapon)->cooldown <= 0.0;
     const bool aimed = aim_frame::facing(me.aim) == intent.face &&
                        std::fabs(aim_frame::elevation(me.aim) - intent.elevation) <= aim_frame::kStep;
-    if ((clear_shot || blow) && current.solved && aimed)
+    if (worth_firing && aimed)
         ++aimed_steps_;
     else
         aimed_steps_ = 0;

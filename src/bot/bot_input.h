@@ -116,6 +116,10 @@ private:
     void ResetLife();
 
     void Fight(Player& me, Game& game, Intent& intent);
+    Shot ChooseWeapon(Player& me, const Sighting& at, float vx, float vy, Intent& intent) const;
+    void AimAt(const Player& me, const Shot& current, const Sighting& at, Intent& intent) const;
+    void KeepOrLeavePlace(bool clear_shot, const Sighting& at);
+    void FireWhenAimed(const Player& me, bool worth_firing, Intent& intent);
     Shot Evaluate(Player& me, const Inventory::Weapon* weapon, const Sighting& at, float vx,
                   float vy) const;
     // A shot at an enemy too steeply above or below to aim at, when it is close enough.

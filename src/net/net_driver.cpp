@@ -118,6 +118,9 @@ bool NetDriver::Tick(Game& game) {
     case NetGame::Outcome::Stepped:
         return true;
     case NetGame::Outcome::Waiting:
+        // The frame is drawn every tick, as in play, so that what this tick wrote to
+        // the console shows while the other side is late.
+        game.redraw = true;
         ++game.missed_ticks;
         if (!key[KEY_ESC]) return true;
         link_->Leave();
