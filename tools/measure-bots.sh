@@ -9,9 +9,10 @@ Usage: measure-bots.sh ARENA LEVEL [SEEDS]
 
 Plays games of 300 s with the vorlin-arena program ARENA on the level file LEVEL, seeds
 1 to SEEDS (default 10): normal bot against idle, normal bot against random, hard against
-easy, and two normal bots. Prints every game and, per series, the kills of each side,
-the games player 1 won (more kills), the longest time a bot stood still, the bots' mean
-decision time and the wall time of the slowest game.
+easy, two normal bots, and the crude beginner player against easy. Prints every game
+and, per series, the kills of each side, the games player 1 won (more kills), the
+longest time a bot stood still, the bots' mean decision time and the wall time of the
+slowest game.
 TEXT
 }
 
@@ -56,3 +57,4 @@ series "normal bot against idle" bot,idle normal 2>/dev/null
 series "normal bot against random" bot,random normal 2>/dev/null
 series "hard against easy" bot,bot hard,easy 2>/dev/null
 series "two normal bots" bot,bot normal 2>/dev/null
+series "a beginner against easy" beginner,bot easy 2>/dev/null

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "bot/beginner_input.h"
 #include "bot/bot_input.h"
 #include "bot/random_input.h"
 #include "input/scripted_input.h"
@@ -26,6 +27,8 @@ bool parse_contestant(const std::string& text, Contestant* who) {
         *who = Contestant::Idle;
     else if (text == "random")
         *who = Contestant::Random;
+    else if (text == "beginner")
+        *who = Contestant::Beginner;
     else
         return false;
     return true;
@@ -56,6 +59,9 @@ std::unique_ptr<InputHandler> ComputerSeats::AtStart(int number, std::string* wh
     case Contestant::Random:
         *who = "random keys";
         return std::make_unique<RandomInput>(seed_of(seed_, number) ^ 0x5EEDu);
+    case Contestant::Beginner:
+        *who = "a beginner";
+        return std::make_unique<BeginnerInput>(seed_of(seed_, number) ^ 0xBE61u);
     case Contestant::Idle:
         *who = "nobody";
         return std::make_unique<ScriptedInput>(std::vector<int>());

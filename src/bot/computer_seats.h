@@ -15,9 +15,10 @@ enum class Contestant {
     Bot,     // the computer player
     Idle,    // no input at all
     Random,  // random keys, changed a few times a second
+    Beginner,  // a new player's crude play (BeginnerInput)
 };
 
-// "bot", "idle" or "random"; false (and *who untouched) for anything else.
+// "bot", "idle", "random" or "beginner"; false (and *who untouched) for anything else.
 bool parse_contestant(const std::string& text, Contestant* who);
 
 // The computer players of one game: who plays each player from the start, at which

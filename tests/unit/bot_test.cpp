@@ -63,6 +63,8 @@ TEST(BotSkill, ParsesTheThreeLevelsAndRefusesAnythingElse) {
     Contestant c;
     EXPECT_TRUE(parse_contestant("random", &c));
     EXPECT_EQ(Contestant::Random, c);
+    EXPECT_TRUE(parse_contestant("beginner", &c));
+    EXPECT_EQ(Contestant::Beginner, c);
     EXPECT_FALSE(parse_contestant("alien", &c));
 }
 
@@ -167,8 +169,9 @@ TEST(BotInput, DecidesWithoutTouchingTheWorldOrItsRandomNumbers) {
     EXPECT_EQ(aim, me.aim);
 }
 
-// A short headless game on the hills: the bots find the other player and kill it, and
-// none of them stands still for 10 s. Recorded, such a game replays to the same world.
+// A short headless game on the hills: the bots, and the beginner that measures easy, find
+// the other player and kill it, and no bot stands still for 10 s. Recorded, such a game
+// replays to the same world.
 TEST(Match, BotsFindAndKillTheirEnemyWithoutGettingStuckAndTheGameReplays) {
     testsupport::TempDir dir;
     testsupport::ScopedConfig config;
@@ -177,7 +180,8 @@ TEST(Match, BotsFindAndKillTheirEnemyWithoutGettingStuckAndTheGameReplays) {
     setup.level_file = save_level(dir, *level);
     setup.seconds = 60;
     const std::vector<Contestant> sides[] = {{Contestant::Bot, Contestant::Idle},
-                                             {Contestant::Bot, Contestant::Bot}};
+                                             {Contestant::Bot, Contestant::Bot},
+                                             {Contestant::Beginner, Contestant::Idle}};
     for (const auto& players : sides) {
         setup.players = players;
         int kills = 0;
