@@ -28,8 +28,9 @@ const char* bot_skill_name(BotSkill skill) {
 SkillTraits traits_of(BotSkill skill) {
     switch (skill) {
     case BotSkill::Easy:
-        // A beginner's opponent: late, wide of the mark, and blind to motion.
-        return {30, 0.12, 0.0, 20};
+        // A beginner's opponent: late, wide of the mark, blind to motion and slow to fire;
+        // BeginnerInput, a new player's crude play, wins about half its games.
+        return {50, 0.25, 0.0, 50};
     case BotSkill::Hard:
         return {4, 0.01, 1.0, 0};
     default:
