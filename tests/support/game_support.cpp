@@ -29,6 +29,13 @@ Player& add_player(Game& game, int number, InputHandler* input) {
     return p;
 }
 
+int handle_step(InputHandler& handler, Player& player, Game& game) {
+    WeaponSlot next = player.weapons.end();
+    const int bits = handler.Handle(player, game, next);
+    if (bits & ACT_WEAPON) player.SelectWeapon(next);
+    return bits;
+}
+
 void hand_over(Player& holder, Inventory::Weapon* weapon) {
     holder.weapons.push_back(weapon);
     weapon->SetOwner(&holder);

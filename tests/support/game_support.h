@@ -32,6 +32,10 @@ std::size_t live_count(const Game& game);
 // `input`, which the game takes over; not yet placed or armed.
 Player& add_player(Game& game, int number, InputHandler* input);
 
+// One logic step of `handler` as the game takes it: its bits, and the weapon switch
+// when it asks for one.
+int handle_step(InputHandler& handler, Player& player, Game& game);
+
 // Hands `weapon` to `holder` and makes it the current one.
 void hand_over(Player& holder, Inventory::Weapon* weapon);
 

@@ -11,6 +11,7 @@
 #include "input/scripted_input.h"
 #include "inventory/weapon.h"
 #include "player/player.h"
+#include "support/game_support.h"
 
 namespace {
 
@@ -39,13 +40,7 @@ protected:
 
     WeaponSlot slot(int i) { return std::next(player.weapons.begin(), i); }
 
-    // One logic step as the game runs it: handle, then switch when asked.
-    int step(InputHandler& handler) {
-        WeaponSlot next = player.weapons.end();
-        const int bits = handler.Handle(player, game, next);
-        if (bits & ACT_WEAPON) player.SelectWeapon(next);
-        return bits;
-    }
+    int step(InputHandler& handler) { return testsupport::handle_step(handler, player, game); }
 
     Game game{640, 480};
     Player player{&game, nullptr, 1};

@@ -14,6 +14,7 @@
 #include "input/pad_setup.h"
 #include "inventory/weapon.h"
 #include "player/player.h"
+#include "support/game_support.h"
 #include "support/test_support.h"
 
 namespace {
@@ -90,13 +91,7 @@ protected:
             make_pad(), game.console_active);
     }
 
-    // One step as the game takes it: handle, then switch when asked.
-    int step(InputHandler& handler) {
-        WeaponSlot next = player.weapons.end();
-        const int bits = handler.Handle(player, game, next);
-        if (bits & ACT_WEAPON) player.SelectWeapon(next);
-        return bits;
-    }
+    int step(InputHandler& handler) { return testsupport::handle_step(handler, player, game); }
 
     Game game{640, 480};
     Player player{&game, nullptr, 1};
