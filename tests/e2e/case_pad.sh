@@ -15,13 +15,16 @@ settle 2
 
 # Walking is one pixel a step and climbs only one-pixel steps: a player that came to rest
 # in a hollow may be stopped on both sides, so it tries both, then walks while jumping.
-# View 2 follows player 2; view 1 follows player 1, who stands still.
+# View 2 follows player 2; view 1 follows player 1, who stands still. Views that show the
+# same part of the level (both players near its edge) cannot tell who moved.
 start=$(shot start)
 pad_walk "$start" pad-walked 40 400
 walked="$WORK/pad-walked.png"
 [ "$moved" -gt 200 ] || fail "the pad did not move player 2 ($moved pixels changed in view 2)"
-still=$(difference "$start" "$walked" 0 40 318 400)
-[ "$still" -lt "$moved" ] || fail "the pad moved view 1 ($still pixels) as much as view 2 ($moved)"
+if [ "$(views_apart "$start")" -gt 0 ]; then
+    still=$(difference "$start" "$walked" 0 40 318 400)
+    [ "$still" -lt "$moved" ] || fail "the pad moved view 1 ($still pixels) as much as view 2 ($moved)"
+fi
 
 # Fire is button 1; the pistol's figure sits in player 2's status box.
 before=$(shot before-fire)

@@ -178,6 +178,15 @@ count_colour() {
         -fill white -opaque "rgb($rgb)" -format "%[fx:int(mean*w*h+0.5)]" info:
 }
 
+# Number of pixels in which view 1 and view 2 of a screenshot differ, below the status
+# boxes. 0 when both views show the same part of the level: near an edge the views stop at
+# the edge, so two players close together there are both seen in both views.
+views_apart() {
+    convert \( "$1" -crop 318x400+0+40 +repage \) \( "$1" -crop 318x400+321+40 +repage \) \
+        -compose difference -composite -colorspace gray -threshold 0 \
+        -format "%[fx:int(mean*w*h+0.5)]" info:
+}
+
 # Number of pixels that differ between two screenshots in a rectangle.
 difference() {
     local a=$1 b=$2 x=$3 y=$4 w=$5 h=$6
