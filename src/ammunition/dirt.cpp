@@ -50,7 +50,11 @@ void Dirt::OnCollision(Particle* other) {
     }
     // A clod is no weapon against players: the blow, dealt in the firing player's name,
     // truncates to nothing, and the clod flies on.
-    if (auto* target = dynamic_cast<Destroyable*>(other)) target->Damage(owner, 0.1f);
+    auto* target = dynamic_cast<Destroyable*>(other);
+    if (!target) return;
+    const float before = target->health;
+    const bool destroyed = target->Damage(owner, 0.1f);
+    count_blow(owner, *target, before, destroyed, SW_Dirt);
 }
 
 }  // namespace Ammunition

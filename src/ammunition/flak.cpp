@@ -23,7 +23,7 @@ constexpr double SPLINTER_SPEED_SCALE = 0.012207403790398877;
 // A blow that fades linearly from full force at the centre to nothing at `reach`.
 void contact_blow(Particle& source, Player* owner, Destroyable& target, double d, int reach) {
     const int amount = static_cast<int>(rand_range(75, 90) * (reach - d) * (1.0 / reach));
-    detail::strike(target, &source, owner, amount);
+    detail::strike(target, &source, owner, amount, SW_Flak);
 }
 
 }  // namespace

@@ -26,14 +26,15 @@ bool shot_update(Particle& shot, double& age, double dt) {
 
 // Any contact spends the shot: terrain gets a hole of `hole` pixels, a Destroyable a blow
 // of lo .. hi - 1.
-void shot_hit(Particle& shot, Player* owner, Particle* other, int hole, int lo, int hi) {
+void shot_hit(Particle& shot, Player* owner, Particle* other, int hole, int lo, int hi,
+              ShotWeapon weapon) {
     shot.dead = true;
     if (!other) {
         shot.level->Dig(static_cast<int>(shot.x), static_cast<int>(shot.y), hole);
         return;
     }
     if (auto* target = dynamic_cast<Destroyable*>(other))
-        detail::strike(*target, &shot, owner, rand_range(lo, hi));
+        detail::strike(*target, &shot, owner, rand_range(lo, hi), weapon);
 }
 
 }  // namespace
@@ -57,7 +58,7 @@ void PistolShot::Draw(BITMAP* target, int originX, int originY) const {
                makecol(0, 255, 0));
 }
 
-void PistolShot::OnCollision(Particle* other) { shot_hit(*this, owner, other, 2, 8, 12); }
+void PistolShot::OnCollision(Particle* other) { shot_hit(*this, owner, other, 2, 8, 12, SW_Pistol); }
 
 BirdShot::BirdShot(Player* owner, Game* game, Level* level, float x, float y, float angle)
     : Particle(game, level, PC_Normal, 1.0f, x, y), age(0.0), owner(owner) {
@@ -78,6 +79,6 @@ void BirdShot::Draw(BITMAP* target, int originX, int originY) const {
              makecol(0, 255, 0));
 }
 
-void BirdShot::OnCollision(Particle* other) { shot_hit(*this, owner, other, 1, 2, 5); }
+void BirdShot::OnCollision(Particle* other) { shot_hit(*this, owner, other, 1, 2, 5, SW_Shotgun); }
 
 }  // namespace Ammunition

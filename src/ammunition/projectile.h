@@ -16,6 +16,7 @@
 #include "particle/direction.h"
 #include "particle/destroyable.h"
 #include "player/player.h"
+#include "player/player_stats.h"
 
 namespace Ammunition {
 namespace detail {
@@ -34,10 +35,14 @@ inline double centre_distance(const Particle& a, const Particle& b) {
     return std::sqrt(dx * dx + dy * dy);
 }
 
-// A blow dealt by `source` on behalf of `owner`; the blow that destroys the target is the
-// owner's kill, even when the target is the owner himself.
-inline void strike(Destroyable& target, Particle* source, Player* owner, int amount) {
-    if (target.Damage(source, static_cast<float>(amount)) && owner) ++owner->kills;
+// A blow dealt by `source`, fired from `weapon`, on behalf of `owner`; the blow that
+// destroys the target is the owner's kill, even when the target is the owner himself.
+inline void strike(Destroyable& target, Particle* source, Player* owner, int amount,
+                   ShotWeapon weapon) {
+    const float before = target.health;
+    const bool destroyed = target.Damage(source, static_cast<float>(amount));
+    if (destroyed && owner) ++owner->kills;
+    count_blow(owner, target, before, destroyed, weapon);
 }
 
 // The player credited with a projectile's hits, by number; 0 for none.

@@ -47,7 +47,7 @@ bool Rocket::Update(double dt) {
             // Full force (up to 89) at the centre, none at the rim.
             const int amount = static_cast<int>(rand_range(75, 90) * (BLAST_RADIUS - d) *
                                                 0.03333333333333333);
-            detail::strike(*target, this, owner, amount);
+            detail::strike(*target, this, owner, amount, SW_Rockets);
         }
     });
 }

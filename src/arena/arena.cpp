@@ -10,6 +10,7 @@
 
 #include "base/option_parser.h"
 #include "game/game.h"
+#include "game/match_report.h"
 #include "base/assertion.h"
 #include "replay/replay_game.h"
 #include "replay/replay_reader.h"
@@ -19,6 +20,7 @@
 const char* const kArenaUsage =
     "Usage: vorlin-arena --replay FILE [--verify] [--level FILE]\n"
     "       vorlin-arena --players A,B [--seconds S] [--seed N] [--skill S|S1,S2]\n"
+    "                    [--kills N] [--minutes M] [--lives L]\n"
     "                    [--level FILE] [--record FILE] [--stats]\n"
     "Runs Vorlin games without a window, as fast as the machine allows.\n"
     "\n"
@@ -31,13 +33,19 @@ const char* const kArenaUsage =
     "                  (the computer player), idle (no input), random (random keys) or\n"
     "                  beginner (a new player's crude play), and print\n"
     "                  \"player N kills K deaths D\" for each player\n"
-    "  --seconds S     with --players: game seconds to play (default 300)\n"
+    "  --seconds S     with --players: game seconds to play (default 300; for a match\n"
+    "                  until it ends, at most 1800)\n"
     "  --seed N        with --players: the game's random seed (default 1)\n"
     "  --skill S       with --players: the bots' skill, easy, normal or hard (default\n"
     "                  normal); S1,S2 gives each player its own\n"
+    "  --kills N, --minutes M, --lives L\n"
+    "                  with --players: play a match, as vorlin does, and print\n"
+    "                  \"winner player N at step S\", \"draw at step S\" or \"no winner after\n"
+    "                  step S\" after the players' lines; kills then count kills of the other\n"
     "  --record FILE   with --players: record the game into the replay FILE\n"
     "  --stats         with --players: add to each player's line the longest time it stood\n"
-    "                  still, and print what the bots' decisions cost\n"
+    "                  still (and a match's figures), and print what the bots' decisions\n"
+    "                  cost\n"
     "  --level FILE    the level file (default data/map.lvl)\n"
     "  --help          show this text\n"
     "\n"
@@ -73,13 +81,14 @@ int play(const ArenaOptions& o) {
     if (!start_replayed_game(game, replay.header(), o.level, &why))
         return fail(o.replay + ": " + why);
     const VerifyResult result = play_replay(replay, game, o.verify);
-    if (!o.verify) {
+    if (!o.verify)
         std::printf("%llu steps %s\n", static_cast<unsigned long long>(result.steps),
                     digest_text(result.digest).c_str());
-        return 0;
-    }
-    std::printf("%s\n", verify_line(result).c_str());
-    return result.same ? 0 : 1;
+    else
+        std::printf("%s\n", verify_line(result).c_str());
+    // A recorded match tells how it ended, as it did when it was played.
+    if (!game.rules.endless()) std::printf("%s\n", outcome_line(game).c_str());
+    return !o.verify || result.same ? 0 : 1;
 }
 
 std::vector<std::string> split_at_commas(const std::string& text) {
@@ -138,10 +147,30 @@ bool parse_skills(const std::string& text, MatchSetup* m, std::string* why) {
     return true;
 }
 
+// A match without --seconds plays until it ends, with this cap of game time.
+constexpr double kLongestMatch = 1800.0;
+
+bool parse_rules(const std::string* limits, MatchSetup* m, std::string* why) {
+    static const char* const names[] = {"--kills", "--minutes", "--lives"};
+    static const int maxima[] = {MatchRules::kMaxKills, MatchRules::kMaxMinutes,
+                                 MatchRules::kMaxLives};
+    int* fields[] = {&m->rules.kills, &m->rules.minutes, &m->rules.lives};
+    for (int i = 0; i < 3; ++i) {
+        if (limits[i].empty() || parse_match_limit(limits[i], maxima[i], fields[i])) continue;
+        *why = std::string(names[i]) + " takes a whole number from 0 to " +
+               std::to_string(maxima[i]) + ", not " + limits[i];
+        return false;
+    }
+    return true;
+}
+
 bool parse_match(const std::string& players, const std::string& seconds,
-                 const std::string& seed, const std::string& skill, MatchSetup* m,
-                 std::string* why) {
-    if (!parse_players(players, m, why) || !parse_skills(skill, m, why)) return false;
+                 const std::string& seed, const std::string& skill, const std::string* limits,
+                 MatchSetup* m, std::string* why) {
+    if (!parse_players(players, m, why) || !parse_skills(skill, m, why) ||
+        !parse_rules(limits, m, why))
+        return false;
+    if (!m->rules.endless() && seconds.empty()) m->seconds = kLongestMatch;
     double v = 0;
     if (!seconds.empty()) {
         if (!parse_number(seconds, 1e-3, 1e6, &v)) {
@@ -168,8 +197,10 @@ int play_game(const ArenaOptions& o) {
         const PlayerScore& p = r.players[i];
         std::printf("player %zu kills %d deaths %d", i + 1, p.kills, p.deaths);
         if (o.stats) std::printf(" still %.1f", p.longest_still);
+        if (o.stats && !p.figures.empty()) std::printf(" %s", p.figures.c_str());
         std::printf("\n");
     }
+    if (!r.outcome.empty()) std::printf("%s\n", r.outcome.c_str());
     if (o.stats)
         std::printf("steps %lu bot decisions %lu at %.4f ms\n", r.steps, r.bot_decisions,
                     r.bot_decisions ? r.bot_seconds * 1e3 / static_cast<double>(r.bot_decisions)
@@ -192,13 +223,19 @@ bool parse_arena_options(int argc, const char* const* argv, ArenaOptions* o, std
     parser.Value("skill", &skill);
     parser.Value("record", &o->match.record);
     parser.Flag("stats", &o->stats);
+    std::string limits[3];
+    parser.Value("kills", &limits[0]);
+    parser.Value("minutes", &limits[1]);
+    parser.Value("lives", &limits[2]);
     if (!parser.Parse(argc, argv, why)) return false;
+    const bool rules = !limits[0].empty() || !limits[1].empty() || !limits[2].empty();
     if (o->help) return true;
     o->play = !players.empty();
     o->match.level_file = o->level;
     if (!o->play && (!seconds.empty() || !seed.empty() || !skill.empty() ||
-                     !o->match.record.empty() || o->stats)) {
-        *why = "--seconds, --seed, --skill, --record and --stats go with --players";
+                     !o->match.record.empty() || o->stats || rules)) {
+        *why = "--seconds, --seed, --skill, --kills, --minutes, --lives, --record and --stats "
+               "go with --players";
         return false;
     }
     if (o->play) {
@@ -206,7 +243,7 @@ bool parse_arena_options(int argc, const char* const* argv, ArenaOptions* o, std
             *why = "--players and --replay exclude each other";
             return false;
         }
-        return parse_match(players, seconds, seed, skill, &o->match, why);
+        return parse_match(players, seconds, seed, skill, limits, &o->match, why);
     }
     if (o->replay.empty()) {
         *why = o->verify ? "--verify needs --replay" : "nothing to do";

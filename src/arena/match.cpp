@@ -9,6 +9,7 @@
 
 #include "base/random.h"
 #include "game/game.h"
+#include "game/match_report.h"
 #include "input/input_handler.h"
 #include "player/player.h"
 #include "replay/headless_play.h"
@@ -72,7 +73,8 @@ void play(Game& game, const MatchSetup& setup, ReplayRecorder* recorder, MatchRe
     std::vector<double> still(setup.players.size(), 0.0);
     for (Player& p : game.players) last.push_back(pose_of(p));
     const auto steps = static_cast<unsigned long>(std::ceil(setup.seconds / setup.step_dt));
-    for (unsigned long s = 0; s < steps; ++s) {
+    unsigned long s = 0;
+    for (; s < steps && !game.outcome.over; ++s) {
         play_headless(game, 1, recorder);
         std::size_t i = 0;
         for (Player& p : game.players) {
@@ -84,13 +86,17 @@ void play(Game& game, const MatchSetup& setup, ReplayRecorder* recorder, MatchRe
             ++i;
         }
     }
+    const bool match = !game.rules.endless();
     std::size_t i = 0;
     for (Player& p : game.players) {
-        result->players[i].kills = p.kills;
-        result->players[i].deaths = p.deaths;
-        ++i;
+        PlayerScore& score = result->players[i++];
+        score.kills = match ? match_kills(p) : p.kills;
+        score.deaths = p.deaths;
+        // Past the kills and deaths, which the line has already.
+        if (match) score.figures = figures_text(p, 2);
     }
-    result->steps = steps;
+    result->steps = s;
+    if (match) result->outcome = outcome_line(game);
 }
 
 }  // namespace
@@ -109,6 +115,7 @@ MatchResult play_match(const MatchSetup& setup) {
     ComputerSeats seats(setup.players, setup.skills, BotSkill::Normal, setup.seed);
     Game game(640, 480);
     game.computers = &seats;
+    game.rules = setup.rules;
     ReplayRecorder recorder;
     ReplayRecorder* recording = setup.record.empty() ? nullptr : &recorder;
     if (!start(game, setup, recording, &result.error)) return result;

@@ -6,6 +6,7 @@
 
 #include "bot/bot_skill.h"
 #include "bot/computer_seats.h"
+#include "game/match_rules.h"
 
 struct MatchSetup {
     std::string level_file = "data/map.lvl";
@@ -13,7 +14,8 @@ struct MatchSetup {
     std::vector<Contestant> players{Contestant::Bot, Contestant::Bot};
     // One per player (the bots read theirs); missing entries are normal.
     std::vector<BotSkill> skills;
-    double seconds = 300.0;  // game time
+    double seconds = 300.0;  // game time; a match that ends sooner ends the game
+    MatchRules rules;        // endless unless asked otherwise
     unsigned seed = 1;       // the world's generator; the players' own seeds derive from it
     // The step of the default speed: single-precision 1/60 s, as the game computes it.
     double step_dt = 1.0f / 60.0f;
@@ -26,6 +28,7 @@ struct PlayerScore {
     // Longest time, in game seconds, this player stood alive without a change of
     // place, aim or weapon.
     double longest_still = 0.0;
+    std::string figures;  // a match's further figures, "suicides 0 shots 31 ..."
 };
 
 struct MatchResult {
@@ -33,6 +36,7 @@ struct MatchResult {
     std::string error;  // why the game could not be played or recorded
     std::vector<PlayerScore> players;
     unsigned long steps = 0;
+    std::string outcome;  // of a match: "winner player 2 at step 1234", ...
     // Wall time spent inside the computer players' decisions, and how many they made.
     double bot_seconds = 0.0;
     unsigned long bot_decisions = 0;

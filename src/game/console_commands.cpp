@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "game/computer_players.h"
+#include "game/match_report.h"
 #include "input/input_handler.h"
 
 namespace {
@@ -132,6 +133,8 @@ void Game::CommandProcessor::Stats(std::istream& args, std::ostream& out) {
     const std::string category = NextWord(args);
     if (category == "timing")
         game->show_timing = !game->show_timing;
+    else if (category == "match")
+        MatchTable(out);
     else if (!category.empty())
         out << "Unrecognized category: " << category << std::endl;
     else
@@ -142,4 +145,18 @@ void Game::CommandProcessor::ScoreTable(std::ostream& out) const {
     out << "Player  \tKills\tDeaths" << std::endl;
     for (const Player& p : game->players)
         out << "Player " << p.number << "\t" << p.kills << "\t" << p.deaths << std::endl;
+}
+
+void Game::CommandProcessor::MatchTable(std::ostream& out) const {
+    const MatchRules& r = game->rules;
+    if (r.endless()) {
+        out << "Endless game" << std::endl;
+    } else {
+        out << "Match: kills " << r.kills << " minutes " << r.minutes << " lives " << r.lives
+            << ", step " << game->outcome.steps;
+        if (game->outcome.over) out << ", " << results_title(*game);
+        out << std::endl;
+    }
+    for (const Player& p : game->players)
+        out << "Player " << p.number << " " << figures_text(p) << std::endl;
 }

@@ -32,6 +32,8 @@ private:
     void Stats(std::istream& args, std::ostream& out);
     // Kills and deaths of every player, one line each after the header.
     void ScoreTable(std::ostream& out) const;
+    // "stats match": the rules, how the match stands and every player's figures.
+    void MatchTable(std::ostream& out) const;
 };
 
 #endif

@@ -94,7 +94,11 @@ void Game::Go(const std::string& file, int players) {
 }
 
 bool Game::Pass(BITMAP* buffer) {
-    if (tick_pending) {
+    if (outcome.over) {
+        // The world stands still under the results until a key decides.
+        if (!ServeResults()) return false;
+        if (!redraw) rest(1);
+    } else if (tick_pending) {
         // A tick that arrives during the step is only counted: there is no catching up.
         if (!(driver ? driver->Tick(*this) : Logic(step_dt))) return false;
         tick_pending = false;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "game/console_stream.h"
+#include "game/match_rules.h"
 #include "game/pair_pass.h"
 #include "game/sound_sink.h"
 #include "game/step_input.h"
@@ -108,6 +109,16 @@ public:
     // The keys' handlers of the players the computer plays now, by player number, kept
     // for "player human".
     std::map<int, std::unique_ptr<InputHandler>> keys_aside;
+    // How the match ends, set before the game is loaded: endless unless asked otherwise.
+    MatchRules rules;
+    // Judged by the step; once over, the world stands still and the results are shown.
+    MatchOutcome outcome;
+    // Whether the results screen offers a rematch (a game at this computer), and whether
+    // Return asked for one: the same match again, in a new game.
+    bool rematch_offered = false;
+    bool rematch = false;
+    // Where the match's replay is written, shown with the results; empty for none.
+    std::string replay_note;
 
     // Sized from the current graphics mode (the console spans the screen).
     Game();
@@ -155,6 +166,8 @@ private:
     PairPass pair_pass_{*this};
     // The record Logic gathers, kept from step to step.
     StepInput gathered_;
+    // The results screen's Return key: it counts only once seen up.
+    bool return_seen_up_ = false;
 
     // The stages of a step, in their order.
     std::clock_t StartTimingLine(double dt);
@@ -167,6 +180,13 @@ private:
     void RemoveIfDone(Particle** entry);
     void ToggleConsole();
     void RunCommands(const StepInput& input);
+    // The match's end, judged after the world moved (game_match.cpp).
+    void JudgeMatch(double dt);
+    // On the results screen: Return (or a pad's first button) for a rematch, Escape to
+    // end. False when the game ends.
+    bool ServeResults();
+    void DrawScoreBox(BITMAP* target) const;
+    void DrawResults(BITMAP* target) const;
 
     // At loading: the computer takes player `number` when `computers` says so.
     void SeatComputerPlayer(int number);

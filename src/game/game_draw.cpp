@@ -23,12 +23,9 @@ void Game::Draw(BITMAP* target) {
         const int black = makecol(0, 0, 0);
         vline(target, W / 2 - 1, 0, H, black);
         vline(target, W / 2, 0, H, black);
-        rectfill(target, W / 2 - 50, H - 30, W / 2 + 50, H, makecol(32, 32, 32));
-        rect(target, W / 2 - 50, H - 30, W / 2 + 50, H, makecol(128, 128, 128));
-        const int white = makecol(255, 255, 255);
-        textprintf_ex(target, font, W / 2 - 48, H - 28, white, -1, "Player 1 %2d", one.kills);
-        textprintf_ex(target, font, W / 2 - 48, H - 18, white, -1, "Player 2 %2d", two.kills);
+        DrawScoreBox(target);
     }
+    if (outcome.over) DrawResults(target);
 
     if (console_active) console.Draw(target, 0, 0);
 

@@ -73,9 +73,13 @@ bool Game::Step(const StepInput& input, double dt) {
     terrain_changed.Reset();
     sounds.Clear();
 
-    ApplyActions(input);
-    WalkWorld(dt);
-    if (rand01() < dt * 0.1) SpawnWeapon();
+    // The world stands still once the match is over.
+    if (!outcome.over) {
+        ApplyActions(input);
+        WalkWorld(dt);
+        if (rand01() < dt * 0.1) SpawnWeapon();
+        JudgeMatch(dt);
+    }
     ToggleConsole();
     RunCommands(input);
     if (console_active) console.ProcessInput();

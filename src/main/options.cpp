@@ -6,7 +6,7 @@
 
 const char* const kMainUsage =
     "Usage: vorlin [--record FILE | --replay FILE] [--host [PORT] | --join HOST[:PORT]]\n"
-    "              [--bot [N] | --bots] [--skill S]\n"
+    "              [--bot [N] | --bots] [--skill S] [--kills N] [--minutes M] [--lives L]\n"
     "Two-player split-screen action game; works in the current folder (vorlin.ini, data/).\n"
     "\n"
     "  --record FILE  play as usual and record the game into the replay FILE\n"
@@ -21,6 +21,11 @@ const char* const kMainUsage =
     "  --bots         the computer plays both players\n"
     "  --skill S      the computer's skill: easy, normal or hard (default: \"skill\" of\n"
     "                 section [bot] in vorlin.ini, else normal)\n"
+    "  --kills N      play a match: the first player to N kills of the other wins\n"
+    "  --minutes M    play a match of M minutes: then the player with more kills wins\n"
+    "  --lives L      play a match of L lives each: the last player standing wins\n"
+    "                 (the three combine, whichever comes first; 0 is no limit; without\n"
+    "                 them section [match] of vorlin.ini, else an endless game)\n"
     "  --help         show this text\n";
 
 namespace {
@@ -64,6 +69,32 @@ bool computer_players(bool bot, const std::string& which, bool bots, std::vector
     return true;
 }
 
+// --kills, --minutes and --lives, each checked; a joiner plays the host's match and a
+// replay its recorded one.
+bool match_rules(const MainOptions& o, const std::string* texts, std::string* why,
+                 MatchRules* rules) {
+    struct Limit {
+        const char* option;
+        int max;
+        int MatchRules::*field;
+    };
+    static const Limit limits[] = {{"--kills", MatchRules::kMaxKills, &MatchRules::kills},
+                                   {"--minutes", MatchRules::kMaxMinutes, &MatchRules::minutes},
+                                   {"--lives", MatchRules::kMaxLives, &MatchRules::lives}};
+    for (int i = 0; i < 3; ++i) {
+        if (texts[i].empty()) continue;
+        if (!parse_match_limit(texts[i], limits[i].max, &(rules->*limits[i].field))) {
+            *why = std::string(limits[i].option) + " takes a whole number from 0 to " +
+                   std::to_string(limits[i].max) + ", not " + texts[i];
+            return false;
+        }
+    }
+    if (!o.rules_given) return true;
+    if (!o.join.empty()) *why = "the host chooses the match: --kills, --minutes and --lives go with --host";
+    else if (!o.replay.empty()) *why = "--replay plays by the recorded match: no --kills, --minutes or --lives";
+    return why->empty();
+}
+
 }  // namespace
 
 bool parse_main_options(int argc, const char* const* argv, MainOptions* o, std::string* why) {
@@ -78,7 +109,13 @@ bool parse_main_options(int argc, const char* const* argv, MainOptions* o, std::
     parser.Optional("bot", &bot, &which);
     parser.Flag("bots", &bots);
     parser.Value("skill", &o->skill);
+    std::string limits[3];
+    parser.Value("kills", &limits[0]);
+    parser.Value("minutes", &limits[1]);
+    parser.Value("lives", &limits[2]);
     if (!parser.Parse(argc, argv, why)) return false;
+    o->rules_given = !limits[0].empty() || !limits[1].empty() || !limits[2].empty();
+    if (!match_rules(*o, limits, why, &o->rules)) return false;
     if (!o->record.empty() && !o->replay.empty()) {
         *why = "--record and --replay exclude each other";
         return false;
@@ -98,6 +135,7 @@ bool parse_main_options(int argc, const char* const* argv, MainOptions* o, std::
 
 bool network_start(const MainOptions& o, net::NetStart* start) {
     start->record = o.record;
+    start->rules = o.rules;
     if (o.host) {
         start->hosting = true;
         return o.host_port.empty() || net::parse_port(o.host_port, &start->port);

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "game/match_rules.h"
+
 namespace net {
 struct NetStart;
 }
@@ -21,6 +23,9 @@ struct MainOptions {
     // --bot [N], --bots: the players the computer plays from the start.
     std::vector<int> computer;
     std::string skill;  // --skill: easy, normal or hard; empty for the one of "vorlin.ini"
+    // --kills N, --minutes M, --lives L: the match, instead of [match] of "vorlin.ini".
+    MatchRules rules;
+    bool rules_given = false;
 };
 
 extern const char* const kMainUsage;

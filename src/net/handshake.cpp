@@ -23,7 +23,7 @@ std::optional<std::uint64_t> file_digest(const std::string& path) {
 int configured_delay() { return config_int("network", "delay", 3, kMinDelay, kMaxDelay); }
 
 std::optional<Hello> make_hello(const std::string& level_file, double step_length,
-                                std::uint32_t seed, int delay) {
+                                std::uint32_t seed, int delay, const MatchRules& rules) {
     const std::optional<std::uint64_t> digest = file_digest(level_file);
     if (!digest) return std::nullopt;
     Hello hello;
@@ -31,6 +31,7 @@ std::optional<Hello> make_hello(const std::string& level_file, double step_lengt
     hello.step_length = step_length;
     hello.seed = seed;
     hello.delay = static_cast<std::uint8_t>(delay);
+    hello.rules = rules;
     return hello;
 }
 

@@ -19,7 +19,8 @@ int configured_delay();
 
 // This machine's hello for a game on `level_file`; nothing when the file cannot be read.
 std::optional<Hello> make_hello(const std::string& level_file, double step_length,
-                                std::uint32_t seed, int delay);
+                                std::uint32_t seed, int delay,
+                                const MatchRules& rules = MatchRules());
 
 // What differs between two hellos, as the player is told ("the other player has another
 // level"); nothing when the two machines can play together. The seed and the delay are

@@ -50,7 +50,8 @@ bool NetDriver::Open(const NetStart& start, const std::string& level, std::strin
         return false;
     }
     const std::optional<Hello> hello =
-        make_hello(level, Game::ConfiguredStepDt(), random_state(), configured_delay());
+        make_hello(level, Game::ConfiguredStepDt(), random_state(), configured_delay(),
+                   start.hosting ? start.rules : MatchRules());
     if (!hello) {
         *why = "Unable to read the level file " + level;
         return false;
@@ -65,6 +66,7 @@ bool NetDriver::Open(const NetStart& start, const std::string& level, std::strin
     level_ = level;
     scratch_ = start.record.empty();
     replay_ = scratch_ ? scratch_replay() : start.record;
+    match_record_ = start.match_record;
     link_ = std::make_unique<Link>(std::move(peer), *hello, LinkOptions{},
                                    start.host + ":" + std::to_string(start.port));
     return true;
@@ -72,11 +74,18 @@ bool NetDriver::Open(const NetStart& start, const std::string& level, std::strin
 
 bool NetDriver::Prepare(Game& game) {
     if (!Await(game)) return false;
-    // Both games load their level from the host's seed.
+    // Both games load their level from the host's seed and play by the host's rules.
     seed_random(link_->agreed().seed);
+    game.rules = link_->agreed().rules;
+    if (scratch_ && !game.rules.endless() && !match_record_.empty()) {
+        replay_ = match_record_;
+        scratch_ = false;
+        game.replay_note = "Replay: " + replay_;
+    }
     ReplayHeader header;
     std::string why;
-    recording_ = replay_header_for(level_, kPlayers, link_->agreed().step_length, &header, &why) &&
+    recording_ = replay_header_for(level_, kPlayers, link_->agreed().step_length, game.rules,
+                                   &header, &why) &&
                  recorder_.Open(replay_, header, &why);
     if (!recording_ && !scratch_) game.console << "Not recording: " << why << std::endl;
     return true;

@@ -19,6 +19,10 @@ struct NetStart {
     std::string host;  // joining: the host's name or address
     std::uint16_t port = kDefaultPort;
     std::string record;  // --record FILE: this side's game is recorded there
+    MatchRules rules;    // hosting: the match both sides play; a joiner takes the host's
+    // Without --record, where a match is recorded (a game that turns out endless keeps
+    // only its scratch replay); empty for nowhere.
+    std::string match_record;
 };
 
 // vorlin --host / --join: the game's loop, played in lockstep with the other machine.
@@ -59,6 +63,7 @@ private:
     bool recording_ = false;
     std::string level_;
     std::string replay_;   // the file being written
+    std::string match_record_;
     bool scratch_ = false;  // replay_ is ours to remove
     std::string message_;
 };

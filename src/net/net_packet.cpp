@@ -104,6 +104,9 @@ void put(Writer& w, const Hello& h) {
     w.uint(bits_of(h.step_length), 8);
     w.uint(h.seed, 4);
     w.u8(h.delay);
+    if (h.rules.endless()) return;
+    for (int limit : {h.rules.kills, h.rules.minutes, h.rules.lives})
+        w.uint(static_cast<std::uint64_t>(limit), 2);
 }
 
 void put(Writer& w, const StepRecord& r) {
@@ -144,6 +147,15 @@ void put(Writer& w, const Bye& b) {
     w.u8(static_cast<unsigned>(b.reason));
 }
 
+void read_rules(Reader& r, MatchRules* rules) {
+    rules->kills = static_cast<int>(r.uint(2));
+    rules->minutes = static_cast<int>(r.uint(2));
+    rules->lives = static_cast<int>(r.uint(2));
+    if (r.ok && (rules->kills > MatchRules::kMaxKills || rules->minutes > MatchRules::kMaxMinutes ||
+                 rules->lives > MatchRules::kMaxLives || rules->endless()))
+        r.fail("bad match rules");
+}
+
 Hello read_hello(Reader& r) {
     Hello h;
     r.bytes(kMagic, sizeof kMagic);
@@ -162,6 +174,7 @@ Hello read_hello(Reader& r) {
     if (r.ok && !(std::isfinite(h.step_length) && h.step_length >= 0.0 && h.step_length <= 1.0))
         r.fail("bad step length");
     if (r.ok && (h.delay < kMinDelay || h.delay > kMaxDelay)) r.fail("bad delay");
+    if (r.ok && !r.at_end()) read_rules(r, &h.rules);
     return h;
 }
 

@@ -8,6 +8,7 @@
 //
 //   Hello   1  "VRLN" u16 protocol | u8 n, n bytes game version | u64 level file digest |
 //              u64 step length (IEEE double bits) | u32 seed | u8 delay
+//              [u16 kills | u16 minutes | u16 lives: the match rules, only for a match]
 //              (after another protocol number nothing more is read)
 //   Steps   2  u32 received | u32 first | u8 n, + 128 when commands follow | n records |
 //              [u8 m, m times (u8 position of the record, increasing | u8 k,
@@ -25,6 +26,7 @@
 #include <variant>
 #include <vector>
 
+#include "game/match_rules.h"
 #include "game/step_input.h"
 #include "game/version.h"
 
@@ -51,6 +53,7 @@ struct Hello {
     double step_length = 0.0;  // seconds of world time per step; compared bit for bit
     std::uint32_t seed = 0;    // the host's choice; the joiner's is not used
     std::uint8_t delay = 3;    // the host's input delay in steps, which both sides use
+    MatchRules rules;          // the host's; the joiner plays by them
 };
 
 // One player's part of one step.

@@ -104,6 +104,7 @@ bool Player::Update(double dt) {
         (*current_weapon)->cooldown -= dt;
 
     action_time += dt;
+    if (action != PA_Dead) stats.life += dt;
     switch (action) {
     case PA_Digging:
         if (action_time >= kDigLock) {
@@ -118,7 +119,7 @@ bool Player::Update(double dt) {
         }
         break;
     case PA_Dead:
-        if (action_time >= kTimeDead) Respawn();
+        if (action_time >= kTimeDead && !out) Respawn();
         break;
     default:
         break;
@@ -149,6 +150,7 @@ bool Player::OnDestroyed() {
     vx = 0.0f;
     vy = 0.0f;
     ++deaths;
+    stats.EndLife();
     action = PA_Dead;
     return true;
 }
@@ -249,7 +251,10 @@ void Player::Fire() {
     const Direction<float> d = direction(aim);
     const float muzzle_x = x + kMuzzle * d.x;
     const float muzzle_y = y + kMuzzle * d.y;
-    if (w->Fire(muzzle_x, muzzle_y, aim)) emit_sound(game, w->ShotSound(), muzzle_x, muzzle_y);
+    if (w->Fire(muzzle_x, muzzle_y, aim)) {
+        ++stats.shots;
+        emit_sound(game, w->ShotSound(), muzzle_x, muzzle_y);
+    }
     // An empty weapon cools down too, so holding fire on it does not spin every step.
     w->cooldown = w->reload_time;
     if (w->ammo <= 0 && current_weapon != weapons.begin()) --current_weapon;

@@ -4,6 +4,7 @@
 #include <list>
 
 #include "particle/destroyable.h"
+#include "player/player_stats.h"
 
 namespace Inventory {
 class Weapon;
@@ -32,6 +33,9 @@ public:
     int action;          // PlayerAction
     WeaponList weapons;  // owned, in order of acquisition
     WeaponSlot current_weapon;
+    PlayerStats stats;  // the match's figures
+    // No life left in a match played for lives: the body stays where it fell.
+    bool out = false;
 
     Player(Game* game, Level* level, int number);
     ~Player() override;

@@ -6,7 +6,7 @@
 #include "replay/replay_game.h"
 
 bool RecordingDriver::Open(const std::string& path, const std::string& level, int players,
-                           std::string* why) {
+                           const MatchRules& rules, std::string* why) {
     std::error_code ec;
     if (std::filesystem::equivalent(path, level, ec)) {
         *why = "Unable to record " + path + ": it is the level file";
@@ -14,7 +14,7 @@ bool RecordingDriver::Open(const std::string& path, const std::string& level, in
     }
     ReplayHeader header;
     step_dt_ = Game::ConfiguredStepDt();
-    return replay_header_for(level, players, step_dt_, &header, why) &&
+    return replay_header_for(level, players, step_dt_, rules, &header, why) &&
            recorder_.Open(path, header, why);
 }
 

@@ -13,10 +13,10 @@
 // record, so that watching the replay applies them at the same step.
 class RecordingDriver final : public StepDriver {
 public:
-    // Before Game::Go: the header holds the random state of this moment. False with the
-    // reason when FILE cannot be written.
+    // Before Game::Go: the header holds the random state of this moment and the rules the
+    // game will be played by. False with the reason when FILE cannot be written.
     bool Open(const std::string& path, const std::string& level, int players,
-              std::string* why);
+              const MatchRules& rules, std::string* why);
 
     void Begin(Game& game) override;
     bool Tick(Game& game) override;

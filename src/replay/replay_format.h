@@ -6,6 +6,7 @@
 #include <string>
 
 #include "game/command_router.h"
+#include "game/match_rules.h"
 
 // The replay file (docs/replay-format.md): a header, then entries of one tag byte each.
 // Numbers are little-endian; "varint" is an unsigned LEB128 of at most 5 bytes.
@@ -20,6 +21,8 @@ constexpr unsigned char kTagSet = 0x02;      // mask, then per player in it: bit
 constexpr unsigned char kTagCommand = 0x03;  // varint length, text
 constexpr unsigned char kTagDigest = 0x04;   // u64 world digest after the steps so far
 constexpr unsigned char kTagEnd = 0x05;      // varint steps, u64 final digest
+// Only as the first entry, and only in the replay of a match: varints kills, minutes, lives.
+constexpr unsigned char kTagRules = 0x06;
 constexpr unsigned char kTagToggle = 0x40;   // + player * 8 + bit: flips one action bit
 constexpr unsigned char kTagRun = 0x80;
 constexpr unsigned kMaxRun = 60;
@@ -45,6 +48,7 @@ struct ReplayHeader {
     double step_dt = 0.0;            // seconds per step
     int players = 0;
     int colour_depth = 32;  // bits per pixel the level was loaded at
+    MatchRules rules;       // how the match ends: its rules entry, else endless
 };
 
 // The digest a replay keeps of its level: the file's bytes (Hasher::Bytes).

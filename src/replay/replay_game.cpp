@@ -10,7 +10,7 @@
 #include "replay/replay_recorder.h"
 
 bool replay_header_for(const std::string& level, int players, double step_dt,
-                       ReplayHeader* header, std::string* why) {
+                       const MatchRules& rules, ReplayHeader* header, std::string* why) {
     ReplayHeader h;
     h.game_version = kGameVersion;
     if (!level_file_digest(level, &h.level_digest, why)) return false;
@@ -18,6 +18,7 @@ bool replay_header_for(const std::string& level, int players, double step_dt,
     h.step_dt = step_dt;
     h.players = players;
     h.colour_depth = get_color_depth();
+    h.rules = rules;
     *header = h;
     return true;
 }
@@ -37,6 +38,7 @@ bool prepare_replayed_start(const ReplayHeader& header, const std::string& level
 bool start_replayed_game(Game& game, const ReplayHeader& header, const std::string& level,
                          std::string* why) {
     if (!prepare_replayed_start(header, level, why)) return false;
+    game.rules = header.rules;
     if (!game.Load(level, header.players)) {
         *why = "cannot load " + level;
         return false;
@@ -53,7 +55,7 @@ bool start_recorded_game(Game& game, const std::string& level, int players, doub
         return false;
     }
     ReplayHeader header;
-    if (!replay_header_for(level, players, step_dt, &header, why) ||
+    if (!replay_header_for(level, players, step_dt, game.rules, &header, why) ||
         !recorder->Open(replay, header, why))
         return false;
     if (!game.Load(level, players)) {

@@ -9,12 +9,13 @@ class Game;
 class ReplayRecorder;
 
 // The header of a game about to be loaded from `level`: this program's version, the
-// level file's digest, the random generator's state now and the current colour depth.
+// level file's digest, the random generator's state now, the current colour depth and
+// the match's rules.
 bool replay_header_for(const std::string& level, int players, double step_dt,
-                       ReplayHeader* header, std::string* why);
+                       const MatchRules& rules, ReplayHeader* header, std::string* why);
 
 // Opens `replay` with the header of a game about to be loaded from `level` (the random
-// state now), loads the level and the players into an empty game and stores the start's
+// state now, the game's rules), loads the level and the players into an empty game and stores the start's
 // digest. The players' input handlers are then the caller's to choose. False with the
 // reason.
 bool start_recorded_game(Game& game, const std::string& level, int players, double step_dt,
@@ -28,7 +29,7 @@ bool prepare_replayed_start(const ReplayHeader& header, const std::string& level
 
 // Loads `level` into an empty game so that it stands where the recorded game stood
 // before its first step: the same level file (checked by its digest), the same random
-// state, the same players and step length. False with the reason.
+// state, the same players, step length and match rules. False with the reason.
 bool start_replayed_game(Game& game, const ReplayHeader& header, const std::string& level,
                          std::string* why);
 

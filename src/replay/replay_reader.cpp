@@ -60,6 +60,22 @@ public:
         for (int i = 0; i < bytes; ++i) *v |= static_cast<std::uint64_t>(p[i]) << (8 * i);
         return true;
     }
+    bool Peek(const unsigned char** p) const {
+        if (pos_ >= b_.size()) return false;
+        *p = b_.data() + pos_;
+        return true;
+    }
+    // An unsigned LEB128 of at most 5 bytes.
+    bool Varint(std::uint64_t* v) {
+        *v = 0;
+        for (int i = 0; i < 5; ++i) {
+            const unsigned char* p;
+            if (!Take(1, &p)) return false;
+            *v |= static_cast<std::uint64_t>(*p & 0x7f) << (7 * i);
+            if (!(*p & 0x80)) return true;
+        }
+        return false;
+    }
     std::size_t pos() const { return pos_; }
 
 private:
@@ -119,6 +135,30 @@ bool parse_game(HeaderBytes& in, ReplayHeader* header, std::string* why) {
     header->step_dt = dt;
     header->players = static_cast<int>(players);
     header->colour_depth = static_cast<int>(depth);
+    return true;
+}
+
+// The rules entry a match's replay begins with; an endless game has none.
+bool parse_rules(HeaderBytes& in, ReplayHeader* header, std::string* why) {
+    header->rules = MatchRules();
+    const unsigned char* tag;
+    if (!in.Peek(&tag) || *tag != kTagRules) return true;
+    in.Take(1, &tag);
+    struct Limit {
+        int MatchRules::*field;
+        int max;
+    };
+    static const Limit limits[] = {{&MatchRules::kills, MatchRules::kMaxKills},
+                                   {&MatchRules::minutes, MatchRules::kMaxMinutes},
+                                   {&MatchRules::lives, MatchRules::kMaxLives}};
+    for (const Limit& limit : limits) {
+        std::uint64_t v = 0;
+        if (!in.Varint(&v)) return refuse(why, kCut);
+        if (v > static_cast<std::uint64_t>(limit.max))
+            return refuse(why, "corrupt header: absurd match rules");
+        header->rules.*limit.field = static_cast<int>(v);
+    }
+    if (header->rules.endless()) return refuse(why, "corrupt header: match rules of no match");
     return true;
 }
 
@@ -193,7 +233,9 @@ bool ReplayReader::ParseHeader(std::string* why) {
     if (bytes_.empty() || std::memcmp(bytes_.data(), kReplayMagic, compared) != 0)
         return refuse(why, "not a replay file");
     HeaderBytes in(bytes_);
-    if (!parse_origin(in, &header_, why) || !parse_game(in, &header_, why)) return false;
+    if (!parse_origin(in, &header_, why) || !parse_game(in, &header_, why) ||
+        !parse_rules(in, &header_, why))
+        return false;
     records_at_ = in.pos();
     return true;
 }

@@ -69,6 +69,18 @@ void digest_entry(Hasher& h, const Particle* p) {
     p->Digest(h);
 }
 
+// A match's rules, how it stands and what it counted; nothing of an endless game, whose
+// digests stay as they always were.
+void digest_match(Hasher& h, const Game& game) {
+    if (game.rules.endless()) return;
+    game.rules.Digest(h);
+    game.outcome.Digest(h);
+    for (const Player& p : game.players) {
+        p.stats.Digest(h);
+        h.Bool(p.out);
+    }
+}
+
 }  // namespace
 
 void digest_terrain(Hasher& h, const Level& level) {
@@ -96,6 +108,7 @@ std::uint64_t world_digest(const Game& game) {
 
     h.Word(random_state());
     digest_terrain(h, game.level);
+    digest_match(h, game);
     return h.value();
 }
 

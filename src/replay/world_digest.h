@@ -11,7 +11,7 @@ class Level;
 // A digest of everything the coming steps of a game depend on: the players with their
 // weapons, every entry of the world table in table order (free entries included, with
 // the order in which they will be reused), the selected player, the random generator's
-// state and the terrain. Two games with equal digests go on alike from the same inputs;
+// state, the terrain and, in a match, its rules, its outcome and the players' figures. Two games with equal digests go on alike from the same inputs;
 // the drawing, the console and the timing are left out. The same on every colour depth.
 std::uint64_t world_digest(const Game& game);
 

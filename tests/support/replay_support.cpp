@@ -39,11 +39,13 @@ HandlerFactory scripted(const ActionScript& script) {
 
 std::uint64_t record_game(const std::string& level, const std::string& replay, unsigned seed,
                           std::uint64_t steps, const HandlerFactory& players,
-                          const CommandScript& commands, ComputerPlayers* computers) {
+                          const CommandScript& commands, ComputerPlayers* computers,
+                          const MatchRules& rules) {
     ScopedConfig config;
     seed_random(seed);
     Game game(640, 480);
     game.computers = computers;
+    game.rules = rules;
     ReplayRecorder recorder;
     std::string why;
     if (!start_recorded_game(game, level, 2, Game::ConfiguredStepDt(), replay, &recorder, &why))

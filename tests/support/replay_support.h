@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "game/match_rules.h"
 #include "replay/headless_play.h"
 
 class ComputerPlayers;
@@ -26,12 +27,13 @@ HandlerFactory scripted(const ActionScript& script);
 
 // Records a two-player game on `level` into `replay`: random seed `seed`, default speed,
 // the players' handlers from `players`, console lines from `commands`, the computer
-// players of "player bot" from `computers`. Returns the final world's digest (the one the
-// end record holds).
+// players of "player bot" from `computers`, played as a match of `rules`. Returns the
+// final world's digest (the one the end record holds).
 std::uint64_t record_game(const std::string& level, const std::string& replay, unsigned seed,
                           std::uint64_t steps, const HandlerFactory& players,
                           const CommandScript& commands = nullptr,
-                          ComputerPlayers* computers = nullptr);
+                          ComputerPlayers* computers = nullptr,
+                          const MatchRules& rules = MatchRules());
 
 }  // namespace testsupport
 

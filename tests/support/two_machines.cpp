@@ -67,6 +67,7 @@ bool TwoMachines::Load(Machine& m, const Handler& local, const std::string* repl
                        std::string* error) {
     seed_random(m.link->agreed().seed);
     m.game = std::make_unique<Game>(640, 480);
+    m.game->rules = m.link->agreed().rules;
     const double step = m.link->agreed().step_length;
     if (replay) {
         m.recorder = std::make_unique<ReplayRecorder>();

@@ -1,0 +1,42 @@
+#ifndef VORLIN_GAME_MATCH_RULES_H
+#define VORLIN_GAME_MATCH_RULES_H
+
+#include <string>
+
+class Hasher;
+
+// How a match ends; all zero is the endless game. Limits combine: whichever is reached
+// first ends the match.
+struct MatchRules {
+    static constexpr int kMaxKills = 999;
+    static constexpr int kMaxMinutes = 999;
+    static constexpr int kMaxLives = 99;
+
+    int kills = 0;    // the first player to this many kills of others wins
+    int minutes = 0;  // of game time; then the most kills win, equal kills draw
+    int lives = 0;    // a player destroyed this many times is out; the last one standing wins
+
+    bool endless() const { return kills == 0 && minutes == 0 && lives == 0; }
+    bool operator==(const MatchRules& o) const {
+        return kills == o.kills && minutes == o.minutes && lives == o.lives;
+    }
+    bool operator!=(const MatchRules& o) const { return !(*this == o); }
+    void Digest(Hasher& h) const;
+};
+
+// A limit's value, the whole text a whole number from 0 (no limit) to `max`.
+bool parse_match_limit(const std::string& text, int max, int* value);
+
+// Section [match] of "vorlin.ini": keys kills, minutes and lives. A bad value makes the
+// whole match endless, with *warning saying which; absent keys are simply not limits.
+MatchRules configured_match_rules(std::string* warning);
+
+// How the match stands: over once a limit was reached, with its winner.
+struct MatchOutcome {
+    bool over = false;
+    int winner = 0;           // the winner's number; 0 for a draw
+    unsigned long steps = 0;  // steps played in the match; the last one ended it
+    void Digest(Hasher& h) const;
+};
+
+#endif
