@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ammunition/ammunition.h"
+#include "arena/match.h"
 #include "base/random.h"
 #include "game/console_commands.h"
 #include "game/game.h"
@@ -318,6 +319,33 @@ TEST(MatchReplay, ANetworkMatchEndsOnBothMachinesAtTheSameStep) {
     EXPECT_EQ(machines[0].game->outcome.winner, machines[1].game->outcome.winner);
     EXPECT_EQ(results_lines(*machines[0].game), results_lines(*machines[1].game));
     EXPECT_EQ(machines.WorldDigest(0), machines.WorldDigest(1));
+}
+
+TEST(MatchReplay, TheArenaPlaysAMatchUntilItEnds) {
+    testsupport::TempDir dir;
+    MatchSetup setup;
+    setup.level_file = dir.file("map.lvl");
+    testsupport::write_replay_level(setup.level_file);
+    setup.seconds = 1800;
+    const struct {
+        std::vector<Contestant> players;
+        MatchRules rules;
+        const char* outcome;  // the start of the arena's line
+    } cases[] = {
+        {{Contestant::Bot, Contestant::Idle}, {0, 0, 1}, "winner player 1 at step "},
+        {{Contestant::Idle, Contestant::Bot}, {0, 5, 1}, "winner player 2 at step "},
+        {{Contestant::Idle, Contestant::Idle}, {0, 1, 0}, "draw at step 3600"},
+    };
+    for (const auto& c : cases) {
+        setup.players = c.players;
+        setup.rules = c.rules;
+        const MatchResult r = play_match(setup);
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(r.outcome.rfind(c.outcome, 0), 0u) << r.outcome;
+        // The game stopped at the step the match ended.
+        const std::string last = " " + std::to_string(r.steps);
+        EXPECT_EQ(r.outcome.substr(r.outcome.size() - last.size()), last) << r.outcome;
+    }
 }
 
 TEST(ReplayFolder, NamesByTimeAndKeepsOnlyTheNewestMatches) {
