@@ -10,6 +10,7 @@ void MatchRules::Digest(Hasher& h) const {
     h.Int(kills);
     h.Int(minutes);
     h.Int(lives);
+    h.Int(flags);
 }
 
 void MatchOutcome::Digest(Hasher& h) const {

@@ -16,9 +16,17 @@ struct MatchRules {
     int minutes = 0;  // of game time; then the most kills win, equal kills draw
     int lives = 0;    // a player destroyed this many times is out; the last one standing wins
 
+    // Rules beyond the limits, one bit each; none is known yet.
+    static constexpr unsigned kKnownFlags = 0;
+    unsigned flags = 0;
+
+    // No limit: nobody wins.
     bool endless() const { return kills == 0 && minutes == 0 && lives == 0; }
+    // No limit and no further rule: the game as it always was, whose replays, hellos and
+    // digests hold nothing of a match.
+    bool plain() const { return endless() && flags == 0; }
     bool operator==(const MatchRules& o) const {
-        return kills == o.kills && minutes == o.minutes && lives == o.lives;
+        return kills == o.kills && minutes == o.minutes && lives == o.lives && flags == o.flags;
     }
     bool operator!=(const MatchRules& o) const { return !(*this == o); }
     void Digest(Hasher& h) const;

@@ -104,9 +104,10 @@ void put(Writer& w, const Hello& h) {
     w.uint(bits_of(h.step_length), 8);
     w.uint(h.seed, 4);
     w.u8(h.delay);
-    if (h.rules.endless()) return;
+    if (h.rules.plain()) return;
     for (int limit : {h.rules.kills, h.rules.minutes, h.rules.lives})
         w.uint(static_cast<std::uint64_t>(limit), 2);
+    w.u8(h.rules.flags);
 }
 
 void put(Writer& w, const StepRecord& r) {
@@ -151,8 +152,10 @@ void read_rules(Reader& r, MatchRules* rules) {
     rules->kills = static_cast<int>(r.uint(2));
     rules->minutes = static_cast<int>(r.uint(2));
     rules->lives = static_cast<int>(r.uint(2));
+    rules->flags = r.u8();
     if (r.ok && (rules->kills > MatchRules::kMaxKills || rules->minutes > MatchRules::kMaxMinutes ||
-                 rules->lives > MatchRules::kMaxLives || rules->endless()))
+                 rules->lives > MatchRules::kMaxLives || (rules->flags & ~MatchRules::kKnownFlags) ||
+                 rules->plain()))
         r.fail("bad match rules");
 }
 

@@ -8,7 +8,8 @@
 //
 //   Hello   1  "VRLN" u16 protocol | u8 n, n bytes game version | u64 level file digest |
 //              u64 step length (IEEE double bits) | u32 seed | u8 delay
-//              [u16 kills | u16 minutes | u16 lives: the match rules, only for a match]
+//              [u16 kills | u16 minutes | u16 lives | u8 flags: the match rules, only for
+//               a match]
 //              (after another protocol number nothing more is read)
 //   Steps   2  u32 received | u32 first | u8 n, + 128 when commands follow | n records |
 //              [u8 m, m times (u8 position of the record, increasing | u8 k,

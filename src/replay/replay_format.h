@@ -21,7 +21,8 @@ constexpr unsigned char kTagSet = 0x02;      // mask, then per player in it: bit
 constexpr unsigned char kTagCommand = 0x03;  // varint length, text
 constexpr unsigned char kTagDigest = 0x04;   // u64 world digest after the steps so far
 constexpr unsigned char kTagEnd = 0x05;      // varint steps, u64 final digest
-// Only as the first entry, and only in the replay of a match: varints kills, minutes, lives.
+// Only as the first entry, and only in the replay of a match: varints kills, minutes, lives
+// and the rules' flags.
 constexpr unsigned char kTagRules = 0x06;
 constexpr unsigned char kTagToggle = 0x40;   // + player * 8 + bit: flips one action bit
 constexpr unsigned char kTagRun = 0x80;

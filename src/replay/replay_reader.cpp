@@ -158,7 +158,12 @@ bool parse_rules(HeaderBytes& in, ReplayHeader* header, std::string* why) {
             return refuse(why, "corrupt header: absurd match rules");
         header->rules.*limit.field = static_cast<int>(v);
     }
-    if (header->rules.endless()) return refuse(why, "corrupt header: match rules of no match");
+    std::uint64_t flags = 0;
+    if (!in.Varint(&flags)) return refuse(why, kCut);
+    if (flags & ~std::uint64_t(MatchRules::kKnownFlags))
+        return refuse(why, "made by a newer version of the game (unknown match rules)");
+    header->rules.flags = static_cast<unsigned>(flags);
+    if (header->rules.plain()) return refuse(why, "corrupt header: match rules of no match");
     return true;
 }
 

@@ -53,10 +53,11 @@ bool ReplayWriter::Open(const std::string& path, const ReplayHeader& header, std
     PutU64(dt_bits);
     out_.push_back(static_cast<unsigned char>(players_));
     out_.push_back(static_cast<unsigned char>(header.colour_depth));
-    if (!header.rules.endless()) {
+    if (!header.rules.plain()) {
         out_.push_back(kTagRules);
         for (int limit : {header.rules.kills, header.rules.minutes, header.rules.lives})
             PutVarint(static_cast<std::uint64_t>(limit));
+        PutVarint(header.rules.flags);
     }
     last_.assign(static_cast<std::size_t>(players_), PlayerActions());
     Write();

@@ -72,7 +72,7 @@ void digest_entry(Hasher& h, const Particle* p) {
 // A match's rules, how it stands and what it counted; nothing of an endless game, whose
 // digests stay as they always were.
 void digest_match(Hasher& h, const Game& game) {
-    if (game.rules.endless()) return;
+    if (game.rules.plain()) return;
     game.rules.Digest(h);
     game.outcome.Digest(h);
     for (const Player& p : game.players) {

@@ -249,13 +249,13 @@ TEST(MatchRules, TheHelloCarriesTheHostsMatchAndAnEndlessOneAsBefore) {
     const std::size_t endless = net::encode(hello).size();
     hello.rules = {5, 0, 3};
     const std::vector<std::uint8_t> bytes = net::encode(hello);
-    EXPECT_EQ(bytes.size(), endless + 6);
+    EXPECT_EQ(bytes.size(), endless + 7);
     const auto got = net::decode(bytes.data(), bytes.size());
     ASSERT_TRUE(got);
     EXPECT_EQ(std::get<net::Hello>(*got).rules, hello.rules);
 
     std::vector<std::uint8_t> absurd = bytes;
-    absurd[absurd.size() - 1] = 0xff;  // lives beyond any limit
+    absurd[absurd.size() - 2] = 0xff;  // lives beyond any limit
     EXPECT_FALSE(net::decode(absurd.data(), absurd.size()));
 }
 
