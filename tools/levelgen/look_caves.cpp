@@ -78,14 +78,14 @@ void shape_caves(Terrain& t) {
 Rgb shale_colour(const Terrain& t, int x, int y, int edge) {
     // Thin wavy strata of blue-grey shale.
     const double band = fbm(x / 200.0, y / 14.0 + 3 * fbm(x / 90.0, y / 90.0, 2, 740), 3, 741);
-    Rgb c = mix({62, 70, 84}, {92, 98, 110}, band * 1.6 - 0.3);
+    Rgb c = mix({54, 58, 86}, {112, 106, 132}, band * 2 - 0.5);
     c = add(c, 16 * (fbm(x / 5.0, y / 5.0, 2, 742) - 0.5) + 12 * (unit(x, y, 743) - 0.5));
     if (t.at(x, y) != Earth) return c;
     // Glowing cyan crystals where the shale meets a cave.
     if (edge <= 2) {
         c = scale(c, 0.7 + 0.1 * edge);
         const int gx = x / 5, gy = y / 5;
-        if (unit(gx, gy, 744) < 0.12) c = mix(c, {110, 236, 226}, 0.8 - 0.25 * edge);
+        if (unit(gx, gy, 744) < 0.22) c = mix(c, {120, 250, 236}, 0.95 - 0.2 * edge);
     }
     // Moss on the floors of the caves.
     if (t.at(x, y - 1) == Air || t.at(x, y - 2) == Air || t.at(x, y - 3) == Air)

@@ -23,7 +23,7 @@ void make_floor(Terrain& t) {
     std::vector<int> rock(std::size_t(t.w));
     for (int x = 0; x < t.w; ++x) {
         rock[x] = t.h - std::max(12, int(36 * t.sy + 22 * t.sy * fbm(x / 90.0, 2.5, 3, 501 + k)));
-        const double heap = (fbm(x / 150.0, 7.5, 3, 502 + k) - 0.42) * 200 * t.sy;
+        const double heap = (fbm(x / 150.0, 7.5, 3, 502 + k) - 0.42) * 120 * t.sy;
         t.surface[x] = rock[x] - std::max(0, int(heap));
     }
     for (int x = 1; x < t.w; ++x) t.surface[x] = std::max(t.surface[x], t.surface[x - 1] - 1);
@@ -107,7 +107,8 @@ Rgb soil_colour(const Terrain& t, int x, int y) {
     if (t.tag(x, y) == kStalk) {
         // Twisted roots: long vertical strands, darker between them.
         const double strand = fbm(x / 3.0, y / 38.0, 2, 533);
-        c = mix({110, 78, 46}, {70, 50, 34}, strand * 1.4 - 0.2);
+        c = mix(mix(c, {150, 104, 60}, 0.5), {92, 64, 40}, strand * 1.6 - 0.3);
+        if (unit(x / 4, y / 9, 537) < 0.05) c = mix(c, {96, 150, 60}, 0.7);
     }
     return c;
 }
