@@ -21,6 +21,10 @@ const OptionParser::Option* OptionParser::Find(const std::string& name) const {
 bool OptionParser::Parse(int argc, const char* const* argv, std::string* why) const {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (positional_ && positional_->empty() && !arg.empty() && arg[0] != '-') {
+            *positional_ = arg;
+            continue;
+        }
         if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
             *why = "unexpected argument " + arg;
             return false;

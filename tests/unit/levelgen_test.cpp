@@ -1,0 +1,176 @@
+#include <allegro.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/hasher.h"
+#include "bot/path_planner.h"
+#include "bot/terrain_grid.h"
+#include "level/level.h"
+#include "level/level_thumbnail.h"
+#include "levelgen_looks.h"
+#include "levelgen_options.h"
+#include "support/test_support.h"
+
+namespace {
+
+using levelgen::LevelSpec;
+using testsupport::TempDir;
+
+// Writes the level's files as levelgen does.
+void write_level(const LevelSpec& spec, const TempDir& dir) {
+    const levelgen::LevelImages images = levelgen::make_level_images(spec);
+    ASSERT_TRUE(images.mask);
+    std::string why;
+    ASSERT_TRUE(levelgen::save_level_images(images, dir.path(), &why)) << why;
+}
+
+// The level as the game builds it from those files.
+std::unique_ptr<Level> build_level(const TempDir& dir) {
+    return std::make_unique<Level>(dir.file("mask.bmp"), dir.file("undiggable.bmp"), dir.file("fore.bmp"),
+                                   dir.file("back.bmp"));
+}
+
+// The node of a player once it has fallen from the spawn height at column x: the cell of
+// its centre or, where the planner's cells of 8 pixels do not fit a disc there (beside a
+// merlon, on a narrow top), the nearest that does within two cells.
+PathNode landing(const Level& level, const TerrainGrid& grid, int x) {
+    int y = 20 + 10;
+    level.DropToSolid(x, y, unsigned(level.height));
+    const int cx = TerrainGrid::CellOf(float(x)), cy = TerrainGrid::CellOf(float(y - 11));
+    for (int d : {0, 1, -1, 2, -2})
+        for (int up : {0, 1})
+            if (grid.Open(cx + d, cy - up)) return {cx + d, cy - up, Move::Start};
+    return {cx, cy, Move::Start};
+}
+
+}  // namespace
+
+// The default level is the one the game has always shipped: the digest of its four files
+// as the generator wrote them before it had any options.
+TEST(Levelgen, DefaultLevelIsTheFirstLevelByteForByte) {
+    TempDir dir;
+    write_level(LevelSpec{}, dir);
+    Hasher h;
+    for (const char* name : {"back.bmp", "fore.bmp", "mask.bmp", "undiggable.bmp"}) {
+        const std::string bytes = testsupport::read_file(dir.file(name));
+        h.Bytes(bytes.data(), bytes.size());
+    }
+    EXPECT_EQ(h.value(), 0xf6220dc821ccc65cull);
+}
+
+// Every look, small and at the usual size: the game builds a level from the files; the
+// spawn band is open; players dropped at four places across the level can each walk,
+// jump and dig their way to every other one as the computer player plans it, and one of
+// them down into the lower half of the level.
+TEST(Levelgen, EveryLookIsPlayableAtTwoSizes) {
+    const std::pair<int, int> sizes[] = {{320, 200}, {1280, 800}};
+    for (const levelgen::Look& look : levelgen::looks())
+        for (const auto& [w, h] : sizes) {
+            SCOPED_TRACE(std::string(look.name) + " " + std::to_string(w) + "x" + std::to_string(h));
+            TempDir dir;
+            write_level({7, w, h, look.name}, dir);
+            const std::unique_ptr<Level> level = build_level(dir);
+            ASSERT_EQ(level->width, w);
+            ASSERT_EQ(level->height, h);
+            for (int y = 0; y < 32; ++y)
+                for (int x = 0; x < w; ++x) ASSERT_FALSE(level->IsSolid(x, y)) << x << "," << y;
+
+            TerrainGrid grid;
+            grid.Build(*level);
+            PathPlanner planner(grid.cols() * grid.rows());
+            std::vector<PathNode> drops;
+            for (int i = 0; i < 4; ++i) drops.push_back(landing(*level, grid, w * (2 * i + 1) / 8));
+            for (const PathNode& from : drops)
+                for (const PathNode& to : drops) {
+                    planner.Plan(grid, from.cx, from.cy, to.cx, to.cy);
+                    EXPECT_TRUE(planner.reached()) << "from " << from.cx << "," << from.cy << " to " << to.cx
+                                                   << "," << to.cy;
+                }
+            const std::vector<PathNode> down = planner.Plan(grid, drops[1].cx, drops[1].cy, grid.cols() / 2, grid.rows());
+            ASSERT_FALSE(down.empty());
+            EXPECT_GE(down.back().cy, grid.rows() / 2);
+        }
+}
+
+// A look's terrain follows its seed and nothing else.
+TEST(Levelgen, SeedsMakeDifferentLevelsAndTheSameSeedTheSame) {
+    for (const levelgen::Look& look : levelgen::looks()) {
+        SCOPED_TRACE(look.name);
+        const auto cells = [&](std::uint32_t seed) { return levelgen::make_terrain({seed, 640, 400, look.name}).cells; };
+        const std::vector<levelgen::Cell> one = cells(1);
+        EXPECT_EQ(one, cells(1));
+        EXPECT_NE(one, cells(2));
+    }
+}
+
+TEST(Levelgen, OptionsTakeTheFolderAnywhereAndRefuseBadValues) {
+    struct Good {
+        std::vector<const char*> args;
+        LevelSpec spec;
+        const char* preview;
+    };
+    const Good good[] = {
+        {{"out"}, {0, 1280, 800, "hills"}, ""},
+        {{"out", "--preview", "p.bmp"}, {0, 1280, 800, "hills"}, "p.bmp"},
+        {{"--seed", "4294967295", "--size=4096x2048", "--look", "caves", "out"}, {4294967295u, 4096, 2048, "caves"}, ""},
+        {{"--size", "320x200", "out", "--look", "fortress"}, {0, 320, 200, "fortress"}, ""},
+    };
+    for (const Good& g : good) {
+        std::vector<const char*> argv{"levelgen"};
+        argv.insert(argv.end(), g.args.begin(), g.args.end());
+        levelgen::Options o;
+        std::string why;
+        ASSERT_TRUE(levelgen::parse_options(int(argv.size()), argv.data(), &o, &why)) << why;
+        EXPECT_EQ(o.dir, "out");
+        EXPECT_EQ(o.spec.seed, g.spec.seed);
+        EXPECT_EQ(o.spec.width, g.spec.width);
+        EXPECT_EQ(o.spec.height, g.spec.height);
+        EXPECT_EQ(o.spec.look, g.spec.look);
+        EXPECT_EQ(o.preview, g.preview);
+    }
+    const std::vector<const char*> bad[] = {
+        {},  {"a", "b"}, {"--seed", "-1", "d"}, {"--seed", "4294967296", "d"}, {"--seed", "1e3", "d"},
+        {"--size", "319x200", "d"}, {"--size", "4097x800", "d"}, {"--size", "640x2049", "d"}, {"--size", "640", "d"},
+        {"--look", "moon", "d"}, {"--thumb"}, {"--frob", "d"},
+    };
+    for (const auto& args : bad) {
+        std::vector<const char*> argv{"levelgen"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        levelgen::Options o;
+        std::string why;
+        EXPECT_FALSE(levelgen::parse_options(int(argv.size()), argv.data(), &o, &why)) << (args.empty() ? "" : args[0]);
+        EXPECT_FALSE(why.empty());
+    }
+}
+
+// A thumbnail keeps the level's aspect within 160 x 100, and each of its pixels is the
+// mean of the level pixels it covers.
+TEST(LevelThumbnail, FitsTheBoxKeepingTheAspectAndAveragesThePicture) {
+    struct Case {
+        int w, h, tw, th;
+    };
+    const Case cases[] = {{1280, 800, 160, 100}, {2048, 1024, 160, 80}, {300, 600, 50, 100}, {120, 60, 120, 60}};
+    for (const Case& c : cases) {
+        const std::unique_ptr<Level> level = testsupport::make_level(c.w, c.h, [](int, int) { return false; });
+        // Red left of the middle, blue right of it, with one column of each in a box
+        // that straddles the middle when the widths do not divide.
+        clear_to_color(level->render, makecol(200, 0, 0));
+        rectfill(level->render, c.w / 2, 0, c.w - 1, c.h - 1, makecol(0, 0, 100));
+        const OwnedBitmap thumb = make_level_thumbnail(*level);
+        ASSERT_TRUE(thumb);
+        EXPECT_EQ(thumb->w, c.tw) << c.w << "x" << c.h;
+        EXPECT_EQ(thumb->h, c.th) << c.w << "x" << c.h;
+        EXPECT_EQ(getpixel(thumb.get(), 0, c.th - 1), makecol(200, 0, 0));
+        EXPECT_EQ(getpixel(thumb.get(), c.tw - 1, 0), makecol(0, 0, 100));
+    }
+    const std::unique_ptr<Level> level = testsupport::make_level(320, 200, [](int, int) { return false; });
+    clear_to_color(level->render, makecol(0, 0, 0));
+    // One of the four pixels of the first box white: a quarter of white, rounded.
+    putpixel(level->render, 1, 1, makecol(255, 255, 255));
+    const OwnedBitmap thumb = make_level_thumbnail(*level);
+    EXPECT_EQ(getpixel(thumb.get(), 0, 0), makecol(64, 64, 64));
+    EXPECT_EQ(getpixel(thumb.get(), 1, 0), makecol(0, 0, 0));
+}

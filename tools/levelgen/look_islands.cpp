@@ -1,0 +1,164 @@
+// Floating islands of dirt under a day sky, above a deep misty pit floored with dark
+// basalt that can never be dug. Every island hangs on an earthen stalk down to the
+// island or the pit floor below it, so that a player who fell can dig his way up again.
+
+#include <algorithm>
+
+#include "levelgen_looks.h"
+
+namespace levelgen {
+
+namespace {
+
+constexpr std::uint8_t kStalk = 1;
+
+// Column spacing and row spacing of the islands, in pixels.
+constexpr double kColumnGap = 240;
+constexpr double kRowGap = 120;
+
+// The pit floor: basalt, and heaps of dirt on it that never rise steeper than a player
+// walks.
+void make_floor(Terrain& t) {
+    const std::uint32_t k = salt(t.seed);
+    std::vector<int> rock(std::size_t(t.w));
+    for (int x = 0; x < t.w; ++x) {
+        rock[x] = t.h - std::max(12, int(36 * t.sy + 22 * t.sy * fbm(x / 90.0, 2.5, 3, 501 + k)));
+        const double heap = (fbm(x / 150.0, 7.5, 3, 502 + k) - 0.42) * 120 * t.sy;
+        t.surface[x] = rock[x] - std::max(0, int(heap));
+    }
+    for (int x = 1; x < t.w; ++x) t.surface[x] = std::max(t.surface[x], t.surface[x - 1] - 1);
+    for (int x = t.w - 2; x >= 0; --x) t.surface[x] = std::max(t.surface[x], t.surface[x + 1] - 1);
+    for (int x = 0; x < t.w; ++x)
+        for (int y = std::min(t.surface[x], rock[x]); y < t.h; ++y) t.set(x, y, y < rock[x] ? Earth : Rock);
+}
+
+struct Island {
+    double cx, cy, a, belly;
+};
+
+// A domed top, and an underside that hangs down to a ragged point.
+void raise_island(Terrain& t, const Island& is, int i) {
+    const std::uint32_t k = salt(t.seed) + std::uint32_t(i) * 7919u;
+    for (int x = int(is.cx - is.a) + 1; x < int(is.cx + is.a); ++x) {
+        const double u = (x - is.cx) / is.a, v = 1 - u * u;
+        const int top = int(is.cy - 12 * v - 8 * (fbm(x / 40.0, 0.5, 2, 510 + k) - 0.5));
+        const double drip = 0.5 + 0.7 * fbm(x / 22.0, 1.5, 3, 511 + k);
+        const int bottom = int(is.cy + 4 + is.belly * v * v * drip);
+        for (int y = top; y <= bottom; ++y) t.set(x, y, Earth);
+    }
+}
+
+// The stalk under an island: down from its underside until it meets terrain below.
+void hang_stalk(Terrain& t, const Island& is, int i, Rng& rng) {
+    const std::uint32_t k = salt(t.seed) + std::uint32_t(i) * 7919u;
+    const double x0 = is.cx + rng.uniform(-is.a / 3, is.a / 3);
+    const double half = rng.uniform(13, 18);
+    int start = int(is.cy) + 4;
+    while (start < t.h && t.at(int(x0), start) != Air) ++start;
+    for (int y = start; y < t.h; ++y) {
+        // Straight out of the island, then wandering; its own island's ragged underside
+        // does not end it.
+        const double sway = std::min(1.0, (y - start) / 60.0);
+        const double xc = x0 + sway * 28 * (fbm(y / 70.0, i * 1.7, 2, 520 + k) - 0.5);
+        const double hw = half * (0.8 + 0.4 * fbm(y / 45.0, i * 2.3, 2, 521 + k));
+        if (y > start + 24 && t.at(int(xc), y + 2) != Air) break;
+        for (int x = int(xc - hw); x <= int(xc + hw); ++x)
+            if (t.at(x, y) == Air) t.set(x, y, Earth, kStalk);
+    }
+}
+
+void shape_islands(Terrain& t) {
+    make_floor(t);
+    Rng rng(std::uint64_t(t.seed) * 0x2545F4914F6CDD1Dull + 0x151A4Dull);
+    const int cols = std::max(2, int(t.w / kColumnGap + 0.5));
+    const double gap = double(t.w) / cols;
+    // Islands down to about two thirds of the level: the pit below stays open.
+    const double lowest = std::min(t.h * 0.64, t.h - 130.0);
+    std::vector<Island> islands;
+    for (int row = 0;; ++row) {
+        const double cy = t.sky + 56 + row * kRowGap;
+        if (row > 0 && cy > lowest) break;
+        for (int c = 0; c < cols; ++c) {
+            const double shift = row % 2 ? 0.5 : 0.0;
+            if (row % 2 && c == cols - 1) continue;
+            if (rng.uniform(0, 1) < 0.18) continue;
+            const double cx = (c + 0.5 + shift) * gap + rng.uniform(-gap / 6, gap / 6);
+            const double a = std::min(gap * 0.42, rng.uniform(55, 125));
+            islands.push_back({cx, cy + rng.uniform(-18, 18), a, rng.uniform(30, 70) * std::min(1.0, t.sy * 2)});
+        }
+    }
+    for (std::size_t i = 0; i < islands.size(); ++i) raise_island(t, islands[i], int(i));
+    // Lowest first, so that a stalk from above may end on one below.
+    for (std::size_t i = islands.size(); i-- > 0;) hang_stalk(t, islands[i], int(i), rng);
+}
+
+// ---------------------------------------------------------------- pictures
+
+// Open air within `n` rows above (dy < 0) or below (dy > 0) a cell.
+bool air_within(const Terrain& t, int x, int y, int dy, int n) {
+    for (int i = 1; i <= n; ++i)
+        if (t.at(x, y + i * dy) == Air) return true;
+    return false;
+}
+
+Rgb soil_colour(const Terrain& t, int x, int y) {
+    Rgb c = mix({168, 124, 72}, {126, 84, 52}, fbm(x / 60.0, y / 30.0, 3, 530));
+    c = add(c, 22 * (fbm(x / 6.0, y / 6.0, 2, 531) - 0.5) + 16 * (unit(x, y, 532) - 0.5));
+    if (t.tag(x, y) == kStalk) {
+        // Twisted roots: long vertical strands, darker between them.
+        const double strand = fbm(x / 3.0, y / 38.0, 2, 533);
+        c = mix(mix(c, {150, 104, 60}, 0.5), {92, 64, 40}, strand * 1.6 - 0.3);
+        if (unit(x / 4, y / 9, 537) < 0.05) c = mix(c, {96, 150, 60}, 0.7);
+    }
+    return c;
+}
+
+Rgb basalt_colour(int x, int y, int edge) {
+    double f1, f2;
+    std::uint32_t id = 0;
+    cells_at(x, y * 0.35, 18, 540, &f1, &f2, &id);
+    Rgb c = scale({70, 76, 94}, 0.8 + 0.35 * ((id >> 8 & 0xFF) / 255.0));
+    c = add(c, 14 * (fbm(x / 8.0, y / 8.0, 2, 541) - 0.5));
+    if (f2 - f1 < 1.8) c = scale(c, 0.6);
+    if (edge <= 2) c = mix(c, {120, 130, 150}, 0.35);
+    return c;
+}
+
+Rgb island_fore(const Terrain& t, int x, int y) {
+    const Cell cell = t.at(x, y);
+    if (cell == Rock) return basalt_colour(x, y, edge_distance(t, x, y));
+    Rgb c = soil_colour(t, x, y);
+    if (cell == Air) return c;
+    const int grass = 5 + int(4 * fbm(x / 5.0, 0.5, 2, 534));
+    if (t.tag(x, y) != kStalk && air_within(t, x, y, -1, grass))
+        return add(mix({112, 190, 64}, {70, 146, 44}, unit(x, 0, 535)), 18 * (unit(x, y, 536) - 0.5));
+    if (air_within(t, x, y, 1, 3)) c = scale(c, 0.7);
+    if (edge_distance(t, x, y) <= 1) c = scale(c, 0.8);
+    return c;
+}
+
+Rgb island_back(const Terrain& t, int x, int y) {
+    const double v = double(y) / t.h;
+    Rgb c = mix({84, 148, 222}, {186, 218, 240}, v / 0.5);
+    // Soft clouds high up, thinning towards the pit.
+    const double cloud = fbm(x / 190.0, y / 55.0, 5, 550);
+    if (cloud > 0.52) c = mix(c, {246, 248, 252}, (cloud - 0.52) * 4 * (1 - v));
+    // Low banks of haze over the pit.
+    const double haze = fbm(x / 260.0, y / 22.0, 4, 551);
+    if (v > 0.45 && haze > 0.5) c = mix(c, {200, 214, 228}, (haze - 0.5) * 2.5 * (1 - v));
+    // The pit: mist that darkens into blue-black.
+    c = mix(c, {96, 118, 146}, (v - 0.55) / 0.2);
+    c = mix(c, {26, 32, 50}, (v - 0.72) / 0.28);
+    return add(c, 4 * (unit(x, y, 552) - 0.5));
+}
+
+Paint paint_islands(const Terrain& t, int x, int y) { return {island_fore(t, x, y), island_back(t, x, y)}; }
+
+}  // namespace
+
+Look islands_look() {
+    return {"islands", "floating islands of dirt on earthen stalks above a deep pit floored with rock", shape_islands,
+            paint_islands};
+}
+
+}  // namespace levelgen

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Usage: tools/make-levels.sh BUILD_DIR LEVELS_DIR
+#
+# Fills LEVELS_DIR with generated levels, one folder each, named LOOK-SEED-WxH and
+# holding back.bmp, fore.bmp, mask.bmp, undiggable.bmp and thumb.bmp: two seeds of every
+# look at 1280x800 and one of each at 2048x1024. Does nothing when LEVELS_DIR already
+# holds a level (a folder with a mask.bmp), so that levels kept or changed there stay.
+set -euo pipefail
+
+if [ $# -ne 2 ]; then
+    echo "usage: tools/make-levels.sh BUILD_DIR LEVELS_DIR" >&2
+    exit 2
+fi
+levelgen="$1/levelgen"
+levels="$2"
+if [ ! -x "$levelgen" ]; then
+    echo "make-levels: no levelgen in $1" >&2
+    exit 1
+fi
+if compgen -G "$levels/*/mask.bmp" >/dev/null; then
+    exit 0
+fi
+
+make_level() {  # LOOK SEED SIZE
+    local dir="$levels/$1-$2-$3"
+    "$levelgen" --look "$1" --seed "$2" --size "$3" --thumb "$dir/thumb.bmp" "$dir"
+}
+
+for look in hills islands caves fortress; do
+    make_level "$look" 1 1280x800
+    make_level "$look" 2 1280x800
+    make_level "$look" 3 2048x1024
+done
