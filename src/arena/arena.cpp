@@ -10,6 +10,7 @@
 
 #include "base/option_parser.h"
 #include "game/game.h"
+#include "game/version.h"
 #include "base/assertion.h"
 #include "replay/replay_game.h"
 #include "replay/replay_reader.h"
@@ -39,6 +40,7 @@ const char* const kArenaUsage =
     "  --stats         with --players: add to each player's line the longest time it stood\n"
     "                  still, and print what the bots' decisions cost\n"
     "  --level FILE    the level file (default data/map.lvl)\n"
+    "  --version       show the version\n"
     "  --help          show this text\n"
     "\n"
     "A game that cannot be played prints the reason; exit status 1.\n";
@@ -183,6 +185,7 @@ bool parse_arena_options(int argc, const char* const* argv, ArenaOptions* o, std
     std::string players, seconds, seed, skill;
     OptionParser parser;
     parser.Flag("help", &o->help);
+    parser.Flag("version", &o->version);
     parser.Value("replay", &o->replay);
     parser.Flag("verify", &o->verify);
     parser.Value("level", &o->level);
@@ -193,7 +196,7 @@ bool parse_arena_options(int argc, const char* const* argv, ArenaOptions* o, std
     parser.Value("record", &o->match.record);
     parser.Flag("stats", &o->stats);
     if (!parser.Parse(argc, argv, why)) return false;
-    if (o->help) return true;
+    if (o->help || o->version) return true;
     o->play = !players.empty();
     o->match.level_file = o->level;
     if (!o->play && (!seconds.empty() || !seed.empty() || !skill.empty() ||
@@ -224,6 +227,10 @@ int arena_main(int argc, const char* const* argv) {
     }
     if (options.help) {
         std::fputs(kArenaUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("vorlin-arena %s\n", kGameVersion);
         return 0;
     }
     if (install_allegro(SYSTEM_NONE, &errno, std::atexit) != 0)

@@ -5,8 +5,10 @@
 #include <string>
 
 #include "game/game.h"
+#include "game/version.h"
 #include "main/bootstrap.h"
 #include "main/computer_setup.h"
+#include "main/game_folder.h"
 #include "main/options.h"
 #include "main/startup.h"
 #include "net/net_driver.h"
@@ -14,7 +16,6 @@
 #include "replay/replay_game.h"
 #include "replay/replay_reader.h"
 #include "replay/watching_driver.h"
-#include "sound/sound_files.h"
 #include "sound/sound_player.h"
 #include "sound/sound_settings.h"
 
@@ -34,7 +35,7 @@ int failed_start(const std::string& message) {
 
 // Sound is the windowed game's alone: nothing else that runs a Game opens a device.
 void play(StepDriver* driver, int players, ComputerPlayers* computers) {
-    std::unique_ptr<SoundPlayer> sound = SoundPlayer::Open(read_sound_settings(), kSoundDir);
+    std::unique_ptr<SoundPlayer> sound = SoundPlayer::Open(read_sound_settings(), sound_folders());
     Game* game = new Game();
     game->computers = computers;
     game->driver = driver;
@@ -45,7 +46,7 @@ void play(StepDriver* driver, int players, ComputerPlayers* computers) {
 
 }  // namespace
 
-// Works in the current directory: "vorlin.ini" and data/.
+// Works in its game folder (main/game_folder.h): "vorlin.ini" and data/.
 int main(int argc, char** argv) {
     MainOptions options;
     std::string why;
@@ -55,7 +56,16 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(kMainUsage, stdout);
+        std::printf("Folder: %s\n", find_game_folder().work.c_str());
         return 0;
+    }
+    if (options.version) {
+        std::printf("vorlin %s\n", kGameVersion);
+        return 0;
+    }
+    if (!enter_game_folder(&options, &why)) {
+        std::fprintf(stderr, "vorlin: %s\n", why.c_str());
+        return 1;
     }
 
     if (!init()) return 0;

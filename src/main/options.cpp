@@ -7,7 +7,8 @@
 const char* const kMainUsage =
     "Usage: vorlin [--record FILE | --replay FILE] [--host [PORT] | --join HOST[:PORT]]\n"
     "              [--bot [N] | --bots] [--skill S]\n"
-    "Two-player split-screen action game; works in the current folder (vorlin.ini, data/).\n"
+    "Two-player split-screen action game; works in the current folder (vorlin.ini, data/),\n"
+    "or, installed and started elsewhere, in $XDG_DATA_HOME/vorlin (~/.local/share/vorlin).\n"
     "\n"
     "  --record FILE  play as usual and record the game into the replay FILE\n"
     "  --replay FILE  watch the game recorded in FILE (P or Space pauses, F fast-forwards,\n"
@@ -21,6 +22,7 @@ const char* const kMainUsage =
     "  --bots         the computer plays both players\n"
     "  --skill S      the computer's skill: easy, normal or hard (default: \"skill\" of\n"
     "                 section [bot] in vorlin.ini, else normal)\n"
+    "  --version      show the version\n"
     "  --help         show this text\n";
 
 namespace {
@@ -71,6 +73,7 @@ bool parse_main_options(int argc, const char* const* argv, MainOptions* o, std::
     std::string which;
     OptionParser parser;
     parser.Flag("help", &o->help);
+    parser.Flag("version", &o->version);
     parser.Value("record", &o->record);
     parser.Value("replay", &o->replay);
     parser.Optional("host", &o->host, &o->host_port);
