@@ -71,15 +71,17 @@ foreach(program vorlin vorlin-arena)
 endforeach()
 
 configure_file(${VORLIN_PACKAGING}/vorlin.metainfo.xml.in ${VORLIN_SHARED}/vorlin.metainfo.xml @ONLY)
-configure_file(${VORLIN_PACKAGING}/changelog.in ${VORLIN_SHARED}/changelog.Debian @ONLY)
+# The project packages itself (a native package, versioned without a Debian revision),
+# so its changelog is changelog.gz, in Debian's format.
+configure_file(${VORLIN_PACKAGING}/changelog.in ${VORLIN_SHARED}/changelog @ONLY)
 add_custom_command(
-  OUTPUT ${VORLIN_SHARED}/changelog.Debian.gz
-  COMMAND ${VORLIN_GZIP} -9nkf ${VORLIN_SHARED}/changelog.Debian
-  DEPENDS ${VORLIN_SHARED}/changelog.Debian)
+  OUTPUT ${VORLIN_SHARED}/changelog.gz
+  COMMAND ${VORLIN_GZIP} -9nkf ${VORLIN_SHARED}/changelog
+  DEPENDS ${VORLIN_SHARED}/changelog)
 
 add_custom_target(shared_data ALL
   DEPENDS ${VORLIN_SHARED}/level.stamp ${VORLIN_SHARED}/sounds.stamp ${icon_outputs}
-          ${man_pages} ${VORLIN_SHARED}/changelog.Debian.gz)
+          ${man_pages} ${VORLIN_SHARED}/changelog.gz)
 
 # Installed folders are 0755 whatever the umask of the one installing.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -96,7 +98,7 @@ endforeach()
 install(FILES ${VORLIN_PACKAGING}/vorlin.desktop DESTINATION share/applications)
 install(FILES ${VORLIN_SHARED}/vorlin.metainfo.xml DESTINATION share/metainfo)
 install(FILES ${man_pages} DESTINATION share/man/man6)
-install(FILES ${VORLIN_PACKAGING}/copyright ${VORLIN_SHARED}/changelog.Debian.gz
+install(FILES ${VORLIN_PACKAGING}/copyright ${VORLIN_SHARED}/changelog.gz
         DESTINATION share/doc/vorlin)
 
 # The Debian package (tools/package.sh): its dependencies come from the binaries.
@@ -105,13 +107,13 @@ set(CPACK_PACKAGE_NAME vorlin)
 set(CPACK_PACKAGE_VENDOR "Vorlin developers")
 set(CPACK_PACKAGE_CONTACT "Vorlin developers <maintainers@users.noreply.c-seed-b2ab7d03.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "two-player split-screen action game")
+# The extended description; CPack puts the summary above it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "two-player split-screen action game
- Two people share one keyboard, or take a gamepad each, and fight over a
- destructible landscape with five weapons: they walk, jump, aim and dig
- tunnels; shots dig holes, rockets blow craters, dirt clods pile up new
- ground. A computer player can take either side, two machines can play
- over the network, and games can be recorded and watched again.")
+    "Two people share one keyboard, or take a gamepad each, and fight over a
+destructible landscape with five weapons: they walk, jump, aim and dig
+tunnels; shots dig holes, rockets blow craters, dirt clods pile up new
+ground. A computer player can take either side, two machines can play
+over the network, and games can be recorded and watched again.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
