@@ -42,8 +42,11 @@ done
 mkdir -p "$tmp/elsewhere" "$tmp/home"
 folder=$(cd "$tmp/elsewhere" && env -u XDG_DATA_HOME HOME="$tmp/home" "$usr/games/vorlin" --help | grep '^Folder: ')
 [ "$folder" = "Folder: $tmp/home/.local/share/vorlin" ] || fail "installed game's folder: $folder"
-[ "$("$usr/games/vorlin" --version)" = "vorlin $(cd "$build" && sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' CMakeCache.txt)" ] ||
-    fail "vorlin --version: $("$usr/games/vorlin" --version)"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+for program in vorlin vorlin-arena; do
+    got=$("$usr/games/$program" --version)
+    [ "$got" = "$program $version" ] || fail "$program --version: $got, not $program $version"
+done
 
 # The man pages say what the usage says, and not whose folder the build ran in.
 for program in vorlin vorlin-arena; do
