@@ -4,7 +4,12 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config liballegro4-dev googletest libgtest-dev
           libbenchmark-dev libenet-dev xvfb xauth xdotool x11-apps x11-utils imagemagick)
-if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
+# --fuzz: the fuzz targets' compiler. --package: what tools/package.sh builds and checks
+# the Debian package with.
+case "${1:-}" in
+    --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    --package) packages+=(dpkg-dev fakeroot file lintian appstream desktop-file-utils) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -11,6 +11,7 @@
 #include "base/option_parser.h"
 #include "game/game.h"
 #include "game/match_report.h"
+#include "game/version.h"
 #include "base/assertion.h"
 #include "replay/replay_game.h"
 #include "replay/replay_reader.h"
@@ -47,6 +48,7 @@ const char* const kArenaUsage =
     "                  still (and a match's figures), and print what the bots' decisions\n"
     "                  cost\n"
     "  --level FILE    the level file (default data/map.lvl)\n"
+    "  --version       show the version\n"
     "  --help          show this text\n"
     "\n"
     "A game that cannot be played prints the reason; exit status 1.\n";
@@ -214,6 +216,7 @@ bool parse_arena_options(int argc, const char* const* argv, ArenaOptions* o, std
     std::string players, seconds, seed, skill;
     OptionParser parser;
     parser.Flag("help", &o->help);
+    parser.Flag("version", &o->version);
     parser.Value("replay", &o->replay);
     parser.Flag("verify", &o->verify);
     parser.Value("level", &o->level);
@@ -229,7 +232,7 @@ bool parse_arena_options(int argc, const char* const* argv, ArenaOptions* o, std
     parser.Value("lives", &limits[2]);
     if (!parser.Parse(argc, argv, why)) return false;
     const bool rules = !limits[0].empty() || !limits[1].empty() || !limits[2].empty();
-    if (o->help) return true;
+    if (o->help || o->version) return true;
     o->play = !players.empty();
     o->match.level_file = o->level;
     if (!o->play && (!seconds.empty() || !seed.empty() || !skill.empty() ||
@@ -261,6 +264,10 @@ int arena_main(int argc, const char* const* argv) {
     }
     if (options.help) {
         std::fputs(kArenaUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("vorlin-arena %s\n", kGameVersion);
         return 0;
     }
     if (install_allegro(SYSTEM_NONE, &errno, std::atexit) != 0)

@@ -10,6 +10,7 @@
 
 struct ArenaOptions {
     bool help = false;
+    bool version = false;
     std::string replay;               // --replay FILE
     bool verify = false;              // --verify
     std::string level = "data/map.lvl";  // --level FILE

@@ -8,8 +8,10 @@
 
 #include "game/game.h"
 #include "game/match_report.h"
+#include "game/version.h"
 #include "main/bootstrap.h"
 #include "main/computer_setup.h"
+#include "main/game_folder.h"
 #include "main/options.h"
 #include "main/startup.h"
 #include "net/net_driver.h"
@@ -18,7 +20,6 @@
 #include "replay/replay_game.h"
 #include "replay/replay_reader.h"
 #include "replay/watching_driver.h"
-#include "sound/sound_files.h"
 #include "sound/sound_player.h"
 #include "sound/sound_settings.h"
 
@@ -48,7 +49,7 @@ struct Setup {
 // standard output, one line a player.
 // Sound is the windowed game's alone: nothing else that runs a Game opens a device.
 bool play(StepDriver* driver, int players, ComputerPlayers* computers, const Setup& setup) {
-    std::unique_ptr<SoundPlayer> sound = SoundPlayer::Open(read_sound_settings(), kSoundDir);
+    std::unique_ptr<SoundPlayer> sound = SoundPlayer::Open(read_sound_settings(), sound_folders());
     Game* game = new Game();
     game->computers = computers;
     game->driver = driver;
@@ -108,7 +109,7 @@ bool play_here(const MainOptions& options, Setup setup, ComputerPlayers* compute
 
 }  // namespace
 
-// Works in the current directory: "vorlin.ini" and data/.
+// Works in its game folder (main/game_folder.h): "vorlin.ini" and data/.
 int main(int argc, char** argv) {
     MainOptions options;
     std::string why;
@@ -118,7 +119,16 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(kMainUsage, stdout);
+        std::printf("Folder: %s\n", find_game_folder().work.c_str());
         return 0;
+    }
+    if (options.version) {
+        std::printf("vorlin %s\n", kGameVersion);
+        return 0;
+    }
+    if (!enter_game_folder(&options, &why)) {
+        std::fprintf(stderr, "vorlin: %s\n", why.c_str());
+        return 1;
     }
 
     if (!init()) return 0;

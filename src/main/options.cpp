@@ -7,7 +7,8 @@
 const char* const kMainUsage =
     "Usage: vorlin [--record FILE | --replay FILE] [--host [PORT] | --join HOST[:PORT]]\n"
     "              [--bot [N] | --bots] [--skill S] [--kills N] [--minutes M] [--lives L]\n"
-    "Two-player split-screen action game; works in the current folder (vorlin.ini, data/).\n"
+    "Two-player split-screen action game; works in the current folder (vorlin.ini, data/),\n"
+    "or, installed and started elsewhere, in $XDG_DATA_HOME/vorlin (~/.local/share/vorlin).\n"
     "\n"
     "  --record FILE  play as usual and record the game into the replay FILE\n"
     "  --replay FILE  watch the game recorded in FILE (P or Space pauses, F fast-forwards,\n"
@@ -26,6 +27,7 @@ const char* const kMainUsage =
     "  --lives L      play a match of L lives each: the last player standing wins\n"
     "                 (the three combine, whichever comes first; 0 is no limit; without\n"
     "                 them section [match] of vorlin.ini, else an endless game)\n"
+    "  --version      show the version\n"
     "  --help         show this text\n";
 
 namespace {
@@ -102,6 +104,7 @@ bool parse_main_options(int argc, const char* const* argv, MainOptions* o, std::
     std::string which;
     OptionParser parser;
     parser.Flag("help", &o->help);
+    parser.Flag("version", &o->version);
     parser.Value("record", &o->record);
     parser.Value("replay", &o->replay);
     parser.Optional("host", &o->host, &o->host_port);

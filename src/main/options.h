@@ -13,6 +13,7 @@ struct NetStart;
 // The game's command line. Without arguments the game is played as always.
 struct MainOptions {
     bool help = false;
+    bool version = false;
     std::string record;  // --record FILE: play and write the replay FILE
     std::string replay;  // --replay FILE: watch the replay FILE
     // A network game (net/net_driver.h): --host [PORT] waits for the other player,

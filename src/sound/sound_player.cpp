@@ -36,7 +36,7 @@ void release_alsa_cache() {
 void SoundPlayer::SampleDeleter::operator()(SAMPLE* sample) const { destroy_sample(sample); }
 
 std::unique_ptr<SoundPlayer> SoundPlayer::Open(const SoundSettings& settings,
-                                               const std::string& dir) {
+                                               const std::vector<std::string>& folders) {
     if (!settings.enabled) return nullptr;
     reserve_voices(kVoices, 0);
     // Each voice at full volume is half the output's range: two loud sounds together
@@ -48,7 +48,7 @@ std::unique_ptr<SoundPlayer> SoundPlayer::Open(const SoundSettings& settings,
         return nullptr;
     }
     std::unique_ptr<SoundPlayer> player(new SoundPlayer(settings.volume));
-    player->Load(dir);
+    player->Load(folders);
     return player;
 }
 
@@ -61,9 +61,9 @@ SoundPlayer::~SoundPlayer() {
     release_alsa_cache();
 }
 
-void SoundPlayer::Load(const std::string& dir) {
+void SoundPlayer::Load(const std::vector<std::string>& folders) {
     for (int k = 0; k < SK_Count; ++k) {
-        const std::string path = dir + "/" + sound_file_name(static_cast<SoundKind>(k));
+        const std::string path = sound_file_path(folders, static_cast<SoundKind>(k));
         std::string why;
         samples_[k].reset(load_checked_sample(path, &why));
         if (!samples_[k])

@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "game/sound_sink.h"
 #include "particle/sound_events.h"
@@ -16,11 +17,13 @@ struct SAMPLE;
 // other program runs its Game without.
 class SoundPlayer final : public SoundSink {
 public:
-    // Opens the device and loads every sound of `dir` (a file that cannot be used leaves
-    // its sound silent, with a line on standard error naming it and why). Null when the
+    // Opens the device and loads every sound from the first of `folders` that holds it
+    // (sound_file_path); a file that cannot be used leaves its sound silent, with a line
+    // on standard error naming it and why. Null when the
     // settings turn sound off, or when there is no sound device, which one line on
     // standard error says.
-    static std::unique_ptr<SoundPlayer> Open(const SoundSettings& settings, const std::string& dir);
+    static std::unique_ptr<SoundPlayer> Open(const SoundSettings& settings,
+                                             const std::vector<std::string>& folders);
 
     ~SoundPlayer() override;
     SoundPlayer(const SoundPlayer&) = delete;
@@ -34,7 +37,7 @@ private:
     };
 
     explicit SoundPlayer(int volume);
-    void Load(const std::string& dir);
+    void Load(const std::vector<std::string>& folders);
     void Start(SoundKind kind, int volume, int pan) const;
 
     std::array<std::unique_ptr<SAMPLE, SampleDeleter>, SK_Count> samples_;  // null: silent
