@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds a release binary, makes the default level when there
-# is none and the sound effects that are missing, and starts the game in the folder that
-# holds data/.
+# is none, the sound effects that are missing and a few levels in levels/ when it has
+# none, and starts the game in the folder that holds data/.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -15,4 +15,6 @@ if [ ! -f data/map.lvl ] && [ ! -f data/mask.bmp ]; then
 fi
 # Only the missing ones: sounds a player has put in their place stay.
 ./build-release/soundgen data/sounds
+# A handful of generated levels for --level, when the folder holds none yet.
+./tools/make-levels.sh build-release levels
 exec ./build-release/vorlin "$@"

@@ -17,6 +17,7 @@
 #include "replay/replay_reader.h"
 #include "replay/replay_verify.h"
 #include "replay/world_digest.h"
+#include "level/level_choice.h"
 
 const char* const kArenaUsage =
     "Usage: vorlin-arena --replay FILE [--verify] [--level FILE]\n"
@@ -47,7 +48,8 @@ const char* const kArenaUsage =
     "  --stats         with --players: add to each player's line the longest time it stood\n"
     "                  still (and a match's figures), and print what the bots' decisions\n"
     "                  cost\n"
-    "  --level FILE    the level file (default data/map.lvl)\n"
+    "  --level NAME    the level: a level of the levels/ folder, a level folder or file by\n"
+    "                  its path (default data/map.lvl; a replay's own level)\n"
     "  --version       show the version\n"
     "  --help          show this text\n"
     "\n"
@@ -73,14 +75,32 @@ int fail(const std::string& line) {
     return 1;
 }
 
+// The level file of --level (choose_level), built from its bitmaps when missing.
+bool arena_level(const std::string& what, std::string* file, std::string* why,
+                 std::string* name = nullptr) {
+    LevelChoice choice;
+    std::string notice;
+    if (!choose_level(what, kLevelsFolder, 0, &choice, why) ||
+        !prepare_level(&choice, &notice, why))
+        return false;
+    *file = choice.file;
+    if (name) *name = choice.name;
+    return true;
+}
+
 int play(const ArenaOptions& o) {
     ReplayReader replay;
     std::string why;
     if (!replay.Open(o.replay, &why)) return fail(o.replay + ": " + why);
 
     set_color_depth(replay.header().colour_depth);
+    // Without --level the replay's own level: the default one, or the one it names.
+    const std::string& named = replay.header().level_name;
+    std::string level = o.level;
+    if (!o.level_given && !named.empty() && !arena_level(named, &level, &why))
+        return fail(o.replay + ": it was played on the level " + named + ": " + why);
     Game game(kScreenW, kScreenH);
-    if (!start_replayed_game(game, replay.header(), o.level, &why))
+    if (!start_replayed_game(game, replay.header(), level, &why))
         return fail(o.replay + ": " + why);
     const VerifyResult result = play_replay(replay, game, o.verify);
     if (!o.verify)
@@ -231,6 +251,8 @@ bool parse_arena_options(int argc, const char* const* argv, ArenaOptions* o, std
     parser.Value("minutes", &limits[1]);
     parser.Value("lives", &limits[2]);
     if (!parser.Parse(argc, argv, why)) return false;
+    o->level_given = !o->level.empty();
+    if (!o->level_given) o->level = kDefaultLevelFile;
     const bool rules = !limits[0].empty() || !limits[1].empty() || !limits[2].empty();
     if (o->help || o->version) return true;
     o->play = !players.empty();
@@ -273,5 +295,9 @@ int arena_main(int argc, const char* const* argv) {
     if (install_allegro(SYSTEM_NONE, &errno, std::atexit) != 0)
         return fail("cannot start the Allegro library");
     set_assertion_handler(report_and_exit);
+    if (options.level_given &&
+        !arena_level(options.level, &options.level, &why, &options.match.level_name))
+        return fail("no level " + options.level + ": " + why);
+    options.match.level_file = options.level;
     return options.play ? play_game(options) : play(options);
 }

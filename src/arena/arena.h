@@ -13,7 +13,8 @@ struct ArenaOptions {
     bool version = false;
     std::string replay;               // --replay FILE
     bool verify = false;              // --verify
-    std::string level = "data/map.lvl";  // --level FILE
+    std::string level;                // --level NAME: a level file once resolved
+    bool level_given = false;
     bool play = false;                // --players A,B: play a game of its own
     bool stats = false;               // --stats: how long each stood still, what bots cost
     MatchSetup match;                 // that game, its level and --record FILE included

@@ -116,6 +116,7 @@ MatchResult play_match(const MatchSetup& setup) {
     Game game(640, 480);
     game.computers = &seats;
     game.rules = setup.rules;
+    game.level_name = setup.level_name;
     ReplayRecorder recorder;
     ReplayRecorder* recording = setup.record.empty() ? nullptr : &recorder;
     if (!start(game, setup, recording, &result.error)) return result;

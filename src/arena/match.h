@@ -10,6 +10,7 @@
 
 struct MatchSetup {
     std::string level_file = "data/map.lvl";
+    std::string level_name;  // of a level of the levels folder, which a recording names
     // Who plays each player, player 1 first: bots, idle or random players.
     std::vector<Contestant> players{Contestant::Bot, Contestant::Bot};
     // One per player (the bots read theirs); missing entries are normal.

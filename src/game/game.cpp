@@ -69,7 +69,7 @@ void Game::Go(const std::string& file, int players) {
     console << WELCOME << std::endl;
 
     if (driver && !driver->Prepare(*this)) return;
-    if (!Load(file, players)) return;
+    if (!Load(driver ? driver->LevelFile(file) : file, players)) return;
 
     BITMAP* buffer;
     VORLIN_ASSERT(buffer = create_bitmap(SCREEN_W, SCREEN_H));

@@ -111,6 +111,8 @@ public:
     std::map<int, std::unique_ptr<InputHandler>> keys_aside;
     // How the match ends, set before the game is loaded: endless unless asked otherwise.
     MatchRules rules;
+    // The level's name as replays and the other machine know it; empty for the default.
+    std::string level_name;
     // Judged by the step; once over, the world stands still and the results are shown.
     MatchOutcome outcome;
     // Whether the results screen offers a rematch (a game at this computer), and whether

@@ -1,6 +1,8 @@
 #ifndef VORLIN_GAME_STEP_DRIVER_H
 #define VORLIN_GAME_STEP_DRIVER_H
 
+#include <string>
+
 class Game;
 
 // Takes over what the main loop does at each timer tick, for a game whose steps come
@@ -13,6 +15,9 @@ public:
     // which a driver may have to set first). False when the game must not start; neither
     // Begin nor End follows then.
     virtual bool Prepare(Game&) { return true; }
+    // The level file to load, once prepared: the one the game was asked for, unless the
+    // driver learnt of another (the host's level, in a network game).
+    virtual std::string LevelFile(const std::string& asked) const { return asked; }
     // Once, after the level and the players are loaded and step_dt is set, before the
     // first tick.
     virtual void Begin(Game& game) = 0;

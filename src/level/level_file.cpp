@@ -219,3 +219,30 @@ bool write_level_file(const Level& level, const std::string& path, std::string* 
     sync_path(folder_of(path), O_RDONLY | O_DIRECTORY);
     return true;
 }
+
+bool check_level_file(const std::string& path, std::string* why) {
+    PACKFILE* pf = pack_fopen(path.c_str(), "rp");
+    if (!pf) return refuse(why, "not a level file");
+    std::vector<unsigned char> chunk;
+    int w = 0, h = 0;
+    // Each picture a TGA the game itself could have written, all of the mask's size.
+    auto image = [&](std::size_t start, const char* what) {
+        std::string reason;
+        if (chunk.size() < start || !check_tga_image(chunk.data() + start, chunk.size() - start, &reason))
+            return refuse(why, std::string(what) + ": " + reason);
+        int cw, ch;
+        tga_size(chunk, start, &cw, &ch);
+        if (w == 0) w = cw, h = ch;
+        if (cw != w || ch != h) return refuse(why, std::string(what) + ": not the mask's size");
+        return true;
+    };
+    bool ok = read_level_chunk(pf, &chunk, why) && image(0, "mask");
+    if (ok) ok = read_level_chunk(pf, &chunk, why);
+    if (ok && chunk.empty()) ok = refuse(why, "no undiggable flag");
+    if (ok && chunk[0] != 0) ok = image(1, "undiggable map");
+    if (ok) ok = read_level_chunk(pf, &chunk, why) && image(0, "foreground");
+    if (ok) ok = read_level_chunk(pf, &chunk, why) && image(0, "background");
+    if (ok && pack_getc(pf) != EOF) ok = refuse(why, "data after the last chunk");
+    pack_fclose(pf);
+    return ok;
+}

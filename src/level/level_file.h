@@ -16,4 +16,9 @@ class Level;
 // "Unable to write <path>: <reason>".
 bool write_level_file(const Level& level, const std::string& path, std::string* error);
 
+// Whether `path` holds a level file that loads: what the level reader would stop at (a
+// damaged chunk, a picture the image checks refuse, pictures of different sizes, a
+// missing chunk, data after the last) found without stopping. False with the reason.
+bool check_level_file(const std::string& path, std::string* why);
+
 #endif

@@ -9,6 +9,8 @@
 #include "game/game.h"
 #include "game/match_report.h"
 #include "game/version.h"
+#include "base/random.h"
+#include "level/level_choice.h"
 #include "main/bootstrap.h"
 #include "main/computer_setup.h"
 #include "main/game_folder.h"
@@ -25,7 +27,6 @@
 
 namespace {
 
-const char* const kLevelFile = "data/map.lvl";
 constexpr int kPlayers = 2;
 
 // A start that fails, or a network game that the other side ended, after the library is
@@ -39,6 +40,7 @@ int failed_start(const std::string& message) {
 
 // How one game at this computer is set up beyond its driver.
 struct Setup {
+    LevelChoice level;  // the default level unless --level chose another
     MatchRules rules;
     std::vector<std::string> notices;  // console lines before the welcome
     std::string replay_note;           // where the match's replay is written
@@ -55,16 +57,32 @@ bool play(StepDriver* driver, int players, ComputerPlayers* computers, const Set
     game->driver = driver;
     game->sound_sink = sound.get();
     game->rules = setup.rules;
+    game->level_name = setup.level.name;
     game->replay_note = setup.replay_note;
     game->rematch_offered = setup.rematch_offered;
     for (const std::string& line : setup.notices) game->console << line << std::endl;
-    game->Go(kLevelFile, players);
+    game->Go(setup.level.file, players);
     if (game->outcome.over)
         for (const std::string& line : results_lines(*game)) std::printf("%s\n", line.c_str());
     std::fflush(stdout);
     const bool again = game->rematch;
     delete game;
     return again;
+}
+
+// The level `what` names (choose_level), its level file built when missing; the console
+// says when it plays from a temporary copy. False with the reason.
+bool play_level(const std::string& what, Setup* setup, std::string* why) {
+    if (what.empty()) return true;
+    std::string notice;
+    if (!choose_level(what, kLevelsFolder, random_state(), &setup->level, why) ||
+        !prepare_level(&setup->level, &notice, why))
+        return false;
+    if (!notice.empty()) setup->notices.push_back(notice);
+    // For whoever chooses among the levels later; a folder without one loses nothing.
+    std::string no_thumbnail;
+    ensure_thumbnail(setup->level, &no_thumbnail);
+    return true;
 }
 
 // Where a match is recorded when no --record names a file; empty (with a console line)
@@ -88,7 +106,8 @@ bool play_here(const MainOptions& options, Setup setup, ComputerPlayers* compute
         StepDriver* driver = nullptr;
         std::string why;
         if (!record.empty()) {
-            if (recording.Open(record, kLevelFile, kPlayers, setup.rules, &why)) {
+            if (recording.Open(record, setup.level.file, setup.level.name, kPlayers, setup.rules,
+                               &why)) {
                 driver = &recording;
             } else if (chosen) {
                 failed_start(why);
@@ -134,10 +153,11 @@ int main(int argc, char** argv) {
     if (!init()) return 0;
 
     const std::unique_ptr<ComputerSeats> computers = computer_setup(options);
-    std::string error;
-    if (!bootstrap_level("data", kLevelFile, &error)) return failed_start(error);
-
     Setup setup;
+    std::string error;
+    if (!bootstrap_level(kDefaultLevelDir, setup.level.file, &error)) return failed_start(error);
+    if (!options.level.empty() && !play_level(options.level, &setup, &why))
+        return failed_start("Unable to play the level " + options.level + ": " + why);
     std::string warning;
     setup.rules = options.rules_given ? options.rules : configured_match_rules(&warning);
     if (!warning.empty()) setup.notices.push_back(warning);
@@ -145,12 +165,13 @@ int main(int argc, char** argv) {
     net::NetStart network;
     if (network_start(options, &network)) {
         network.rules = setup.rules;
+        network.level_name = setup.level.name;
         // A joiner learns the host's rules only from its hello.
         const bool may_be_match = network.hosting ? !setup.rules.endless() : true;
         network.match_record =
             options.record.empty() && may_be_match ? match_replay(&setup.notices) : "";
         net::NetDriver driver;
-        if (!driver.Open(network, kLevelFile, &why)) return failed_start(why);
+        if (!driver.Open(network, setup.level.file, &why)) return failed_start(why);
         setup.rules = MatchRules();  // the driver sets the agreed ones
         play(&driver, kPlayers, nullptr, setup);
         prune_match_replays(kReplayFolder, kKeptReplays);
@@ -159,7 +180,8 @@ int main(int argc, char** argv) {
     } else if (!options.replay.empty()) {
         ReplayReader replay;
         if (!replay.Open(options.replay, &why) ||
-            !prepare_replayed_start(replay.header(), kLevelFile, &why))
+            !play_level(replay.header().level_name, &setup, &why) ||
+            !prepare_replayed_start(replay.header(), setup.level.file, &why))
             return failed_start("Unable to play " + options.replay + ": " + why);
         WatchingDriver watching(replay);
         setup.rules = replay.header().rules;

@@ -7,6 +7,7 @@
 const char* const kMainUsage =
     "Usage: vorlin [--record FILE | --replay FILE] [--host [PORT] | --join HOST[:PORT]]\n"
     "              [--bot [N] | --bots] [--skill S] [--kills N] [--minutes M] [--lives L]\n"
+    "              [--level NAME]\n"
     "Two-player split-screen action game; works in the current folder (vorlin.ini, data/),\n"
     "or, installed and started elsewhere, in $XDG_DATA_HOME/vorlin (~/.local/share/vorlin).\n"
     "\n"
@@ -27,6 +28,8 @@ const char* const kMainUsage =
     "  --lives L      play a match of L lives each: the last player standing wins\n"
     "                 (the three combine, whichever comes first; 0 is no limit; without\n"
     "                 them section [match] of vorlin.ini, else an endless game)\n"
+    "  --level NAME   play the level NAME of the levels/ folder (or a level folder or\n"
+    "                 level file given by its path; \"random\" picks one of levels/)\n"
     "  --version      show the version\n"
     "  --help         show this text\n";
 
@@ -116,9 +119,15 @@ bool parse_main_options(int argc, const char* const* argv, MainOptions* o, std::
     parser.Value("kills", &limits[0]);
     parser.Value("minutes", &limits[1]);
     parser.Value("lives", &limits[2]);
+    parser.Value("level", &o->level);
     if (!parser.Parse(argc, argv, why)) return false;
     o->rules_given = !limits[0].empty() || !limits[1].empty() || !limits[2].empty();
     if (!match_rules(*o, limits, why, &o->rules)) return false;
+    if (!o->level.empty() && (!o->join.empty() || !o->replay.empty())) {
+        *why = o->replay.empty() ? "the host chooses the level: --level goes with --host"
+                                 : "--replay plays on its recorded level: no --level";
+        return false;
+    }
     if (!o->record.empty() && !o->replay.empty()) {
         *why = "--record and --replay exclude each other";
         return false;

@@ -27,6 +27,9 @@ struct MainOptions {
     // --kills N, --minutes M, --lives L: the match, instead of [match] of "vorlin.ini".
     MatchRules rules;
     bool rules_given = false;
+    // --level NAME: a level of levels/ (or a folder or level file by its path, or
+    // "random"); empty for the default level.
+    std::string level;
 };
 
 extern const char* const kMainUsage;

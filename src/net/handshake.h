@@ -20,12 +20,21 @@ int configured_delay();
 // This machine's hello for a game on `level_file`; nothing when the file cannot be read.
 std::optional<Hello> make_hello(const std::string& level_file, double step_length,
                                 std::uint32_t seed, int delay,
-                                const MatchRules& rules = MatchRules());
+                                const MatchRules& rules = MatchRules(),
+                                const std::string& level_name = "");
 
 // What differs between two hellos, as the player is told ("the other player has another
 // level"); nothing when the two machines can play together. The seed and the delay are
 // the host's to choose and never differ.
-std::optional<std::string> mismatch(const Hello& mine, const Hello& theirs);
+// A host that names a level of its levels folder leaves the level's check to the joiner,
+// which looks for a level of that name and digest of its own (level_for_hello).
+std::optional<std::string> mismatch(const Hello& mine, const Hello& theirs, bool hosting);
+
+// The joiner's level file for the host's hello: the default level, or the level of
+// `levels_dir` the hello names, when its file has the hello's digest. Nothing, with the
+// reason, when this machine lacks it.
+std::optional<std::string> level_for_hello(const Hello& host, const std::string& default_level,
+                                           const std::string& levels_dir, std::string* why);
 
 }  // namespace net
 

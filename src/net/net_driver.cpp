@@ -11,6 +11,7 @@
 
 #include "base/random.h"
 #include "game/game.h"
+#include "level/level_choice.h"
 #include "net/handshake.h"
 #include "replay/replay_game.h"
 
@@ -51,7 +52,8 @@ bool NetDriver::Open(const NetStart& start, const std::string& level, std::strin
     }
     const std::optional<Hello> hello =
         make_hello(level, Game::ConfiguredStepDt(), random_state(), configured_delay(),
-                   start.hosting ? start.rules : MatchRules());
+                   start.hosting ? start.rules : MatchRules(),
+                   start.hosting ? start.level_name : std::string());
     if (!hello) {
         *why = "Unable to read the level file " + level;
         return false;
@@ -77,15 +79,24 @@ bool NetDriver::Prepare(Game& game) {
     // Both games load their level from the host's seed and play by the host's rules.
     seed_random(link_->agreed().seed);
     game.rules = link_->agreed().rules;
+    game.level_name = link_->agreed().level_name;
+    std::string why;
+    const std::optional<std::string> level =
+        level_for_hello(link_->agreed(), level_, kLevelsFolder, &why);
+    if (!level) {
+        message_ = sentence(why);
+        link_->Leave();
+        return false;
+    }
+    level_ = *level;
     if (scratch_ && !game.rules.endless() && !match_record_.empty()) {
         replay_ = match_record_;
         scratch_ = false;
         game.replay_note = "Replay: " + replay_;
     }
     ReplayHeader header;
-    std::string why;
-    recording_ = replay_header_for(level_, kPlayers, link_->agreed().step_length, game.rules,
-                                   &header, &why) &&
+    recording_ = replay_header_for(level_, game.level_name, kPlayers,
+                                   link_->agreed().step_length, game.rules, &header, &why) &&
                  recorder_.Open(replay_, header, &why);
     if (!recording_ && !scratch_) game.console << "Not recording: " << why << std::endl;
     return true;

@@ -20,6 +20,7 @@ struct NetStart {
     std::uint16_t port = kDefaultPort;
     std::string record;  // --record FILE: this side's game is recorded there
     MatchRules rules;    // hosting: the match both sides play; a joiner takes the host's
+    std::string level_name;  // hosting: the level of the levels folder played, if not data/
     // Without --record, where a match is recorded (a game that turns out endless keeps
     // only its scratch replay); empty for nowhere.
     std::string match_record;
@@ -44,6 +45,7 @@ public:
     bool Open(const NetStart& start, const std::string& level, std::string* why);
 
     bool Prepare(Game& game) override;
+    std::string LevelFile(const std::string&) const override { return level_; }
     void Begin(Game& game) override;
     bool Tick(Game& game) override;
     void End(Game& game) override;

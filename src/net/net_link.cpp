@@ -94,7 +94,7 @@ void Link::Take(const Message& message, std::int64_t now_ms) {
 }
 
 void Link::Greet(const Hello& theirs, std::int64_t now_ms) {
-    if (std::optional<std::string> why = mismatch(mine_, theirs))
+    if (std::optional<std::string> why = mismatch(mine_, theirs, peer_->hosting()))
         return End(*why, ByeReason::Mismatch);
     agreed_ = peer_->hosting() ? mine_ : theirs;
     LockstepOptions options;

@@ -5,12 +5,15 @@
 #include <utility>
 
 #include "input/input_handler.h"
+#include "level/level_choice.h"
 
 namespace net {
 
 namespace {
 
 enum Type : std::uint8_t { T_Hello = 1, T_Steps = 2, T_Digest = 3, T_Bye = 4 };
+// The tags of a hello's optional fields.
+enum HelloField : unsigned { kHelloRules = 1, kHelloLevel = 2 };
 // In the record count of a Steps packet: some of its records carry commands.
 constexpr unsigned kCommandsFollow = 0x80;
 const char kMagic[4] = {'V', 'R', 'L', 'N'};
@@ -104,10 +107,16 @@ void put(Writer& w, const Hello& h) {
     w.uint(bits_of(h.step_length), 8);
     w.uint(h.seed, 4);
     w.u8(h.delay);
-    if (h.rules.plain()) return;
-    for (int limit : {h.rules.kills, h.rules.minutes, h.rules.lives})
-        w.uint(static_cast<std::uint64_t>(limit), 2);
-    w.u8(h.rules.flags);
+    if (!h.rules.plain()) {
+        w.u8(kHelloRules);
+        for (int limit : {h.rules.kills, h.rules.minutes, h.rules.lives})
+            w.uint(static_cast<std::uint64_t>(limit), 2);
+        w.u8(h.rules.flags);
+    }
+    if (!h.level_name.empty()) {
+        w.u8(kHelloLevel);
+        w.text(h.level_name);
+    }
 }
 
 void put(Writer& w, const StepRecord& r) {
@@ -177,7 +186,21 @@ Hello read_hello(Reader& r) {
     if (r.ok && !(std::isfinite(h.step_length) && h.step_length >= 0.0 && h.step_length <= 1.0))
         r.fail("bad step length");
     if (r.ok && (h.delay < kMinDelay || h.delay > kMaxDelay)) r.fail("bad delay");
-    if (r.ok && !r.at_end()) read_rules(r, &h.rules);
+    bool seen[3] = {};
+    while (r.ok && !r.at_end()) {
+        const unsigned field = r.u8();
+        if (field != kHelloRules && field != kHelloLevel) {
+            r.fail("unknown hello field");
+        } else if (seen[field]) {
+            r.fail("a hello field twice");
+        } else if (field == kHelloRules) {
+            read_rules(r, &h.rules);
+        } else {
+            h.level_name = r.text(kMaxLevelName, "bad level name");
+            if (r.ok && !valid_level_name(h.level_name)) r.fail("bad level name");
+        }
+        if (r.ok) seen[field] = true;
+    }
     return h;
 }
 

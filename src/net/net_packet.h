@@ -8,8 +8,9 @@
 //
 //   Hello   1  "VRLN" u16 protocol | u8 n, n bytes game version | u64 level file digest |
 //              u64 step length (IEEE double bits) | u32 seed | u8 delay
-//              [u16 kills | u16 minutes | u16 lives | u8 flags: the match rules, only for
-//               a match]
+//              then optional fields, each once, in any order, by a tag byte:
+//              1 u16 kills | u16 minutes | u16 lives | u8 flags: the host's match rules
+//              2 u8 n, n bytes: the name of the host's level in its levels folder
 //              (after another protocol number nothing more is read)
 //   Steps   2  u32 received | u32 first | u8 n, + 128 when commands follow | n records |
 //              [u8 m, m times (u8 position of the record, increasing | u8 k,
@@ -55,6 +56,7 @@ struct Hello {
     std::uint32_t seed = 0;    // the host's choice; the joiner's is not used
     std::uint8_t delay = 3;    // the host's input delay in steps, which both sides use
     MatchRules rules;          // the host's; the joiner plays by them
+    std::string level_name;    // the host's level of its levels folder; empty: data/
 };
 
 // One player's part of one step.

@@ -7,6 +7,12 @@
 
 bool RecordingDriver::Open(const std::string& path, const std::string& level, int players,
                            const MatchRules& rules, std::string* why) {
+    return Open(path, level, "", players, rules, why);
+}
+
+bool RecordingDriver::Open(const std::string& path, const std::string& level,
+                           const std::string& level_name, int players, const MatchRules& rules,
+                           std::string* why) {
     std::error_code ec;
     if (std::filesystem::equivalent(path, level, ec)) {
         *why = "Unable to record " + path + ": it is the level file";
@@ -14,7 +20,7 @@ bool RecordingDriver::Open(const std::string& path, const std::string& level, in
     }
     ReplayHeader header;
     step_dt_ = Game::ConfiguredStepDt();
-    return replay_header_for(level, players, step_dt_, rules, &header, why) &&
+    return replay_header_for(level, level_name, players, step_dt_, rules, &header, why) &&
            recorder_.Open(path, header, why);
 }
 

@@ -17,6 +17,9 @@ public:
     // game will be played by. False with the reason when FILE cannot be written.
     bool Open(const std::string& path, const std::string& level, int players,
               const MatchRules& rules, std::string* why);
+    // The same for a level of the levels folder, which the replay names.
+    bool Open(const std::string& path, const std::string& level, const std::string& level_name,
+              int players, const MatchRules& rules, std::string* why);
 
     void Begin(Game& game) override;
     bool Tick(Game& game) override;

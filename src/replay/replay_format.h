@@ -24,6 +24,10 @@ constexpr unsigned char kTagEnd = 0x05;      // varint steps, u64 final digest
 // Only as the first entry, and only in the replay of a match: varints kills, minutes, lives
 // and the rules' flags.
 constexpr unsigned char kTagRules = 0x06;
+// Only at the start, after the rules when there are any, and only for a level of the
+// levels folder: varint length, the level's name.
+constexpr unsigned char kTagLevelName = 0x07;
+
 constexpr unsigned char kTagToggle = 0x40;   // + player * 8 + bit: flips one action bit
 constexpr unsigned char kTagRun = 0x80;
 constexpr unsigned kMaxRun = 60;
@@ -50,6 +54,7 @@ struct ReplayHeader {
     int players = 0;
     int colour_depth = 32;  // bits per pixel the level was loaded at
     MatchRules rules;       // how the match ends: its rules entry, else endless
+    std::string level_name;  // the level of the levels folder it was played on; empty: data/
 };
 
 // The digest a replay keeps of its level: the file's bytes (Hasher::Bytes).

@@ -11,6 +11,12 @@
 
 bool replay_header_for(const std::string& level, int players, double step_dt,
                        const MatchRules& rules, ReplayHeader* header, std::string* why) {
+    return replay_header_for(level, "", players, step_dt, rules, header, why);
+}
+
+bool replay_header_for(const std::string& level, const std::string& level_name, int players,
+                       double step_dt, const MatchRules& rules, ReplayHeader* header,
+                       std::string* why) {
     ReplayHeader h;
     h.game_version = kGameVersion;
     if (!level_file_digest(level, &h.level_digest, why)) return false;
@@ -19,6 +25,7 @@ bool replay_header_for(const std::string& level, int players, double step_dt,
     h.players = players;
     h.colour_depth = get_color_depth();
     h.rules = rules;
+    h.level_name = level_name;
     *header = h;
     return true;
 }
@@ -39,6 +46,7 @@ bool start_replayed_game(Game& game, const ReplayHeader& header, const std::stri
                          std::string* why) {
     if (!prepare_replayed_start(header, level, why)) return false;
     game.rules = header.rules;
+    game.level_name = header.level_name;
     if (!game.Load(level, header.players)) {
         *why = "cannot load " + level;
         return false;
@@ -55,7 +63,7 @@ bool start_recorded_game(Game& game, const std::string& level, int players, doub
         return false;
     }
     ReplayHeader header;
-    if (!replay_header_for(level, players, step_dt, game.rules, &header, why) ||
+    if (!replay_header_for(level, game.level_name, players, step_dt, game.rules, &header, why) ||
         !recorder->Open(replay, header, why))
         return false;
     if (!game.Load(level, players)) {

@@ -13,6 +13,10 @@ class ReplayRecorder;
 // the match's rules.
 bool replay_header_for(const std::string& level, int players, double step_dt,
                        const MatchRules& rules, ReplayHeader* header, std::string* why);
+// The same for a level of the levels folder, which the header names.
+bool replay_header_for(const std::string& level, const std::string& level_name, int players,
+                       double step_dt, const MatchRules& rules, ReplayHeader* header,
+                       std::string* why);
 
 // Opens `replay` with the header of a game about to be loaded from `level` (the random
 // state now, the game's rules), loads the level and the players into an empty game and stores the start's

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "base/hasher.h"
+#include "level/level_choice.h"
 
 namespace {
 
@@ -167,6 +168,22 @@ bool parse_rules(HeaderBytes& in, ReplayHeader* header, std::string* why) {
     return true;
 }
 
+// The level of the levels folder the game was played on, when it was not the default.
+bool parse_level_name(HeaderBytes& in, ReplayHeader* header, std::string* why) {
+    header->level_name.clear();
+    const unsigned char* tag;
+    if (!in.Peek(&tag) || *tag != kTagLevelName) return true;
+    in.Take(1, &tag);
+    std::uint64_t length = 0;
+    const unsigned char* text;
+    if (!in.Varint(&length) || length > kMaxLevelName || !in.Take(length, &text))
+        return refuse(why, kCut);
+    header->level_name.assign(reinterpret_cast<const char*>(text), length);
+    if (!valid_level_name(header->level_name))
+        return refuse(why, "corrupt header: the level's name is no name");
+    return true;
+}
+
 }  // namespace
 
 bool level_file_digest(const std::string& path, std::uint64_t* digest, std::string* why) {
@@ -239,7 +256,7 @@ bool ReplayReader::ParseHeader(std::string* why) {
         return refuse(why, "not a replay file");
     HeaderBytes in(bytes_);
     if (!parse_origin(in, &header_, why) || !parse_game(in, &header_, why) ||
-        !parse_rules(in, &header_, why))
+        !parse_rules(in, &header_, why) || !parse_level_name(in, &header_, why))
         return false;
     records_at_ = in.pos();
     return true;

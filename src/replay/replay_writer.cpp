@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "input/input_handler.h"
+#include "level/level_choice.h"
 
 namespace {
 
@@ -58,6 +59,12 @@ bool ReplayWriter::Open(const std::string& path, const ReplayHeader& header, std
         for (int limit : {header.rules.kills, header.rules.minutes, header.rules.lives})
             PutVarint(static_cast<std::uint64_t>(limit));
         PutVarint(header.rules.flags);
+    }
+    if (!header.level_name.empty()) {
+        const std::string name = header.level_name.substr(0, kMaxLevelName);
+        out_.push_back(kTagLevelName);
+        PutVarint(name.size());
+        out_.insert(out_.end(), name.begin(), name.end());
     }
     last_.assign(static_cast<std::size_t>(players_), PlayerActions());
     Write();

@@ -40,12 +40,13 @@ HandlerFactory scripted(const ActionScript& script) {
 std::uint64_t record_game(const std::string& level, const std::string& replay, unsigned seed,
                           std::uint64_t steps, const HandlerFactory& players,
                           const CommandScript& commands, ComputerPlayers* computers,
-                          const MatchRules& rules) {
+                          const MatchRules& rules, const std::string& level_name) {
     ScopedConfig config;
     seed_random(seed);
     Game game(640, 480);
     game.computers = computers;
     game.rules = rules;
+    game.level_name = level_name;
     ReplayRecorder recorder;
     std::string why;
     if (!start_recorded_game(game, level, 2, Game::ConfiguredStepDt(), replay, &recorder, &why))

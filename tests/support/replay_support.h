@@ -27,13 +27,15 @@ HandlerFactory scripted(const ActionScript& script);
 
 // Records a two-player game on `level` into `replay`: random seed `seed`, default speed,
 // the players' handlers from `players`, console lines from `commands`, the computer
-// players of "player bot" from `computers`, played as a match of `rules`. Returns the
+// players of "player bot" from `computers`, played as a match of `rules` on a level of
+// the levels folder named `level_name` (empty: the default level). Returns the
 // final world's digest (the one the end record holds).
 std::uint64_t record_game(const std::string& level, const std::string& replay, unsigned seed,
                           std::uint64_t steps, const HandlerFactory& players,
                           const CommandScript& commands = nullptr,
                           ComputerPlayers* computers = nullptr,
-                          const MatchRules& rules = MatchRules());
+                          const MatchRules& rules = MatchRules(),
+                          const std::string& level_name = "");
 
 }  // namespace testsupport
 
