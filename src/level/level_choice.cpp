@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -137,6 +138,41 @@ bool prepare_level(LevelChoice* choice, std::string* notice, std::string* why) {
     *notice = error + "; playing from " + elsewhere;
     choice->file = elsewhere;
     return true;
+}
+
+bool store_level(const std::string& levels_dir, const std::string& name,
+                 const std::vector<unsigned char>& file, std::string* stored, std::string* why) {
+    std::error_code ec;
+    fs::create_directories(levels_dir, ec);
+    const fs::path temp = fs::path(levels_dir) / (".received-" + std::to_string(getpid()) + ".lvl");
+    std::FILE* out = std::fopen(temp.string().c_str(), "wb");
+    const bool written = out && std::fwrite(file.data(), 1, file.size(), out) == file.size();
+    if (out && std::fclose(out) != 0) out = nullptr;
+    if (!written || !out) {
+        fs::remove(temp, ec);
+        *why = "cannot write into " + levels_dir;
+        return false;
+    }
+    if (!check_level_file(temp.string(), why)) {
+        fs::remove(temp, ec);
+        return false;
+    }
+    for (int n = 1; n < 1000; ++n) {
+        const std::string candidate = n == 1 ? name : name + "-" + std::to_string(n);
+        const fs::path dir = fs::path(levels_dir) / candidate;
+        if (!valid_level_name(candidate) || fs::exists(dir, ec)) continue;
+        fs::create_directories(dir, ec);
+        fs::rename(temp, dir / kLevelFileName, ec);
+        if (ec) {
+            fs::remove(dir, ec);
+            break;
+        }
+        *stored = candidate;
+        return true;
+    }
+    fs::remove(temp, ec);
+    *why = "cannot keep the level " + name + " in " + levels_dir;
+    return false;
 }
 
 bool ensure_thumbnail(const LevelChoice& choice, std::string* why) {

@@ -46,6 +46,13 @@ bool choose_level(const std::string& what, const std::string& levels_dir, std::u
 // refused. The default level is not prepared here: it keeps its own start-up.
 bool prepare_level(LevelChoice* choice, std::string* notice, std::string* why);
 
+// Keeps a level file received from elsewhere as levels_dir/NAME/map.lvl, checked first
+// (check_level_file); a folder of that name already there is never touched: the level
+// goes beside it, as NAME-2, NAME-3, ... *stored is the name it got. False with the
+// reason, and nothing written, when the file is no level or cannot be written.
+bool store_level(const std::string& levels_dir, const std::string& name,
+                 const std::vector<unsigned char>& file, std::string* stored, std::string* why);
+
 // The folder's thumbnail, made from its level file when missing. False with the reason.
 bool ensure_thumbnail(const LevelChoice& choice, std::string* why);
 

@@ -8,17 +8,32 @@
 
 namespace net {
 
+namespace {
+
+constexpr std::uint64_t kFnvOffset = 1469598103934665603ull;
+constexpr std::uint64_t kFnvPrime = 1099511628211ull;
+
+std::uint64_t fnv(std::uint64_t h, const unsigned char* data, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) h = (h ^ data[i]) * kFnvPrime;
+    return h;
+}
+
+}  // namespace
+
 std::optional<std::uint64_t> file_digest(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    std::uint64_t h = 1469598103934665603ull;
+    std::uint64_t h = kFnvOffset;
     char buffer[4096];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        for (std::streamsize i = 0; i < in.gcount(); ++i)
-            h = (h ^ static_cast<unsigned char>(buffer[i])) * 1099511628211ull;
-    }
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        h = fnv(h, reinterpret_cast<const unsigned char*>(buffer),
+                static_cast<std::size_t>(in.gcount()));
     if (in.bad()) return std::nullopt;
     return h;
+}
+
+std::uint64_t bytes_digest(const std::uint8_t* data, std::size_t size) {
+    return fnv(kFnvOffset, data, size);
 }
 
 int configured_delay() { return config_int("network", "delay", 3, kMinDelay, kMaxDelay); }

@@ -12,6 +12,8 @@ namespace net {
 // FNV-1a (64 bits) of a whole file's bytes: both machines must play the same level file.
 // Nothing when the file cannot be read.
 std::optional<std::uint64_t> file_digest(const std::string& path);
+// The same digest of bytes in memory.
+std::uint64_t bytes_digest(const std::uint8_t* data, std::size_t size);
 
 // `[network] delay` of "vorlin.ini": the host's input delay in steps, kMinDelay to
 // kMaxDelay, 3 (50 ms) when absent or bad.

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <fstream>
+#include <iterator>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -65,12 +67,45 @@ bool NetDriver::Open(const NetStart& start, const std::string& level, std::strin
         *why = "Unable to start a network game: " + error;
         return false;
     }
+    LinkOptions options;
+    if (!OfferLevel(start, level, &options, why)) return false;
     level_ = level;
     scratch_ = start.record.empty();
     replay_ = scratch_ ? scratch_replay() : start.record;
     match_record_ = start.match_record;
-    link_ = std::make_unique<Link>(std::move(peer), *hello, LinkOptions{},
+    link_ = std::make_unique<Link>(std::move(peer), *hello, options,
                                    start.host + ":" + std::to_string(start.port));
+    return true;
+}
+
+// The host offers its named level to a joiner that lacks it; a joiner keeps one it
+// receives in its own levels folder.
+bool NetDriver::OfferLevel(const NetStart& start, const std::string& level, LinkOptions* options,
+                           std::string* why) {
+    if (!start.hosting) {
+        options->has_level = [level](const Hello& host) {
+            std::string unused;
+            return level_for_hello(host, level, kLevelsFolder, &unused).has_value();
+        };
+        options->take_level = [this](const Hello& host, const std::vector<std::uint8_t>& file,
+                                     std::string* why) {
+            return store_level(kLevelsFolder, host.level_name, file, &received_name_, why);
+        };
+        return true;
+    }
+    if (start.level_name.empty()) return true;
+    auto file = std::make_shared<std::vector<std::uint8_t>>();
+    std::ifstream in(level, std::ios::binary);
+    file->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!in.eof() && in.fail()) {
+        *why = "Unable to read the level file " + level;
+        return false;
+    }
+    if (file->size() > kMaxLevelTransfer) {
+        *why = "Unable to offer the level " + start.level_name + ": it is too large to send";
+        return false;
+    }
+    options->offered_level = std::move(file);
     return true;
 }
 
@@ -79,10 +114,12 @@ bool NetDriver::Prepare(Game& game) {
     // Both games load their level from the host's seed and play by the host's rules.
     seed_random(link_->agreed().seed);
     game.rules = link_->agreed().rules;
-    game.level_name = link_->agreed().level_name;
+    // A level received just now may have been kept under a name of its own.
+    Hello wanted = link_->agreed();
+    if (!received_name_.empty()) wanted.level_name = received_name_;
+    game.level_name = wanted.level_name;
     std::string why;
-    const std::optional<std::string> level =
-        level_for_hello(link_->agreed(), level_, kLevelsFolder, &why);
+    const std::optional<std::string> level = level_for_hello(wanted, level_, kLevelsFolder, &why);
     if (!level) {
         message_ = sentence(why);
         link_->Leave();

@@ -55,6 +55,8 @@ public:
     const std::string& message() const { return message_; }
 
 private:
+    bool OfferLevel(const NetStart& start, const std::string& level, LinkOptions* options,
+                    std::string* why);
     bool Await(Game& game);
     void StartRecording(Game& game);
     void KeepReplayOfDesync(std::uint32_t step);
@@ -66,6 +68,7 @@ private:
     std::string level_;
     std::string replay_;   // the file being written
     std::string match_record_;
+    std::string received_name_;  // a level received from the host, as kept here
     bool scratch_ = false;  // replay_ is ours to remove
     std::string message_;
 };

@@ -2,6 +2,7 @@
 #define VORLIN_NET_NET_LINK_H
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,16 @@ struct LinkOptions {
     std::int64_t silence_ms = 10000;
     std::uint32_t digest_interval = 60;  // steps between two compared world digests
     std::int64_t keepalive_ms = 50;
+    // A host's level of its levels folder, which the hello names: the joiner that lacks
+    // it gets it. Joining: whether this machine has the level the host's hello names
+    // (none: it has), and what to do with one received (none: refused); false with the
+    // reason refuses it. Hosting: the level file's bytes.
+    std::function<bool(const Hello& host)> has_level;
+    std::function<bool(const Hello& host, const std::vector<std::uint8_t>& file,
+                       std::string* why)>
+        take_level;
+    std::shared_ptr<const std::vector<std::uint8_t>> offered_level;
+    std::uint32_t max_level_bytes = kMaxLevelTransfer;  // a larger level is refused
 };
 
 // The whole conversation with the other machine: connection, handshake, the lockstep
@@ -63,6 +74,10 @@ public:
 private:
     void Take(const Message& message, std::int64_t now_ms);
     void Greet(const Hello& theirs, std::int64_t now_ms);
+    void StartSession(std::int64_t now_ms);
+    void TakeCheck(const LevelCheck& check, std::int64_t now_ms);
+    void TakePart(const LevelPart& part, std::int64_t now_ms);
+    void SendLevel();
     void End(const std::string& status, std::optional<ByeReason> tell);
     void Send(const Message& message);
 
@@ -77,6 +92,12 @@ private:
     std::unique_ptr<Lockstep> session_;
     std::optional<std::uint32_t> desync_;
     bool left_ = false;
+    bool greeted_ = false;
+    // Joining: the host's level as it arrives, while it does.
+    bool receiving_ = false;
+    std::vector<std::uint8_t> received_;
+    std::uint32_t size_of_level_ = 0;
+    int shown_percent_ = -1;
     std::optional<std::int64_t> waiting_since_;  // the first Service
     std::uint64_t malformed_ = 0;
 };

@@ -11,7 +11,14 @@ namespace net {
 
 namespace {
 
-enum Type : std::uint8_t { T_Hello = 1, T_Steps = 2, T_Digest = 3, T_Bye = 4 };
+enum Type : std::uint8_t {
+    T_Hello = 1,
+    T_Steps = 2,
+    T_Digest = 3,
+    T_Bye = 4,
+    T_LevelCheck = 5,
+    T_LevelPart = 6,
+};
 // The tags of a hello's optional fields.
 enum HelloField : unsigned { kHelloRules = 1, kHelloLevel = 2 };
 // In the record count of a Steps packet: some of its records carry commands.
@@ -73,6 +80,13 @@ public:
         return 0;
     }
     bool at_end() const { return left_ == 0; }
+    std::vector<std::uint8_t> take(std::size_t n) {
+        if (!ok || left_ < n) return fail("truncated"), std::vector<std::uint8_t>();
+        std::vector<std::uint8_t> out(p_, p_ + n);
+        p_ += n;
+        left_ -= n;
+        return out;
+    }
     void skip_rest() {
         p_ += left_;
         left_ = 0;
@@ -166,6 +180,31 @@ void read_rules(Reader& r, MatchRules* rules) {
                  rules->lives > MatchRules::kMaxLives || (rules->flags & ~MatchRules::kKnownFlags) ||
                  rules->plain()))
         r.fail("bad match rules");
+}
+
+void put(Writer& w, const LevelCheck& c) {
+    w.u8(T_LevelCheck);
+    w.u8(c.have ? 1 : 2);
+}
+
+void put(Writer& w, const LevelPart& p) {
+    w.u8(T_LevelPart);
+    w.uint(p.size, 4);
+    w.uint(p.offset, 4);
+    w.uint(p.bytes.size(), 2);
+    w.bytes.insert(w.bytes.end(), p.bytes.begin(), p.bytes.end());
+}
+
+LevelPart read_level_part(Reader& r) {
+    LevelPart p;
+    p.size = static_cast<std::uint32_t>(r.uint(4));
+    p.offset = static_cast<std::uint32_t>(r.uint(4));
+    const std::size_t n = r.uint(2);
+    // The size is the receiver's to judge (a level too large is refused with a word).
+    if (r.ok && (n == 0 || n > kLevelPartBytes || p.offset > p.size || n > p.size - p.offset))
+        r.fail("bad level part");
+    p.bytes = r.take(n);
+    return p;
 }
 
 Hello read_hello(Reader& r) {
@@ -306,6 +345,15 @@ std::optional<Message> decode(const std::uint8_t* data, std::size_t size, std::s
         m = Bye{static_cast<ByeReason>(reason)};
         break;
     }
+    case T_LevelCheck: {
+        const unsigned answer = r.u8();
+        if (answer < 1 || answer > 2) r.fail("unknown level check");
+        m = LevelCheck{answer == 1};
+        break;
+    }
+    case T_LevelPart:
+        m = read_level_part(r);
+        break;
     default:
         return refuse("unknown type");
     }

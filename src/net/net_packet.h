@@ -18,6 +18,8 @@
 //              record: u8 action bits [u8 weapon position, when the weapon bit is set]
 //   Digest  3  u32 steps run | u64 world digest
 //   Bye     4  u8 reason
+//   LevelCheck 5  u8 1 "this machine has the host's level" or 2 "send it" (joiner to host)
+//   LevelPart  6  u32 the level file's size | u32 offset | u16 n, n bytes (host to joiner)
 //
 // A Steps packet with no record is a plain acknowledgement and keeps the line alive.
 
@@ -92,7 +94,22 @@ struct Bye {
     ByeReason reason = ByeReason::Left;
 };
 
-using Message = std::variant<Hello, Steps, Digest, Bye>;
+// A level is sent only when the host names one of its levels folder; the joiner answers
+// the host's hello with a check, and the game starts once it has the level.
+constexpr std::uint32_t kMaxLevelTransfer = 128u << 20;  // bytes of a level file
+constexpr std::size_t kLevelPartBytes = 1024;            // at most, per part
+
+struct LevelCheck {
+    bool have = true;  // false: send the level
+};
+
+struct LevelPart {
+    std::uint32_t size = 0;    // of the whole file; above kMaxLevelTransfer it is refused
+    std::uint32_t offset = 0;  // of these bytes in it
+    std::vector<std::uint8_t> bytes;  // 1 to kLevelPartBytes, within the file
+};
+
+using Message = std::variant<Hello, Steps, Digest, Bye, LevelCheck, LevelPart>;
 
 std::vector<std::uint8_t> encode(const Message& message);
 

@@ -69,12 +69,13 @@ bool TwoMachines::Load(Machine& m, const Handler& local, const std::string* repl
     m.game = std::make_unique<Game>(640, 480);
     m.game->rules = m.link->agreed().rules;
     const double step = m.link->agreed().step_length;
+    const std::string& level =
+        &m == &sides_[1] && !joiner_level.empty() ? joiner_level : level_file_;
     if (replay) {
         m.recorder = std::make_unique<ReplayRecorder>();
-        if (!start_recorded_game(*m.game, level_file_, 2, step, *replay, m.recorder.get(),
-                                 error))
+        if (!start_recorded_game(*m.game, level, 2, step, *replay, m.recorder.get(), error))
             return false;
-    } else if (!m.game->Load(level_file_, 2)) {
+    } else if (!m.game->Load(level, 2)) {
         return *error = "the level did not load", false;
     }
     m.game->step_dt = step;

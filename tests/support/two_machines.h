@@ -62,6 +62,8 @@ public:
              std::int64_t give_up_ms = 60000);
 
     bool Both(net::Link::State state) const;
+    // The level file the joiner loads instead of the host's (one it received, say).
+    std::string joiner_level;
     Machine& operator[](int i) { return sides_[i]; }
     LossyRelay* relay() { return relay_.get(); }
     // The world digest of machine i's game, with its own random state.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "input/input_handler.h"
 #include "level/level.h"
 #include "level/level_choice.h"
 #include "level/level_file.h"
@@ -15,6 +16,7 @@
 #include "replay/replay_reader.h"
 #include "support/replay_support.h"
 #include "support/test_support.h"
+#include "support/two_machines.h"
 
 namespace {
 
@@ -178,6 +180,101 @@ TEST_F(Levels, AReplayNamesTheLevelOfTheLevelsFolder) {
     std::string why;
     ASSERT_TRUE(reader.Open(replay, &why)) << why;
     EXPECT_EQ(reader.header().level_name, "built");
+}
+
+}  // namespace
+
+namespace {
+
+using testsupport::TwoMachines;
+
+// The host plays its level "arena", which the joiner lacks: it is sent, checked and kept,
+// or refused with a word and nothing kept.
+class LevelTransfer : public Levels {
+protected:
+    // The host announces the level `announced` (by default what it offers) and offers
+    // `offered`.
+    bool Play(const std::vector<std::uint8_t>& offered, std::uint32_t limit, std::string* status,
+              const std::vector<std::uint8_t>* announced = nullptr) {
+        const std::string host_level = dir("built") + "/map.lvl";
+        const std::vector<std::uint8_t>& named = announced ? *announced : offered;
+        testsupport::write_file(temp_.file("announced.lvl"), std::string(named.begin(), named.end()));
+        net::Hello host = *net::make_hello(temp_.file("announced.lvl"), testsupport::kStepDt, 5, 3,
+                                           MatchRules(), "arena");
+        net::Hello joiner = *net::make_hello(host_level, testsupport::kStepDt, 6, 3);
+        net::LinkOptions options;
+        options.offered_level = std::make_shared<std::vector<std::uint8_t>>(offered);
+        options.max_level_bytes = limit;
+        options.has_level = [](const net::Hello&) { return false; };
+        options.take_level = [this](const net::Hello& h, const std::vector<std::uint8_t>& file,
+                                    std::string* why) {
+            std::string stored;
+            if (!store_level(received_, h.level_name, file, &stored, why)) return false;
+            machines_.joiner_level = received_ + "/" + stored + "/map.lvl";
+            return true;
+        };
+        std::string error;
+        EXPECT_TRUE(machines_.Connect(host, joiner, options, std::nullopt, &error)) << error;
+        const bool started = machines_.StartGames(
+            testsupport::scripted([](int n, std::size_t s) { return s % 50 < 25 ? ACT_FIRE : (n == 1 ? ACT_RIGHT : ACT_LEFT); }),
+            &error);
+        *status = machines_[1].link->status();
+        return started;
+    }
+
+    std::vector<std::uint8_t> HostLevel() {
+        const std::string bytes = testsupport::read_file(dir("built") + "/map.lvl");
+        return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+    }
+
+    const std::string received_ = temp_.file("received");
+    testsupport::ScopedConfig config_;
+    TwoMachines machines_{dir("built") + "/map.lvl"};
+};
+
+TEST_F(LevelTransfer, AJoinerThatLacksTheLevelReceivesItAndBothPlayInStep) {
+    // A level of that name but another kind is the joiner's own: it stays as it was.
+    fs::create_directories(received_ + "/arena");
+    testsupport::write_file(received_ + "/arena/map.lvl", "mine");
+    std::string status;
+    ASSERT_TRUE(Play(HostLevel(), net::kMaxLevelTransfer, &status)) << status;
+    EXPECT_EQ(testsupport::read_file(received_ + "/arena/map.lvl"), "mine");
+    EXPECT_EQ(machines_.joiner_level, received_ + "/arena-2/map.lvl");
+    EXPECT_EQ(testsupport::read_file(machines_.joiner_level),
+              testsupport::read_file(dir("built") + "/map.lvl"));
+    machines_.Run([&] {
+        return machines_[0].game->steps_taken >= 300 && machines_[1].game->steps_taken >= 300;
+    }, 300);
+    EXPECT_EQ(machines_.WorldDigest(0), machines_.WorldDigest(1));
+}
+
+TEST_F(LevelTransfer, ALevelTooLargeDamagedOrNoLevelIsRefusedAndNothingIsKept) {
+    std::vector<std::uint8_t> cut = HostLevel();
+    cut.resize(cut.size() / 2);
+    std::vector<std::uint8_t> flipped = HostLevel();
+    flipped[flipped.size() / 2] ^= 0xff;
+    const std::vector<std::uint8_t> good = HostLevel();
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> file;
+        std::uint32_t limit;
+        const char* status;
+        const std::vector<std::uint8_t>* announced;
+    } cases[] = {
+        {"too large", good, 1000, "too large", nullptr},
+        {"cut", cut, net::kMaxLevelTransfer, "was refused", nullptr},
+        {"not the announced one", flipped, net::kMaxLevelTransfer, "not the one it announced", &good},
+        {"no level", std::vector<std::uint8_t>(3000, 7), net::kMaxLevelTransfer, "was refused",
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        std::string status;
+        EXPECT_FALSE(Play(c.file, c.limit, &status, c.announced)) << c.name;
+        EXPECT_NE(status.find(c.status), std::string::npos) << c.name << ": " << status << " / " << machines_[0].link->status();
+        EXPECT_TRUE(list_levels(received_).empty()) << c.name;
+        std::error_code ec;
+        EXPECT_TRUE(!fs::exists(received_) || fs::is_empty(received_, ec)) << c.name;
+    }
 }
 
 }  // namespace

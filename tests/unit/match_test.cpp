@@ -249,7 +249,7 @@ TEST(MatchRules, TheHelloCarriesTheHostsMatchAndAnEndlessOneAsBefore) {
     const std::size_t endless = net::encode(hello).size();
     hello.rules = {5, 0, 3};
     const std::vector<std::uint8_t> bytes = net::encode(hello);
-    EXPECT_EQ(bytes.size(), endless + 7);
+    EXPECT_EQ(bytes.size(), endless + 8);
     const auto got = net::decode(bytes.data(), bytes.size());
     ASSERT_TRUE(got);
     EXPECT_EQ(std::get<net::Hello>(*got).rules, hello.rules);
