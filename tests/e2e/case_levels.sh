@@ -1,0 +1,76 @@
+# A level of the levels folder: `--level NAME` plays it (its colours fill the view); a
+# joiner that lacks the host's level receives it, keeps it in its levels/ and plays it in
+# step with the host: both recordings verify, the joiner's on the level it received.
+ARENA_BIN=$(dirname "$VORLIN_BIN")/vorlin-arena
+ROOT=$WORK
+PORT=$((20000 + RANDOM % 20000))
+GREEN=20,140,60
+
+mkdir -p "$ROOT/host" "$ROOT/joiner"
+WORK=$ROOT/host
+prepare_arena 320 160
+mkdir -p "$WORK/levels/meadow"
+cp "$WORK/data/"*.bmp "$WORK/levels/meadow/"
+convert -size 320x160 xc:"rgb($GREEN)" -type TrueColor BMP3:"$WORK/levels/meadow/back.bmp"
+write_ini </dev/null
+cp -r "$ROOT/host/data" "$ROOT/host/vorlin.ini" "$ROOT/joiner/"
+
+start_playing --level meadow
+settle 1
+meadow=$(shot meadow)
+[ "$(count_colour "$meadow" 0 330 318 100 "$GREEN")" -gt 5000 ] || fail "the view does not show the level meadow"
+expect_file "$WORK/levels/meadow/map.lvl"
+expect_file "$WORK/levels/meadow/thumb.bmp"
+hold Escape 0.3
+expect_eq "$(wait_exit 10)" "0" "exit status of the game on meadow"
+
+( cd "$WORK" && "$VORLIN_BIN" --level nowhere >"$WORK/missing.log" 2>&1 ) &
+GAME_PID=$!
+dismiss_message "there is no level nowhere in levels/"
+expect_eq "$(wait_exit 10)" "0" "exit status of a missing level"
+
+# The joiner's display: a second virtual X server, gone with the case.
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$ROOT/display" 2>/dev/null &
+XVFB2=$!
+trap 'kill $XVFB2 2>/dev/null || true' EXIT
+for i in $(seq 1 50); do [ -s "$ROOT/display" ] && break; sleep 0.1; done
+[ -s "$ROOT/display" ] || fail "the second X server did not start"
+host_DISPLAY=$DISPLAY joiner_DISPLAY=":$(cat "$ROOT/display")"
+host_PID="" host_WINDOW="" joiner_PID="" joiner_WINDOW="" SIDE=host
+use() {
+    eval "${SIDE}_PID=\$GAME_PID ${SIDE}_WINDOW=\$GAME_WINDOW"
+    SIDE=$1
+    eval "GAME_PID=\$${1}_PID GAME_WINDOW=\$${1}_WINDOW"
+    eval "export DISPLAY=\$${1}_DISPLAY"
+    WORK=$ROOT/$1
+}
+
+use host
+start_game --host "$PORT" --level meadow --record game.rpl
+wait_window
+use joiner
+start_game --join "127.0.0.1:$PORT" --record game.rpl
+wait_window
+wait_game_frame
+use host
+wait_game_frame
+use joiner
+settle 1
+joined=$(shot joined)
+[ "$(count_colour "$joined" 0 330 318 100 "$GREEN")" -gt 5000 ] || fail "the joiner does not play meadow"
+cmp -s "$ROOT/host/levels/meadow/map.lvl" "$ROOT/joiner/levels/meadow/map.lvl" ||
+    fail "the joiner did not keep the host's level"
+
+use host
+hold grave 0.2
+settle 0.5
+console_command "quit"
+expect_eq "$(wait_exit 10)" "0" "exit status of the host that quit"
+use joiner
+dismiss_message "The other player left the game"
+expect_eq "$(wait_exit 10)" "0" "exit status of the joiner"
+for side in host joiner; do
+    verdict=$(cd "$ROOT/$side" && "$ARENA_BIN" --replay game.rpl --verify) ||
+        fail "$side's replay: $verdict"
+    echo "$verdict" | grep -qE '^ok [0-9]+ steps [0-9a-f]{16}$' || fail "$side: arena said: $verdict"
+done
