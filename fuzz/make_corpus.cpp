@@ -257,6 +257,9 @@ void write_packets(const std::filesystem::path& dir) {
     hello.level_digest = 0x1234abcd5678ef90ull;
     hello.step_length = 1.0 / 60;
     hello.seed = 20261207;
+    net::Hello match_hello = hello;
+    match_hello.rules = {10, 5, 3};
+    match_hello.level_name = "fortress-1-1280x800";
     net::StepRecord walk, switch_weapon, typed;
     walk.actions.bits = 0x11;
     switch_weapon.actions = {0x80, 2};
@@ -267,6 +270,9 @@ void write_packets(const std::filesystem::path& dir) {
         {"ack", net::Steps{5, 4, {}}},
         {"digest", net::Digest{60, 0xfeedfacecafebeefull}},
         {"bye", net::Bye{net::ByeReason::Desync}},
+        {"hello-match", match_hello},
+        {"level-check", net::LevelCheck{false}},
+        {"level-part", net::LevelPart{3000, 1024, std::vector<std::uint8_t>(700, 0x5a)}},
     };
     std::vector<unsigned char> stream;
     for (const auto& [name, message] : packets) {
