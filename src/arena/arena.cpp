@@ -45,8 +45,9 @@ const char* const kArenaUsage =
     "                  step S\" after the players' lines; kills then count kills of the other\n"
     "  --record FILE   with --players: record the game into the replay FILE\n"
     "  --stats         with --players: add to each player's line the longest time it stood\n"
-    "                  still (and a match's figures), and print what the bots' decisions\n"
-    "                  cost\n"
+    "                  still and the longest it went without coming closer to the other\n"
+    "                  player (beyond 80 pixels; \"far\"), and a match's figures, and print\n"
+    "                  what the bots' decisions cost\n"
     "  --level FILE    the level file (default data/map.lvl)\n"
     "  --version       show the version\n"
     "  --help          show this text\n"
@@ -198,7 +199,7 @@ int play_game(const ArenaOptions& o) {
     for (std::size_t i = 0; i < r.players.size(); ++i) {
         const PlayerScore& p = r.players[i];
         std::printf("player %zu kills %d deaths %d", i + 1, p.kills, p.deaths);
-        if (o.stats) std::printf(" still %.1f", p.longest_still);
+        if (o.stats) std::printf(" still %.1f far %.1f", p.longest_still, p.longest_no_closer);
         if (o.stats && !p.figures.empty()) std::printf(" %s", p.figures.c_str());
         std::printf("\n");
     }
