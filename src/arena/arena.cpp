@@ -46,10 +46,16 @@ const char* const kArenaUsage =
     "                  step S\" after the players' lines; kills then count kills of the other\n"
     "  --record FILE   with --players: record the game into the replay FILE\n"
     "  --stats         with --players: add to each player's line the longest time it stood\n"
-    "                  still (and a match's figures), and print what the bots' decisions\n"
-    "                  cost\n"
-    "  --level NAME    the level: a level of the levels/ folder, a level folder or file by\n"
-    "                  its path (default data/map.lvl; a replay's own level)\n"
+    "                  still and the longest it went without coming closer to the other
+"
+    "                  player (beyond 80 pixels; \"far\"), and a match's figures, and print
+"
+    "                  what the bots' decisions cost
+"
+    "  --level NAME    the level: a level of the levels/ folder, a level folder or file by
+"
+    "                  its path (default data/map.lvl; a replay's own level)
+"
     "  --version       show the version\n"
     "  --help          show this text\n"
     "\n"
@@ -218,7 +224,7 @@ int play_game(const ArenaOptions& o) {
     for (std::size_t i = 0; i < r.players.size(); ++i) {
         const PlayerScore& p = r.players[i];
         std::printf("player %zu kills %d deaths %d", i + 1, p.kills, p.deaths);
-        if (o.stats) std::printf(" still %.1f", p.longest_still);
+        if (o.stats) std::printf(" still %.1f far %.1f", p.longest_still, p.longest_no_closer);
         if (o.stats && !p.figures.empty()) std::printf(" %s", p.figures.c_str());
         std::printf("\n");
     }

@@ -51,6 +51,29 @@ Pose pose_of(Player& p) {
             static_cast<long>(std::distance(p.weapons.begin(), p.current_weapon))};
 }
 
+// How long a player has gone without coming closer to its opponent (of two players).
+class Approach {
+public:
+    void Watch(const Player& me, const Player& other, double dt, double* longest) {
+        const bool both = me.action != PA_Dead && other.action != PA_Dead;
+        const float d = std::hypot(other.x - me.x, other.y - me.y);
+        if (!both || d < kFightDistance || d < best_ - kCloser) {
+            best_ = both ? d : 1e9f;
+            clock_ = 0.0;
+            return;
+        }
+        clock_ += dt;
+        if (clock_ > *longest) *longest = clock_;
+    }
+
+private:
+    // Pixels that count as coming closer, and the distance at which the fight is on.
+    static constexpr float kCloser = 8.0f;
+    static constexpr float kFightDistance = 80.0f;
+    float best_ = 1e9f;
+    double clock_ = 0.0;
+};
+
 // Loads the level with the setup's players seated, recording when asked. False with the
 // reason.
 bool start(Game& game, const MatchSetup& setup, ReplayRecorder* recorder, std::string* why) {
@@ -71,6 +94,7 @@ void play(Game& game, const MatchSetup& setup, ReplayRecorder* recorder, MatchRe
     result->players.resize(setup.players.size());
     std::vector<Pose> last;
     std::vector<double> still(setup.players.size(), 0.0);
+    std::vector<Approach> approach(setup.players.size());
     for (Player& p : game.players) last.push_back(pose_of(p));
     const auto steps = static_cast<unsigned long>(std::ceil(setup.seconds / setup.step_dt));
     unsigned long s = 0;
@@ -82,6 +106,9 @@ void play(Game& game, const MatchSetup& setup, ReplayRecorder* recorder, MatchRe
             still[i] = (p.action == PA_Dead || !(now == last[i])) ? 0.0 : still[i] + setup.step_dt;
             PlayerScore& score = result->players[i];
             if (still[i] > score.longest_still) score.longest_still = still[i];
+            if (game.players.size() == 2)
+                approach[i].Watch(p, &p == &game.players.front() ? game.players.back() : game.players.front(),
+                                  setup.step_dt, &score.longest_no_closer);
             last[i] = now;
             ++i;
         }

@@ -29,6 +29,10 @@ struct PlayerScore {
     // Longest time, in game seconds, this player stood alive without a change of
     // place, aim or weapon.
     double longest_still = 0.0;
+    // Longest time, in game seconds, this player went without coming closer to its
+    // living opponent than it had been since either of them last came to life, while
+    // further from it than a fight's distance.
+    double longest_no_closer = 0.0;
     std::string figures;  // a match's further figures, "suicides 0 shots 31 ..."
 };
 

@@ -30,6 +30,13 @@ status=$?
     fail "a small level"
 for f in back fore mask undiggable thumb p; do [ -s "$work/l/$f.bmp" ] || fail "no $f.bmp"; done
 
+# The level file, as the game builds it from the bitmaps; where it cannot go, one line.
+"$levelgen" --size 320x200 --look islands --lvl "$work/m/map.lvl" "$work/m" || fail "--lvl"
+[ -s "$work/m/map.lvl" ] && [ ! -e "$work/m/preview.bmp" ] || fail "--lvl wrote no level file"
+"$levelgen" --size 320x200 --lvl "$work/file/map.lvl" "$work/n" 2>"$work/err"
+status=$?
+[ $status -eq 1 ] && [ "$(wc -l <"$work/err")" -eq 1 ] || fail "unwritable --lvl gave status $status"
+
 mkdir -p "$work/levels/mine"
 cp "$work/l/mask.bmp" "$work/levels/mine/"
 bash "$make_levels" "$(dirname "$levelgen")" "$work/levels" || fail "make-levels.sh on a filled folder"

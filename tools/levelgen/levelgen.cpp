@@ -1,11 +1,12 @@
-// levelgen [--seed N] [--size WxH] [--look NAME] [--preview FILE] [--thumb FILE] DIR
+// levelgen [--seed N] [--size WxH] [--look NAME] [--preview FILE] [--thumb FILE] [--lvl FILE] DIR
 //
 // Writes a level's bitmaps into DIR (created when missing): back.bmp, fore.bmp,
 // mask.bmp and undiggable.bmp, 24-bit BMPs of one size. The output depends on nothing
 // but the options: the same bitmaps come out on every run and every machine. Without
 // options it is the game's default level (the hills look, seed 0, 1280 x 800). With
 // --preview the composed picture (as the game shows it) is written as well, with
-// --thumb a small picture of it.
+// --thumb a small picture of it, with --lvl the level file the game would build from
+// the bitmaps.
 
 #include <allegro.h>
 
@@ -15,15 +16,18 @@
 #include <string>
 
 #include "level/level.h"
+#include "level/level_file.h"
 #include "level/level_thumbnail.h"
 #include "levelgen_looks.h"
 #include "levelgen_options.h"
 
 namespace {
 
-// The level as the game builds it from the files just written, for its pictures.
-bool save_pictures(const levelgen::Options& o, std::string* why) {
+// The level as the game builds it from the files just written, for its pictures and
+// its level file.
+bool save_built(const levelgen::Options& o, std::string* why) {
     const Level level(o.dir + "/mask.bmp", o.dir + "/undiggable.bmp", o.dir + "/fore.bmp", o.dir + "/back.bmp");
+    if (!o.lvl.empty() && !write_level_file(level, o.lvl, why)) return false;
     if (!o.preview.empty() && save_bitmap(o.preview.c_str(), level.render, nullptr) != 0)
         return *why = "cannot write " + o.preview, false;
     if (o.thumb.empty()) return true;
@@ -40,7 +44,7 @@ bool make_level(const levelgen::Options& o, std::string* why) {
     const levelgen::LevelImages images = levelgen::make_level_images(o.spec);
     if (!images.mask) return *why = "out of memory", false;
     if (!levelgen::save_level_images(images, o.dir, why)) return false;
-    return o.preview.empty() && o.thumb.empty() ? true : save_pictures(o, why);
+    return o.preview.empty() && o.thumb.empty() && o.lvl.empty() ? true : save_built(o, why);
 }
 
 }  // namespace

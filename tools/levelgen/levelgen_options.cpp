@@ -37,7 +37,8 @@ bool parse_size(const std::string& text, LevelSpec* spec) {
 
 std::string usage() {
     std::string text =
-        "usage: levelgen [--seed N] [--size WxH] [--look NAME] [--preview FILE] [--thumb FILE] DIR\n"
+        "usage: levelgen [--seed N] [--size WxH] [--look NAME] [--preview FILE] [--thumb FILE]\n"
+        "                [--lvl FILE] DIR\n"
         "Writes a level's back.bmp, fore.bmp, mask.bmp and undiggable.bmp into DIR.\n"
         "  --seed N        0 to 4294967295 (default 0); the same options make the same level\n"
         "  --size WxH      " + std::to_string(kMinWidth) + "x" + std::to_string(kMinHeight) + " to " +
@@ -47,6 +48,8 @@ std::string usage() {
     text +=
         "  --preview FILE  also write the level's picture as the game shows it (.bmp)\n"
         "  --thumb FILE    also write a small picture of it (.bmp)\n"
+        "  --lvl FILE      also write the level file built from the bitmaps, as the game\n"
+        "                  builds data/map.lvl (for vorlin-arena --level FILE)\n"
         "  --help          this text\n";
     return text;
 }
@@ -60,6 +63,7 @@ bool parse_options(int argc, const char* const* argv, Options* options, std::str
     parser.Value("look", &look);
     parser.Value("preview", &options->preview);
     parser.Value("thumb", &options->thumb);
+    parser.Value("lvl", &options->lvl);
     parser.Positional(&options->dir);
     if (!parser.Parse(argc, argv, why)) return false;
     if (options->help) return true;

@@ -12,6 +12,7 @@ struct Options {
     std::string dir;
     std::string preview;  // the composed picture, when not empty
     std::string thumb;    // the thumbnail, when not empty
+    std::string lvl;      // the built level file the game and the arena play, when not empty
     bool help = false;
 };
 
