@@ -46,16 +46,11 @@ const char* const kArenaUsage =
     "                  step S\" after the players' lines; kills then count kills of the other\n"
     "  --record FILE   with --players: record the game into the replay FILE\n"
     "  --stats         with --players: add to each player's line the longest time it stood\n"
-    "                  still and the longest it went without coming closer to the other
-"
-    "                  player (beyond 80 pixels; \"far\"), and a match's figures, and print
-"
-    "                  what the bots' decisions cost
-"
-    "  --level NAME    the level: a level of the levels/ folder, a level folder or file by
-"
-    "                  its path (default data/map.lvl; a replay's own level)
-"
+    "                  still and the longest it went without coming closer to the other\n"
+    "                  player (beyond 80 pixels; \"far\"), and a match's figures, and print\n"
+    "                  what the bots' decisions cost\n"
+    "  --level NAME    the level: a level of the levels/ folder, a level folder or file by\n"
+    "                  its path (default data/map.lvl; a replay's own level)\n"
     "  --version       show the version\n"
     "  --help          show this text\n"
     "\n"
