@@ -20,10 +20,10 @@
 #include "level/level_choice.h"
 
 const char* const kArenaUsage =
-    "Usage: vorlin-arena --replay FILE [--verify] [--level FILE]\n"
+    "Usage: vorlin-arena --replay FILE [--verify] [--level NAME]\n"
     "       vorlin-arena --players A,B [--seconds S] [--seed N] [--skill S|S1,S2]\n"
     "                    [--kills N] [--minutes M] [--lives L]\n"
-    "                    [--level FILE] [--record FILE] [--stats]\n"
+    "                    [--level NAME] [--record FILE] [--stats]\n"
     "Runs Vorlin games without a window, as fast as the machine allows.\n"
     "\n"
     "  --replay FILE   play the game recorded in FILE from its recorded start and print\n"
