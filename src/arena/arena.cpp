@@ -173,25 +173,11 @@ bool parse_skills(const std::string& text, MatchSetup* m, std::string* why) {
 // A match without --seconds plays until it ends, with this cap of game time.
 constexpr double kLongestMatch = 1800.0;
 
-bool parse_rules(const std::string* limits, MatchSetup* m, std::string* why) {
-    static const char* const names[] = {"--kills", "--minutes", "--lives"};
-    static const int maxima[] = {MatchRules::kMaxKills, MatchRules::kMaxMinutes,
-                                 MatchRules::kMaxLives};
-    int* fields[] = {&m->rules.kills, &m->rules.minutes, &m->rules.lives};
-    for (int i = 0; i < 3; ++i) {
-        if (limits[i].empty() || parse_match_limit(limits[i], maxima[i], fields[i])) continue;
-        *why = std::string(names[i]) + " takes a whole number from 0 to " +
-               std::to_string(maxima[i]) + ", not " + limits[i];
-        return false;
-    }
-    return true;
-}
-
 bool parse_match(const std::string& players, const std::string& seconds,
-                 const std::string& seed, const std::string& skill, const std::string* limits,
+                 const std::string& seed, const std::string& skill, const MatchOptions& limits,
                  MatchSetup* m, std::string* why) {
     if (!parse_players(players, m, why) || !parse_skills(skill, m, why) ||
-        !parse_rules(limits, m, why))
+        !limits.Read(&m->rules, why))
         return false;
     if (!m->rules.endless() && seconds.empty()) m->seconds = kLongestMatch;
     double v = 0;
@@ -247,14 +233,12 @@ bool parse_arena_options(int argc, const char* const* argv, ArenaOptions* o, std
     parser.Value("skill", &skill);
     parser.Value("record", &o->match.record);
     parser.Flag("stats", &o->stats);
-    std::string limits[3];
-    parser.Value("kills", &limits[0]);
-    parser.Value("minutes", &limits[1]);
-    parser.Value("lives", &limits[2]);
+    MatchOptions limits;
+    limits.Declare(parser);
     if (!parser.Parse(argc, argv, why)) return false;
     o->level_given = !o->level.empty();
     if (!o->level_given) o->level = kDefaultLevelFile;
-    const bool rules = !limits[0].empty() || !limits[1].empty() || !limits[2].empty();
+    const bool rules = limits.given();
     if (o->help || o->version) return true;
     o->play = !players.empty();
     o->match.level_file = o->level;

@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "base/hasher.h"
+#include "base/option_parser.h"
 
 void MatchRules::Digest(Hasher& h) const {
     h.Int(kills);
@@ -17,6 +18,30 @@ void MatchOutcome::Digest(Hasher& h) const {
     h.Bool(over);
     h.Int(winner);
     h.Int(static_cast<long long>(steps));
+}
+
+const MatchLimit kMatchLimits[3] = {{"kills", MatchRules::kMaxKills, &MatchRules::kills},
+                                    {"minutes", MatchRules::kMaxMinutes, &MatchRules::minutes},
+                                    {"lives", MatchRules::kMaxLives, &MatchRules::lives}};
+
+void MatchOptions::Declare(OptionParser& parser) {
+    for (int i = 0; i < 3; ++i) parser.Value(kMatchLimits[i].name, &texts_[i]);
+}
+
+bool MatchOptions::given() const {
+    return !texts_[0].empty() || !texts_[1].empty() || !texts_[2].empty();
+}
+
+bool MatchOptions::Read(MatchRules* rules, std::string* why) const {
+    for (int i = 0; i < 3; ++i) {
+        const MatchLimit& limit = kMatchLimits[i];
+        if (texts_[i].empty() || parse_match_limit(texts_[i], limit.max, &(rules->*limit.field)))
+            continue;
+        *why = std::string("--") + limit.name + " takes a whole number from 0 to " +
+               std::to_string(limit.max) + ", not " + texts_[i];
+        return false;
+    }
+    return true;
 }
 
 bool parse_match_limit(const std::string& text, int max, int* value) {
@@ -32,16 +57,8 @@ bool parse_match_limit(const std::string& text, int max, int* value) {
 }
 
 MatchRules configured_match_rules(std::string* warning) {
-    struct Key {
-        const char* name;
-        int max;
-        int MatchRules::*field;
-    };
-    static const Key keys[] = {{"kills", MatchRules::kMaxKills, &MatchRules::kills},
-                               {"minutes", MatchRules::kMaxMinutes, &MatchRules::minutes},
-                               {"lives", MatchRules::kMaxLives, &MatchRules::lives}};
     MatchRules rules;
-    for (const Key& key : keys) {
+    for (const MatchLimit& key : kMatchLimits) {
         const char* text = get_config_string("match", key.name, nullptr);
         if (!text) continue;
         std::string value = text;

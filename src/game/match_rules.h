@@ -4,6 +4,7 @@
 #include <string>
 
 class Hasher;
+class OptionParser;
 
 // How a match ends; all zero is the endless game. Limits combine: whichever is reached
 // first ends the match.
@@ -34,6 +35,26 @@ struct MatchRules {
 
 // A limit's value, the whole text a whole number from 0 (no limit) to `max`.
 bool parse_match_limit(const std::string& text, int max, int* value);
+
+// The limits as options and "vorlin.ini" name them.
+struct MatchLimit {
+    const char* name;  // "kills", "minutes", "lives"
+    int max;
+    int MatchRules::*field;
+};
+extern const MatchLimit kMatchLimits[3];
+
+// --kills N, --minutes M and --lives L of a command line.
+class MatchOptions {
+public:
+    void Declare(OptionParser& parser);
+    bool given() const;
+    // The limits given into *rules; false with the reason for a bad value.
+    bool Read(MatchRules* rules, std::string* why) const;
+
+private:
+    std::string texts_[3];
+};
 
 // Section [match] of "vorlin.ini": keys kills, minutes and lives. A bad value makes the
 // whole match endless, with *warning saying which; absent keys are simply not limits.

@@ -74,29 +74,13 @@ bool computer_players(bool bot, const std::string& which, bool bots, std::vector
     return true;
 }
 
-// --kills, --minutes and --lives, each checked; a joiner plays the host's match and a
-// replay its recorded one.
-bool match_rules(const MainOptions& o, const std::string* texts, std::string* why,
-                 MatchRules* rules) {
-    struct Limit {
-        const char* option;
-        int max;
-        int MatchRules::*field;
-    };
-    static const Limit limits[] = {{"--kills", MatchRules::kMaxKills, &MatchRules::kills},
-                                   {"--minutes", MatchRules::kMaxMinutes, &MatchRules::minutes},
-                                   {"--lives", MatchRules::kMaxLives, &MatchRules::lives}};
-    for (int i = 0; i < 3; ++i) {
-        if (texts[i].empty()) continue;
-        if (!parse_match_limit(texts[i], limits[i].max, &(rules->*limits[i].field))) {
-            *why = std::string(limits[i].option) + " takes a whole number from 0 to " +
-                   std::to_string(limits[i].max) + ", not " + texts[i];
-            return false;
-        }
-    }
+// A joiner plays the host's match and a replay its recorded one.
+bool match_allowed(const MainOptions& o, std::string* why) {
     if (!o.rules_given) return true;
-    if (!o.join.empty()) *why = "the host chooses the match: --kills, --minutes and --lives go with --host";
-    else if (!o.replay.empty()) *why = "--replay plays by the recorded match: no --kills, --minutes or --lives";
+    if (!o.join.empty())
+        *why = "the host chooses the match: --kills, --minutes and --lives go with --host";
+    else if (!o.replay.empty())
+        *why = "--replay plays by the recorded match: no --kills, --minutes or --lives";
     return why->empty();
 }
 
@@ -115,14 +99,12 @@ bool parse_main_options(int argc, const char* const* argv, MainOptions* o, std::
     parser.Optional("bot", &bot, &which);
     parser.Flag("bots", &bots);
     parser.Value("skill", &o->skill);
-    std::string limits[3];
-    parser.Value("kills", &limits[0]);
-    parser.Value("minutes", &limits[1]);
-    parser.Value("lives", &limits[2]);
+    MatchOptions match;
+    match.Declare(parser);
     parser.Value("level", &o->level);
     if (!parser.Parse(argc, argv, why)) return false;
-    o->rules_given = !limits[0].empty() || !limits[1].empty() || !limits[2].empty();
-    if (!match_rules(*o, limits, why, &o->rules)) return false;
+    o->rules_given = match.given();
+    if (!match.Read(&o->rules, why) || !match_allowed(*o, why)) return false;
     if (!o->level.empty() && (!o->join.empty() || !o->replay.empty())) {
         *why = o->replay.empty() ? "the host chooses the level: --level goes with --host"
                                  : "--replay plays on its recorded level: no --level";

@@ -29,21 +29,8 @@ GAME_PID=$!
 dismiss_message "there is no level nowhere in levels/"
 expect_eq "$(wait_exit 10)" "0" "exit status of a missing level"
 
-# The joiner's display: a second virtual X server, gone with the case.
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$ROOT/display" 2>/dev/null &
-XVFB2=$!
-trap 'kill $XVFB2 2>/dev/null || true' EXIT
-for i in $(seq 1 50); do [ -s "$ROOT/display" ] && break; sleep 0.1; done
-[ -s "$ROOT/display" ] || fail "the second X server did not start"
-host_DISPLAY=$DISPLAY joiner_DISPLAY=":$(cat "$ROOT/display")"
-host_PID="" host_WINDOW="" joiner_PID="" joiner_WINDOW="" SIDE=host
-use() {
-    eval "${SIDE}_PID=\$GAME_PID ${SIDE}_WINDOW=\$GAME_WINDOW"
-    SIDE=$1
-    eval "GAME_PID=\$${1}_PID GAME_WINDOW=\$${1}_WINDOW"
-    eval "export DISPLAY=\$${1}_DISPLAY"
-    WORK=$ROOT/$1
-}
+source "$(dirname "$E2E_LIB")/net_lib.sh"
+second_display
 
 use host
 start_game --host "$PORT" --level meadow --record game.rpl
@@ -61,16 +48,5 @@ joined=$(shot joined)
 cmp -s "$ROOT/host/levels/meadow/map.lvl" "$ROOT/joiner/levels/meadow/map.lvl" ||
     fail "the joiner did not keep the host's level"
 
-use host
-hold grave 0.2
-settle 0.5
-console_command "quit"
-expect_eq "$(wait_exit 10)" "0" "exit status of the host that quit"
-use joiner
-dismiss_message "The other player left the game"
-expect_eq "$(wait_exit 10)" "0" "exit status of the joiner"
-for side in host joiner; do
-    verdict=$(cd "$ROOT/$side" && "$ARENA_BIN" --replay game.rpl --verify) ||
-        fail "$side's replay: $verdict"
-    echo "$verdict" | grep -qE '^ok [0-9]+ steps [0-9a-f]{16}$' || fail "$side: arena said: $verdict"
-done
+quit_both
+verify_both game.rpl

@@ -7,25 +7,8 @@ ARENA_BIN=$(dirname "$VORLIN_BIN")/vorlin-arena
 ROOT=$WORK
 PORT=$((20000 + RANDOM % 20000))
 
-# The joiner's display: a second virtual X server, gone with the case.
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$ROOT/display" 2>/dev/null &
-XVFB2=$!
-trap 'kill $XVFB2 2>/dev/null || true' EXIT
-for i in $(seq 1 50); do [ -s "$ROOT/display" ] && break; sleep 0.1; done
-[ -s "$ROOT/display" ] || fail "the second X server did not start"
-host_DISPLAY=$DISPLAY
-joiner_DISPLAY=":$(cat "$ROOT/display")"
-host_PID="" host_WINDOW="" joiner_PID="" joiner_WINDOW=""
-SIDE=host
-
-# use host|joiner: the helpers of lib.sh then act on that side's game, display and folder.
-use() {
-    eval "${SIDE}_PID=\$GAME_PID ${SIDE}_WINDOW=\$GAME_WINDOW"
-    SIDE=$1
-    eval "GAME_PID=\$${1}_PID GAME_WINDOW=\$${1}_WINDOW"
-    eval "export DISPLAY=\$${1}_DISPLAY"
-    WORK=$ROOT/$1
-}
+source "$(dirname "$E2E_LIB")/net_lib.sh"
+second_display
 
 # The same arena and keys on both sides.
 mkdir -p "$ROOT/host" "$ROOT/joiner" "$ROOT/tmp"
@@ -78,18 +61,8 @@ moved=$(difference "$(players "$before_host")" "$(players "$after_host")" 0 0 31
 expect_eq "$(difference "$(players "$after_host")" "$(players "$after_joiner")" 0 0 318 200)" "0" \
     "players' places in the two windows"
 
-hold grave 0.2
-settle 0.5
-console_command "quit"
-expect_eq "$(wait_exit 10)" "0" "exit status of the host that quit"
-use joiner
-dismiss_message "The other player left the game"
-expect_eq "$(wait_exit 10)" "0" "exit status of the joiner"
-for side in host joiner; do
-    verdict=$(cd "$ROOT/$side" && "$ARENA_BIN" --replay game.rpl --verify) ||
-        fail "$side's replay: $verdict"
-    echo "$verdict" | grep -qE '^ok [0-9]+ steps [0-9a-f]{16}$' || fail "arena said: $verdict"
-done
+quit_both
+verify_both game.rpl
 expect_eq "$(ls "$ROOT/tmp")" "" "scratch replays left behind"
 
 # The joiner vanishes without a word: the host notices within its 10 s of silence.
