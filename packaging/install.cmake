@@ -2,7 +2,8 @@
 #   games/vorlin, games/vorlin-arena       the programs
 #   lib/vorlin/levelgen, lib/vorlin/soundgen the generators of the shared data
 #   share/games/vorlin/                    the default level's bitmaps and the sounds (data/),
-#                                          the icon
+#                                          the icon, the generated levels (levels/, in a
+#                                          package)
 #   share/applications, share/icons, share/metainfo, share/man/man6, share/doc/vorlin
 # The game finds share/games/vorlin from its own place (src/main/game_folder.h), so the
 # layout below is also what it expects.
@@ -79,9 +80,25 @@ add_custom_command(
   COMMAND ${VORLIN_GZIP} -9nkf ${VORLIN_SHARED}/changelog
   DEPENDS ${VORLIN_SHARED}/changelog)
 
+# The generated levels are made for a package only (VORLIN_PACKAGE_LEVELS): a minute of
+# work that an ordinary build does not need.
+set(shared_levels)
+if(VORLIN_PACKAGE_LEVELS)
+  add_custom_command(
+    OUTPUT ${VORLIN_SHARED}/levels.stamp
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${VORLIN_SHARED}/levels
+    COMMAND bash ${PROJECT_SOURCE_DIR}/tools/make-levels.sh --packed ${PROJECT_BINARY_DIR}
+            ${VORLIN_SHARED}/levels
+    COMMAND ${CMAKE_COMMAND} -E touch ${VORLIN_SHARED}/levels.stamp
+    DEPENDS levelgen ${PROJECT_SOURCE_DIR}/tools/make-levels.sh
+    COMMENT "Making the generated levels")
+  set(shared_levels ${VORLIN_SHARED}/levels.stamp)
+  install(DIRECTORY ${VORLIN_SHARED}/levels DESTINATION share/games/vorlin)
+endif()
+
 add_custom_target(shared_data ALL
   DEPENDS ${VORLIN_SHARED}/level.stamp ${VORLIN_SHARED}/sounds.stamp ${icon_outputs}
-          ${man_pages} ${VORLIN_SHARED}/changelog.gz)
+          ${man_pages} ${VORLIN_SHARED}/changelog.gz ${shared_levels})
 
 # Installed folders are 0755 whatever the umask of the one installing.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -19,7 +19,7 @@ export CPPFLAGS=$(dpkg-buildflags --get CPPFLAGS)
 export CFLAGS="$(dpkg-buildflags --get CFLAGS) $CPPFLAGS"
 export CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $CPPFLAGS"
 export LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVORLIN_TESTS=OFF >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVORLIN_TESTS=OFF -DVORLIN_PACKAGE_LEVELS=ON >/dev/null
 cmake --build "$build" -j 2
 (cd "$build" && cpack -G DEB >/dev/null)
 

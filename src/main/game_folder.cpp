@@ -89,6 +89,17 @@ std::string choose_game_folder(const std::string& current, const std::string& sh
     return user;
 }
 
+// The shared levels, while the player's levels/ holds none: the player's own are never
+// touched, nor those deleted afterwards brought back while others remain.
+bool copy_shared_levels(const fs::path& levels, const fs::path& shared_levels, std::string* why) {
+    std::error_code ec;
+    if (!is_dir(shared_levels) || !fs::is_empty(levels, ec) || ec) return true;
+    fs::copy(shared_levels, levels, fs::copy_options::recursive | fs::copy_options::skip_existing,
+             ec);
+    if (ec) *why = "cannot copy the levels of " + shared_levels.string() + ": " + ec.message();
+    return !ec;
+}
+
 bool prepare_user_folder(const std::string& dir, const std::string& shared, std::string* why) {
     for (const char* sub : kUserSubfolders) {
         std::error_code ec;
@@ -98,7 +109,8 @@ bool prepare_user_folder(const std::string& dir, const std::string& shared, std:
             return false;
         }
     }
-    return copy_level_bitmaps(fs::path(dir) / "data", fs::path(shared) / "data", why);
+    return copy_level_bitmaps(fs::path(dir) / "data", fs::path(shared) / "data", why) &&
+           copy_shared_levels(fs::path(dir) / "levels", fs::path(shared) / "levels", why);
 }
 
 GameFolder find_game_folder() {

@@ -35,7 +35,8 @@ std::string choose_game_folder(const std::string& current, const std::string& sh
 
 // Makes the player's folder on a first start and completes it later: data/ (with the
 // shared level bitmaps copied in while it has neither a level file nor a mask, so the
-// level file is built there and the player can edit them), levels/ and replays/. False
+// level file is built there and the player can edit them), levels/ (with the shared
+// levels copied in while it is empty) and replays/. False
 // with the reason when a folder or a copy cannot be made.
 bool prepare_user_folder(const std::string& dir, const std::string& shared, std::string* why);
 

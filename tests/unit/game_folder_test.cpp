@@ -32,6 +32,7 @@ std::string install_under(const TempDir& root) {
     write_file(root.file("games/vorlin"), "");
     for (const char* name : {"mask.bmp", "fore.bmp", "back.bmp", "undiggable.bmp"})
         write_file(root.file("share/games/vorlin/data/") + name, std::string("shared ") + name);
+    write_file(root.file("share/games/vorlin/levels/caves-1/map.lvl"), "shared caves");
     return root.file("games/vorlin");
 }
 
@@ -97,12 +98,18 @@ TEST(GameFolder, AFirstStartMakesTheFolderWithTheSharedLevelAndLaterStartsKeepTh
     EXPECT_EQ(read_file(user + "/data/fore.bmp"), "shared fore.bmp");
     EXPECT_EQ(read_file(user + "/data/undiggable.bmp"), "shared undiggable.bmp");
     EXPECT_TRUE(is_game_folder(user));
+    EXPECT_EQ(read_file(user + "/levels/caves-1/map.lvl"), "shared caves");
 
     write_file(user + "/data/mask.bmp", "the player's");
     fs::remove(user + "/data/fore.bmp");
     ASSERT_TRUE(prepare_user_folder(user, shared, &why)) << why;
     EXPECT_EQ(read_file(user + "/data/mask.bmp"), "the player's");
     EXPECT_FALSE(fs::exists(user + "/data/fore.bmp"));
+    // The player's levels/ is the player's once it holds anything.
+    fs::remove_all(user + "/levels/caves-1");
+    write_file(user + "/levels/mine/map.lvl", "the player's level");
+    ASSERT_TRUE(prepare_user_folder(user, shared, &why)) << why;
+    EXPECT_FALSE(fs::exists(user + "/levels/caves-1"));
 
     TempDir other;
     write_file(other.file("data/map.lvl"), "level");
