@@ -21,7 +21,7 @@
 const char* const kArenaUsage =
     "Usage: vorlin-arena --replay FILE [--verify] [--level FILE]\n"
     "       vorlin-arena --players A,B [--seconds S] [--seed N] [--skill S|S1,S2]\n"
-    "                    [--kills N] [--minutes M] [--lives L]\n"
+    "                    [--kills N] [--minutes M] [--lives L] [--rope]\n"
     "                    [--level FILE] [--record FILE] [--stats]\n"
     "Runs Vorlin games without a window, as fast as the machine allows.\n"
     "\n"
@@ -43,6 +43,8 @@ const char* const kArenaUsage =
     "                  with --players: play a match, as vorlin does, and print\n"
     "                  \"winner player N at step S\", \"draw at step S\" or \"no winner after\n"
     "                  step S\" after the players' lines; kills then count kills of the other\n"
+    "  --rope          with --players: every player carries a grappling rope, as with\n"
+    "                  vorlin --rope (the players here leave it alone)\n"
     "  --record FILE   with --players: record the game into the replay FILE\n"
     "  --stats         with --players: add to each player's line the longest time it stood\n"
     "                  still (and a match's figures), and print what the bots' decisions\n"
@@ -230,15 +232,18 @@ bool parse_arena_options(int argc, const char* const* argv, ArenaOptions* o, std
     parser.Value("kills", &limits[0]);
     parser.Value("minutes", &limits[1]);
     parser.Value("lives", &limits[2]);
+    bool rope = false;
+    parser.Flag("rope", &rope);
     if (!parser.Parse(argc, argv, why)) return false;
-    const bool rules = !limits[0].empty() || !limits[1].empty() || !limits[2].empty();
+    const bool rules = !limits[0].empty() || !limits[1].empty() || !limits[2].empty() || rope;
+    if (rope) o->match.rules.flags |= MatchRules::kFlagRope;
     if (o->help || o->version) return true;
     o->play = !players.empty();
     o->match.level_file = o->level;
     if (!o->play && (!seconds.empty() || !seed.empty() || !skill.empty() ||
                      !o->match.record.empty() || o->stats || rules)) {
-        *why = "--seconds, --seed, --skill, --kills, --minutes, --lives, --record and --stats "
-               "go with --players";
+        *why = "--seconds, --seed, --skill, --kills, --minutes, --lives, --rope, --record and "
+               "--stats go with --players";
         return false;
     }
     if (o->play) {

@@ -37,9 +37,11 @@ MatchRules configured_match_rules(std::string* warning) {
         int max;
         int MatchRules::*field;
     };
+    int rope = 0;
     static const Key keys[] = {{"kills", MatchRules::kMaxKills, &MatchRules::kills},
                                {"minutes", MatchRules::kMaxMinutes, &MatchRules::minutes},
-                               {"lives", MatchRules::kMaxLives, &MatchRules::lives}};
+                               {"lives", MatchRules::kMaxLives, &MatchRules::lives},
+                               {"rope", 1, nullptr}};
     MatchRules rules;
     for (const Key& key : keys) {
         const char* text = get_config_string("match", key.name, nullptr);
@@ -47,11 +49,12 @@ MatchRules configured_match_rules(std::string* warning) {
         std::string value = text;
         value.erase(0, value.find_first_not_of(" \t"));
         value.erase(value.find_last_not_of(" \t") + 1);
-        if (!parse_match_limit(value, key.max, &(rules.*key.field))) {
+        if (!parse_match_limit(value, key.max, key.field ? &(rules.*key.field) : &rope)) {
             *warning = std::string("vorlin.ini: [match] ") + key.name + " must be 0 to " +
                        std::to_string(key.max) + ", not \"" + text + "\": the game is endless";
             return MatchRules();
         }
     }
+    if (rope) rules.flags |= MatchRules::kFlagRope;
     return rules;
 }

@@ -7,6 +7,7 @@
 const char* const kMainUsage =
     "Usage: vorlin [--record FILE | --replay FILE] [--host [PORT] | --join HOST[:PORT]]\n"
     "              [--bot [N] | --bots] [--skill S] [--kills N] [--minutes M] [--lives L]\n"
+    "              [--rope]\n"
     "Two-player split-screen action game; works in the current folder (vorlin.ini, data/),\n"
     "or, installed and started elsewhere, in $XDG_DATA_HOME/vorlin (~/.local/share/vorlin).\n"
     "\n"
@@ -27,6 +28,8 @@ const char* const kMainUsage =
     "  --lives L      play a match of L lives each: the last player standing wins\n"
     "                 (the three combine, whichever comes first; 0 is no limit; without\n"
     "                 them section [match] of vorlin.ini, else an endless game)\n"
+    "  --rope         every player carries a grappling rope (its key fires it and lets\n"
+    "                 go; up and down reel it in and out); a rule like the three above\n"
     "  --version      show the version\n"
     "  --help         show this text\n";
 
@@ -92,8 +95,8 @@ bool match_rules(const MainOptions& o, const std::string* texts, std::string* wh
         }
     }
     if (!o.rules_given) return true;
-    if (!o.join.empty()) *why = "the host chooses the match: --kills, --minutes and --lives go with --host";
-    else if (!o.replay.empty()) *why = "--replay plays by the recorded match: no --kills, --minutes or --lives";
+    if (!o.join.empty()) *why = "the host chooses the match: --kills, --minutes, --lives and --rope go with --host";
+    else if (!o.replay.empty()) *why = "--replay plays by the recorded match: no --kills, --minutes, --lives or --rope";
     return why->empty();
 }
 
@@ -116,8 +119,11 @@ bool parse_main_options(int argc, const char* const* argv, MainOptions* o, std::
     parser.Value("kills", &limits[0]);
     parser.Value("minutes", &limits[1]);
     parser.Value("lives", &limits[2]);
+    bool rope = false;
+    parser.Flag("rope", &rope);
     if (!parser.Parse(argc, argv, why)) return false;
-    o->rules_given = !limits[0].empty() || !limits[1].empty() || !limits[2].empty();
+    o->rules_given = !limits[0].empty() || !limits[1].empty() || !limits[2].empty() || rope;
+    if (rope) o->rules.flags |= MatchRules::kFlagRope;
     if (!match_rules(*o, limits, why, &o->rules)) return false;
     if (!o->record.empty() && !o->replay.empty()) {
         *why = "--record and --replay exclude each other";

@@ -24,6 +24,9 @@ constexpr unsigned char kTagEnd = 0x05;      // varint steps, u64 final digest
 // Only as the first entry, and only in the replay of a match: varints kills, minutes, lives
 // and the rules' flags.
 constexpr unsigned char kTagRules = 0x06;
+// Only in the replay of a game with the rope rule: u8 player (0-based), who presses the
+// rope key in the step that the next run begins with (its other steps do not).
+constexpr unsigned char kTagRope = 0x07;
 constexpr unsigned char kTagToggle = 0x40;   // + player * 8 + bit: flips one action bit
 constexpr unsigned char kTagRun = 0x80;
 constexpr unsigned kMaxRun = 60;
