@@ -49,12 +49,23 @@ bool meets_terrain(const Particle& holder, const Level& level, double dt) {
     return level.CircleHitsTerrain(&moved, true);
 }
 
-// Whether the few pixels the drag takes the holder's centre along (ux, uy) hold terrain:
-// a line that runs through the ground leaves its holder against it, not buried in it.
+// Whether terrain lies just beyond the holder's edge along (ux, uy), where a drag would
+// push it: a line that runs into the ground or a roof leaves its holder against it, not
+// buried in it.
 bool line_runs_into_terrain(const Particle& holder, const Level& level, float ux, float uy) {
-    for (int i = 1; i <= 4; ++i)
-        if (solid_at(level, holder.x + static_cast<float>(i) * ux, holder.y + static_cast<float>(i) * uy))
-            return true;
+    const float edge = holder.bound->radius;
+    for (int i = 1; i <= 4; ++i) {
+        const float reach = edge + static_cast<float>(i);
+        if (solid_at(level, holder.x + reach * ux, holder.y + reach * uy)) return true;
+    }
+    return false;
+}
+
+// Terrain right over the holder's top, up to two pixels off.
+bool roof_over(const Particle& holder, const Level& level) {
+    const float top = holder.y - holder.bound->radius;
+    for (int i = -1; i <= 2; ++i)
+        if (solid_at(level, holder.x, top - static_cast<float>(i))) return true;
     return false;
 }
 
@@ -75,12 +86,14 @@ void series(double x, double* c, double* s) {
 }  // namespace
 
 void unit_vector(double angle, double* c, double* s) {
+    // The true pi: the program's own PI is 2e-10 off, which the mirroring would add.
+    constexpr double pi = 3.14159265358979323846;
     if (!(angle > -1.0e6 && angle < 1.0e6)) angle = 0.0;
-    while (angle > PI) angle -= 2.0 * PI;
-    while (angle < -PI) angle += 2.0 * PI;
-    // cos(PI - a) = -cos a, sin(PI - a) = sin a: the series then stays within PI / 2.
-    const bool mirrored = angle > PI / 2 || angle < -PI / 2;
-    if (mirrored) angle = (angle > 0 ? PI : -PI) - angle;
+    while (angle > pi) angle -= 2.0 * pi;
+    while (angle < -pi) angle += 2.0 * pi;
+    // cos(pi - a) = -cos a, sin(pi - a) = sin a: the series then stays within pi / 2.
+    const bool mirrored = angle > pi / 2 || angle < -pi / 2;
+    if (mirrored) angle = (angle > 0 ? pi : -pi) - angle;
     series(angle, c, s);
     if (mirrored) *c = -*c;
 }
@@ -165,17 +178,23 @@ void Rope::Pull(Particle& holder, const Level& level, double dt) const {
     const float d = std::sqrt(dx * dx + dy * dy);
     const float stretch = d - length;
     if (!(stretch > 0.0f) || d < 1.0e-3f) return;
-    const float ux = dx / d, uy = dy / d;
+    const float ux = dx / d;
+    float uy = dy / d;
     const float closing = holder.vx * ux + holder.vy * uy;
     float pull = kRopeTable.stiffness * stretch - kRopeTable.damping * closing;
     if (pull < 0.0f) return;
     if (pull > kRopeTable.max_pull) pull = kRopeTable.max_pull;
+    // Terrain stops whatever meets it at every step, at whole pixels. So the terrain that
+    // the line runs into takes its pull, and a roof its upward part: a holder pressed
+    // against either would otherwise creep into it a pixel a step.
+    const bool contact = meets_terrain(holder, level, dt);
+    if (contact && line_runs_into_terrain(holder, level, ux, uy)) return;
+    if (contact && uy < 0.0f && roof_over(holder, level)) uy = 0.0f;
     holder.vx = static_cast<float>(holder.vx + dt * pull * ux);
     holder.vy = static_cast<float>(holder.vy + dt * pull * uy);
-    // Terrain stops whatever meets it at every step, so a pull that only added up would
-    // never get its holder off the ground or along a wall: a taut line drags it there.
-    if (!meets_terrain(holder, level, dt) || line_runs_into_terrain(holder, level, ux, uy))
-        return;
+    // A pull that only added up would never get its holder off the ground or along a
+    // wall: a taut line drags it there.
+    if (!contact) return;
     const float along = holder.vx * ux + holder.vy * uy;
     if (along >= kRopeTable.drag_speed) return;
     holder.vx += (kRopeTable.drag_speed - along) * ux;
