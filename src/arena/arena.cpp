@@ -22,7 +22,7 @@
 const char* const kArenaUsage =
     "Usage: vorlin-arena --replay FILE [--verify] [--level NAME]\n"
     "       vorlin-arena --players A,B [--seconds S] [--seed N] [--skill S|S1,S2]\n"
-    "                    [--kills N] [--minutes M] [--lives L]\n"
+    "                    [--kills N] [--minutes M] [--lives L] [--rope]\n"
     "                    [--level NAME] [--record FILE] [--stats]\n"
     "Runs Vorlin games without a window, as fast as the machine allows.\n"
     "\n"
@@ -44,6 +44,8 @@ const char* const kArenaUsage =
     "                  with --players: play a match, as vorlin does, and print\n"
     "                  \"winner player N at step S\", \"draw at step S\" or \"no winner after\n"
     "                  step S\" after the players' lines; kills then count kills of the other\n"
+    "  --rope          with --players: every player carries a grappling rope, as with\n"
+    "                  vorlin --rope (the players here leave it alone)\n"
     "  --record FILE   with --players: record the game into the replay FILE\n"
     "  --stats         with --players: add to each player's line the longest time it stood\n"
     "                  still and the longest it went without coming closer to the other\n"
@@ -244,8 +246,8 @@ bool parse_arena_options(int argc, const char* const* argv, ArenaOptions* o, std
     o->match.level_file = o->level;
     if (!o->play && (!seconds.empty() || !seed.empty() || !skill.empty() ||
                      !o->match.record.empty() || o->stats || rules)) {
-        *why = "--seconds, --seed, --skill, --kills, --minutes, --lives, --record and --stats "
-               "go with --players";
+        *why = "--seconds, --seed, --skill, --kills, --minutes, --lives, --rope, --record and "
+               "--stats go with --players";
         return false;
     }
     if (o->play) {

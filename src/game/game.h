@@ -177,6 +177,8 @@ private:
     PlayerActions AskInput(Player& player);
     void ApplyActions(const StepInput& input);
     void Act(Player& player, const PlayerActions& actions);
+    // With the rope rule: every rope's hook flies or holds, and pulls its player.
+    void SwingRopes(double dt);
     void WalkWorld(double dt);
     bool UsesPairGrid() const;
     void RemoveIfDone(Particle** entry);

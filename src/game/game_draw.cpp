@@ -7,6 +7,15 @@
 #include "game/view_camera.h"
 #include "particle/particle.h"
 
+namespace {
+
+// Each player's rope in a colour of its own: players are all drawn red.
+int rope_colour(int number) {
+    return number == 1 ? makecol(255, 230, 60) : makecol(90, 200, 255);
+}
+
+}  // namespace
+
 void Game::Draw(BITMAP* target) {
     const int W = target->w;
     const int H = target->h;
@@ -48,6 +57,9 @@ void Game::DrawView(BITMAP* target, const Player& player, int x, int y, int w, i
     level.Draw(target, camera_x, camera_y, x, y, w, h);
 
     set_clip_rect(target, x, y, x + w - 1, y + h - 1);
+    // Under the players, so that a line leaves its player's edge.
+    for (const Player& p : players)
+        p.rope.Draw(target, p, camera_x - x, camera_y - y, rope_colour(p.number));
     for (Particle* p : particles) {
         if (p) p->Draw(target, camera_x - x, camera_y - y);
     }

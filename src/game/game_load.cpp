@@ -59,9 +59,12 @@ bool Game::Load(const std::string& file, int count) {
         auto keyboard = std::make_unique<PlayerInput>(codes[0], codes[1], codes[2], codes[3],
                                                       codes[4], codes[5], codes[6], codes[7]);
 
+        keyboard->rope = read_binding(player_binding_name(i, "rope").c_str(), default_rope_key(i));
+
         console << "Player " << i << ": ";
         for (int a = 0; a < 8; ++a) console << (a ? ", " : "") << key_name(codes[a]);
         console << std::endl;
+        if (rules.rope()) console << "Player " << i << " rope: " << key_name(keyboard->rope) << std::endl;
 
         delete inputs[i];
         keys_aside.erase(i);

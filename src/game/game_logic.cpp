@@ -60,6 +60,9 @@ PlayerActions Game::AskInput(Player& player) {
 
     WeaponSlot next_weapon = player.weapons.end();
     actions.bits = handler->Handle(player, *this, next_weapon);
+    // Without the rope rule the press is dropped here, so that nothing records it.
+    actions.rope = rules.rope() && (actions.bits & ACT_ROPE);
+    actions.bits &= ~ACT_ROPE;
     if ((actions.bits & ACT_WEAPON) && next_weapon != player.weapons.end())
         actions.weapon = static_cast<int>(std::distance(player.weapons.begin(), next_weapon));
     return actions;
@@ -76,6 +79,7 @@ bool Game::Step(const StepInput& input, double dt) {
     // The world stands still once the match is over.
     if (!outcome.over) {
         ApplyActions(input);
+        SwingRopes(dt);
         WalkWorld(dt);
         if (rand01() < dt * 0.1) SpawnWeapon();
         JudgeMatch(dt);
@@ -112,21 +116,33 @@ void Game::ApplyActions(const StepInput& input) {
 
 void Game::Act(Player& player, const PlayerActions& actions) {
     const int bits = actions.bits;
-    if (bits == 0) return;  // the idle player, the commonest case
+    if (bits == 0 && !actions.rope) return;  // the idle player, the commonest case
     if (bits & ACT_LEFT)
         player.MoveLeft();
     else if (bits & ACT_RIGHT)
         player.MoveRight();
-    if (bits & ACT_UP)
-        player.AimUp();
-    else if (bits & ACT_DOWN)
-        player.AimDown();
+    if (bits & (ACT_UP | ACT_DOWN)) {
+        const bool up = (bits & ACT_UP) != 0;
+        // Up and down reel an attached rope in and out instead of aiming.
+        if (rules.rope() && player.rope.Attached())
+            player.rope.reel = up ? -1 : 1;
+        else if (up)
+            player.AimUp();
+        else
+            player.AimDown();
+    }
     if ((bits & ACT_DIG) && player.Dig()) terrain_changed.Report();
     if (bits & ACT_JUMP) player.Jump();
     if (bits & ACT_FIRE) player.Fire();
     if ((bits & ACT_WEAPON) && actions.weapon >= 0 &&
         static_cast<std::size_t>(actions.weapon) < player.weapons.size())
         player.SelectWeapon(std::next(player.weapons.begin(), actions.weapon));
+    if (actions.rope && rules.rope()) player.PressRope();
+}
+
+void Game::SwingRopes(double dt) {
+    if (!rules.rope()) return;
+    for (Player& player : players) player.rope.Update(player, level, dt);
 }
 
 void Game::WalkWorld(double dt) {

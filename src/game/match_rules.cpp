@@ -26,10 +26,11 @@ const MatchLimit kMatchLimits[3] = {{"kills", MatchRules::kMaxKills, &MatchRules
 
 void MatchOptions::Declare(OptionParser& parser) {
     for (int i = 0; i < 3; ++i) parser.Value(kMatchLimits[i].name, &texts_[i]);
+    parser.Flag("rope", &rope_);
 }
 
 bool MatchOptions::given() const {
-    return !texts_[0].empty() || !texts_[1].empty() || !texts_[2].empty();
+    return !texts_[0].empty() || !texts_[1].empty() || !texts_[2].empty() || rope_;
 }
 
 bool MatchOptions::Read(MatchRules* rules, std::string* why) const {
@@ -41,6 +42,7 @@ bool MatchOptions::Read(MatchRules* rules, std::string* why) const {
                std::to_string(limit.max) + ", not " + texts_[i];
         return false;
     }
+    if (rope_) rules->flags |= MatchRules::kFlagRope;
     return true;
 }
 
@@ -56,19 +58,29 @@ bool parse_match_limit(const std::string& text, int max, int* value) {
     return true;
 }
 
+namespace {
+
+// One key of [match], blanks around its value aside; false with the warning for a bad one.
+bool read_match_key(const char* name, int max, int* value, std::string* warning) {
+    const char* text = get_config_string("match", name, nullptr);
+    if (!text) return true;
+    std::string v = text;
+    v.erase(0, v.find_first_not_of(" \t"));
+    v.erase(v.find_last_not_of(" \t") + 1);
+    if (parse_match_limit(v, max, value)) return true;
+    *warning = std::string("vorlin.ini: [match] ") + name + " must be 0 to " +
+               std::to_string(max) + ", not \"" + text + "\": the game is endless";
+    return false;
+}
+
+}  // namespace
+
 MatchRules configured_match_rules(std::string* warning) {
     MatchRules rules;
-    for (const MatchLimit& key : kMatchLimits) {
-        const char* text = get_config_string("match", key.name, nullptr);
-        if (!text) continue;
-        std::string value = text;
-        value.erase(0, value.find_first_not_of(" \t"));
-        value.erase(value.find_last_not_of(" \t") + 1);
-        if (!parse_match_limit(value, key.max, &(rules.*key.field))) {
-            *warning = std::string("vorlin.ini: [match] ") + key.name + " must be 0 to " +
-                       std::to_string(key.max) + ", not \"" + text + "\": the game is endless";
-            return MatchRules();
-        }
-    }
+    for (const MatchLimit& key : kMatchLimits)
+        if (!read_match_key(key.name, key.max, &(rules.*key.field), warning)) return MatchRules();
+    int rope = 0;
+    if (!read_match_key("rope", 1, &rope, warning)) return MatchRules();
+    if (rope) rules.flags |= MatchRules::kFlagRope;
     return rules;
 }

@@ -17,9 +17,12 @@ struct MatchRules {
     int minutes = 0;  // of game time; then the most kills win, equal kills draw
     int lives = 0;    // a player destroyed this many times is out; the last one standing wins
 
-    // Rules beyond the limits, one bit each; none is known yet.
-    static constexpr unsigned kKnownFlags = 0;
+    // Rules beyond the limits, one bit each.
+    static constexpr unsigned kFlagRope = 1u << 0;  // every player carries a grappling rope
+    static constexpr unsigned kKnownFlags = kFlagRope;
     unsigned flags = 0;
+
+    bool rope() const { return (flags & kFlagRope) != 0; }
 
     // No limit: nobody wins.
     bool endless() const { return kills == 0 && minutes == 0 && lives == 0; }
@@ -44,7 +47,7 @@ struct MatchLimit {
 };
 extern const MatchLimit kMatchLimits[3];
 
-// --kills N, --minutes M and --lives L of a command line.
+// --kills N, --minutes M, --lives L and --rope of a command line.
 class MatchOptions {
 public:
     void Declare(OptionParser& parser);
@@ -54,10 +57,12 @@ public:
 
 private:
     std::string texts_[3];
+    bool rope_ = false;
 };
 
-// Section [match] of "vorlin.ini": keys kills, minutes and lives. A bad value makes the
-// whole match endless, with *warning saying which; absent keys are simply not limits.
+// Section [match] of "vorlin.ini": keys kills, minutes and lives, and rope (0 or 1). A bad
+// value makes the whole match endless and plain, with *warning saying which; absent keys
+// are simply not limits, an absent rope no rope.
 MatchRules configured_match_rules(std::string* warning);
 
 // How the match stands: over once a limit was reached, with its winner.

@@ -6,8 +6,9 @@
 
 // What one player does in one logic step, as the step applies it.
 struct PlayerActions {
-    int bits = 0;     // ACT_* bits; 0 also for a player whose keys the console holds
+    int bits = 0;     // ACT_* bits but ACT_ROPE; 0 also for a player whose keys the console holds
     int weapon = -1;  // with ACT_WEAPON: position in the player's weapon list to switch to
+    bool rope = false;  // the rope key was pressed; never in a game without the rope rule
 };
 
 // Everything that enters the world in one logic step, gathered before the world moves.

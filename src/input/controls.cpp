@@ -34,6 +34,12 @@ void write_default_controls() {
         set_config_int("controls", binding.name, binding.scancode);
 }
 
+int default_rope_key(int number) {
+    // E beside W and D; keypad 1 between the keypad's 4 and 0.
+    static const int keys[] = {KEY_E, KEY_1_PAD};
+    return number >= 1 && number <= 2 ? keys[number - 1] : 0;
+}
+
 std::string player_binding_name(int number, const char* action) {
     return "player[" + std::to_string(number) + "]." + action;
 }

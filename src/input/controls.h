@@ -12,6 +12,11 @@ extern const char* const PLAYER_ACTIONS[8];
 // first run, when "vorlin.ini" did not exist.
 void write_default_controls();
 
+// The rope key of player `number` when "player[N].rope" is absent: one that no default
+// binding uses, beside the player's others (0, unbound, for a third player). The first run
+// does not write it.
+int default_rope_key(int number);
+
 // "player[" + n + "]." + action
 std::string player_binding_name(int number, const char* action);
 

@@ -15,6 +15,9 @@ enum {
     ACT_JUMP = 0x20,
     ACT_DIG = 0x40,
     ACT_WEAPON = 0x80,  // next_weapon holds the weapon to switch to
+    // Once per press of the rope key. Beyond the eight bits the formats carry: the step
+    // record holds it apart (PlayerActions::rope), and only in a game with the rope rule.
+    ACT_ROPE = 0x100,
 };
 
 // Turns some input source into action bits for one player, once per logic step.

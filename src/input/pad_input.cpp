@@ -50,7 +50,10 @@ int PadInput::Handle(Player& player, Game&, WeaponSlot& next_weapon) {
                  << " stopped answering, its actions are unbound" << std::endl;
         return 0;
     }
-    const int bits = pad_bits(state, binding_, weapon_held_);
+    int bits = pad_bits(state, binding_, weapon_held_);
     if (bits & ACT_WEAPON) next_weapon = next_weapon_of(player);
+    const bool rope = held(state, binding_.rope);
+    if (rope && !rope_held_) bits |= ACT_ROPE;
+    rope_held_ = rope;
     return bits;
 }

@@ -22,6 +22,7 @@ constexpr int NO_BUTTON = -1;
 // button numbers (NO_BUTTON: unbound) and whether the stick walks and aims.
 struct PadBinding {
     int jump = NO_BUTTON, fire = NO_BUTTON, dig = NO_BUTTON, weapon = NO_BUTTON;
+    int rope = NO_BUTTON;  // ACT_ROPE once per press
     bool walk = false;  // the stick has an x axis
     bool aim = false;   // ... and a y axis
 };
@@ -61,6 +62,7 @@ private:
     const std::unique_ptr<PadReader> reader_;
     std::ostream& console_;
     bool weapon_held_ = false;
+    bool rope_held_ = false;
     bool lost_ = false;
 };
 

@@ -78,6 +78,7 @@ PadSettings read_pad_settings(int player) {
     s.fire = pad_setting(player, "pad_fire", s.fire, 0, LAST_BUTTON);
     s.dig = pad_setting(player, "pad_dig", s.dig, 0, LAST_BUTTON);
     s.weapon = pad_setting(player, "pad_weapon", s.weapon, 0, LAST_BUTTON);
+    s.rope = pad_setting(player, "pad_rope", s.rope, 0, LAST_BUTTON);
     return s;
 }
 
@@ -97,6 +98,7 @@ std::optional<PadBinding> bind_pad(int player, const PadSettings& settings, cons
     name_pad(console, player, settings, caps);
     PadBinding binding;
     bind_buttons(binding, console, player, settings, caps);
+    if (settings.rope < caps.buttons) binding.rope = settings.rope;
     bind_stick(binding, console, player, settings, caps);
     return binding;
 }

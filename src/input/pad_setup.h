@@ -12,17 +12,19 @@
 
 // A player's pad settings from section "controls": "player[N].pad" (-1 for none, the
 // default; 0 or 1) and the buttons "player[N].pad_jump", "pad_fire", "pad_dig",
-// "pad_weapon" (0 to 31). Anything else reads as the default.
+// "pad_weapon", "pad_rope" (0 to 31). Anything else reads as the default.
 struct PadSettings {
     int pad = -1;
     int jump = 0, fire = 1, dig = 2, weapon = 3;
+    int rope = 4;
 };
 
 PadSettings read_pad_settings(int player);
 
 // The settings checked against the pad: nothing when the pad cannot be used at all, else
 // what it is used for. Writes the pad's start-up line and one line per fault (an action
-// the pad has no button or axis for is unbound).
+// the pad has no button or axis for is unbound); the rope button, of a rule that is
+// mostly off, is bound when the pad has it and named only by the game's rope line.
 std::optional<PadBinding> bind_pad(int player, const PadSettings& settings, const PadCaps& caps,
                                    std::ostream& console);
 

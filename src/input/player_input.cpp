@@ -8,6 +8,17 @@ namespace {
 // down, and is never used as an index.
 bool is_down(int code) { return code > 0 && code < KEY_MAX && key[code]; }
 
+// True once per press of `code`: the latch holds the code until a step sees the key up.
+bool pressed(int code, int& latch) {
+    if (!is_down(code)) {
+        latch = 0;
+        return false;
+    }
+    if (latch == code) return false;
+    latch = code;
+    return true;
+}
+
 }  // namespace
 
 PlayerInput::PlayerInput(int up, int down, int left, int right, int jump, int fire, int dig,
@@ -25,14 +36,11 @@ PlayerInput::PlayerInput(int up, int down, int left, int right, int jump, int fi
 int PlayerInput::Handle(Player& player, Game&, WeaponSlot& next_weapon) {
     int bits = 0;
 
-    // One switch per press: the latch holds until a step sees the key up.
-    if (!is_down(weapon)) {
-        weapon_latch = 0;
-    } else if (weapon_latch != weapon) {
-        weapon_latch = weapon;
+    if (pressed(weapon, weapon_latch)) {
         next_weapon = next_weapon_of(player);
         bits = ACT_WEAPON;
     }
+    if (pressed(rope, rope_latch)) bits |= ACT_ROPE;
 
     if (is_down(left))
         bits |= ACT_LEFT;

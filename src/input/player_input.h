@@ -9,6 +9,8 @@ class PlayerInput : public InputHandler {
 public:
     int up, down, left, right, jump, fire, dig, weapon;
     int weapon_latch;  // == weapon while that key is held after a switch, else 0
+    int rope = 0;        // the rope key; pressed, it gives ACT_ROPE once
+    int rope_latch = 0;  // == rope while that key is held after a press, else 0
 
     PlayerInput(int up, int down, int left, int right, int jump, int fire, int dig, int weapon);
     int Handle(Player& player, Game& game, WeaponSlot& next_weapon) override;

@@ -7,7 +7,7 @@
 const char* const kMainUsage =
     "Usage: vorlin [--record FILE | --replay FILE] [--host [PORT] | --join HOST[:PORT]]\n"
     "              [--bot [N] | --bots] [--skill S] [--kills N] [--minutes M] [--lives L]\n"
-    "              [--level NAME]\n"
+    "              [--level NAME] [--rope]\n"
     "Two-player split-screen action game; works in the current folder (vorlin.ini, data/),\n"
     "or, installed and started elsewhere, in $XDG_DATA_HOME/vorlin (~/.local/share/vorlin).\n"
     "\n"
@@ -30,6 +30,8 @@ const char* const kMainUsage =
     "                 them section [match] of vorlin.ini, else an endless game)\n"
     "  --level NAME   play the level NAME of the levels/ folder (or a level folder or\n"
     "                 level file given by its path; \"random\" picks one of levels/)\n"
+    "  --rope         every player carries a grappling rope (its key fires it and lets\n"
+    "                 go; up and down reel it in and out); a rule like the three above\n"
     "  --version      show the version\n"
     "  --help         show this text\n";
 
@@ -78,9 +80,9 @@ bool computer_players(bool bot, const std::string& which, bool bots, std::vector
 bool match_allowed(const MainOptions& o, std::string* why) {
     if (!o.rules_given) return true;
     if (!o.join.empty())
-        *why = "the host chooses the match: --kills, --minutes and --lives go with --host";
+        *why = "the host chooses the match: --kills, --minutes, --lives and --rope go with --host";
     else if (!o.replay.empty())
-        *why = "--replay plays by the recorded match: no --kills, --minutes or --lives";
+        *why = "--replay plays by the recorded match: no --kills, --minutes, --lives or --rope";
     return why->empty();
 }
 

@@ -24,7 +24,8 @@ struct MainOptions {
     // --bot [N], --bots: the players the computer plays from the start.
     std::vector<int> computer;
     std::string skill;  // --skill: easy, normal or hard; empty for the one of "vorlin.ini"
-    // --kills N, --minutes M, --lives L: the match, instead of [match] of "vorlin.ini".
+    // --kills N, --minutes M, --lives L, --rope: the match, instead of [match] of
+    // "vorlin.ini".
     MatchRules rules;
     bool rules_given = false;
     // --level NAME: a level of levels/ (or a folder or level file by its path, or

@@ -18,6 +18,7 @@ enum Type : std::uint8_t {
     T_Bye = 4,
     T_LevelCheck = 5,
     T_LevelPart = 6,
+    T_RopeSteps = 7,
 };
 // The tags of a hello's optional fields.
 enum HelloField : unsigned { kHelloRules = 1, kHelloLevel = 2 };
@@ -143,21 +144,33 @@ void put_commands(Writer& w, const std::vector<std::string>& commands) {
     for (const std::string& c : commands) w.text(c);
 }
 
+// The positions of the records that press the rope key.
+void put_rope_presses(Writer& w, const Steps& s, std::size_t presses) {
+    w.u8(static_cast<unsigned>(presses));
+    for (std::size_t i = 0; i < s.records.size(); ++i)
+        if (s.records[i].actions.rope) w.u8(static_cast<unsigned>(i));
+}
+
 void put(Writer& w, const Steps& s) {
-    std::size_t typed = 0;
-    for (const StepRecord& r : s.records) typed += !r.commands.empty();
-    w.u8(T_Steps);
+    std::size_t typed = 0, presses = 0;
+    for (const StepRecord& r : s.records) {
+        typed += !r.commands.empty();
+        presses += r.actions.rope;
+    }
+    w.u8(presses ? T_RopeSteps : T_Steps);
     w.uint(s.received, 4);
     w.uint(s.first, 4);
     w.u8(static_cast<unsigned>(s.records.size()) | (typed ? kCommandsFollow : 0));
     for (const StepRecord& r : s.records) put(w, r);
-    if (!typed) return;
-    w.u8(static_cast<unsigned>(typed));
-    for (std::size_t i = 0; i < s.records.size(); ++i) {
-        if (s.records[i].commands.empty()) continue;
-        w.u8(static_cast<unsigned>(i));
-        put_commands(w, s.records[i].commands);
+    if (typed) {
+        w.u8(static_cast<unsigned>(typed));
+        for (std::size_t i = 0; i < s.records.size(); ++i) {
+            if (s.records[i].commands.empty()) continue;
+            w.u8(static_cast<unsigned>(i));
+            put_commands(w, s.records[i].commands);
+        }
     }
+    if (presses) put_rope_presses(w, s, presses);
 }
 
 void put(Writer& w, const Digest& d) {
@@ -286,6 +299,25 @@ Steps read_steps(Reader& r) {
     return s;
 }
 
+void read_rope_presses(Reader& r, std::vector<StepRecord>& records) {
+    const std::size_t presses = r.u8();
+    if (presses == 0 || presses > records.size()) r.fail("bad rope presses");
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < presses && r.ok; ++i) {
+        const std::size_t at = r.u8();
+        if (r.ok && (at < next || at >= records.size())) r.fail("bad rope presses");
+        if (!r.ok) break;
+        records[at].actions.rope = true;
+        next = at + 1;
+    }
+}
+
+Steps read_rope_steps(Reader& r) {
+    Steps s = read_steps(r);
+    if (r.ok) read_rope_presses(r, s.records);
+    return s;
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> encode(const Message& message) {
@@ -313,6 +345,9 @@ std::size_t encoded_size(const StepRecord& record) {
     put(w, record);
     // Its position and its commands in the packet's list of commands.
     if (!record.commands.empty()) w.u8(0), put_commands(w, record.commands);
+    // Its position among the rope presses, and their count, which only a packet with
+    // presses has.
+    if (record.actions.rope) w.u8(0), w.u8(0);
     return w.bytes.size();
 }
 
@@ -331,6 +366,9 @@ std::optional<Message> decode(const std::uint8_t* data, std::size_t size, std::s
         break;
     case T_Steps:
         m = read_steps(r);
+        break;
+    case T_RopeSteps:
+        m = read_rope_steps(r);
         break;
     case T_Digest: {
         Digest d;

@@ -16,6 +16,9 @@
 //              [u8 m, m times (u8 position of the record, increasing | u8 k,
 //               k times (u8 n, n printable characters))]
 //              record: u8 action bits [u8 weapon position, when the weapon bit is set]
+//   RopeSteps 7  a Steps packet some of whose records press the rope key (only in a game
+//              with the rope rule), then: u8 r, r times u8 position of such a record,
+//              increasing
 //   Digest  3  u32 steps run | u64 world digest
 //   Bye     4  u8 reason
 //   LevelCheck 5  u8 1 "this machine has the host's level" or 2 "send it" (joiner to host)
@@ -68,7 +71,7 @@ struct StepRecord {
 
     bool operator==(const StepRecord& o) const {
         return actions.bits == o.actions.bits && actions.weapon == o.actions.weapon &&
-               commands == o.commands;
+               actions.rope == o.actions.rope && commands == o.commands;
     }
 };
 

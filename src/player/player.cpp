@@ -151,6 +151,7 @@ bool Player::OnDestroyed() {
     vy = 0.0f;
     ++deaths;
     stats.EndLife();
+    rope.Release();
     action = PA_Dead;
     return true;
 }
@@ -265,6 +266,14 @@ void Player::SelectWeapon(WeaponSlot slot) {
     emit_sound(game, SK_WeaponSwitch, x, y);
 }
 
+void Player::PressRope() {
+    if (action == PA_Dead) return;
+    if (rope.state == RS_None)
+        rope.Fire(*this, aim);
+    else
+        rope.Release();
+}
+
 void Player::Respawn() {
     const int w = level->width;
     // Tested against the terrain itself: a body that just died is still PC_None, for which
@@ -288,6 +297,7 @@ void Player::Respawn() {
     action = PA_Idle;
     control = PC_Normal;
     health = kFullHealth;
+    rope.Release();
 
     for (Inventory::Weapon* old : weapons) delete old;
     weapons.clear();

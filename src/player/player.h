@@ -5,6 +5,7 @@
 
 #include "particle/destroyable.h"
 #include "player/player_stats.h"
+#include "player/rope.h"
 
 namespace Inventory {
 class Weapon;
@@ -36,6 +37,8 @@ public:
     PlayerStats stats;  // the match's figures
     // No life left in a match played for lives: the body stays where it fell.
     bool out = false;
+    // Fired only in a game with the rope rule; none after a death or a respawn.
+    Rope rope;
 
     Player(Game* game, Level* level, int number);
     ~Player() override;
@@ -59,6 +62,8 @@ public:
     void Jump();
     void Fire();
     void SelectWeapon(WeaponSlot slot);
+    // The rope key: fires the rope when none is out, else lets go. Not while dead.
+    void PressRope();
 
     void Respawn();
     void PickUp(Inventory::Weapon* weapon);

@@ -19,12 +19,13 @@ bool printable(const std::string& text) {
 }  // namespace
 
 ReplayDecoder::ReplayDecoder(const unsigned char* data, std::size_t size, int players,
-                             std::size_t file_offset)
+                             std::size_t file_offset, bool rope)
     : data_(data),
       size_(size),
       file_offset_(file_offset),
       players_(players),
-      actions_(static_cast<std::size_t>(players > 0 ? players : 0)) {}
+      actions_(static_cast<std::size_t>(players > 0 ? players : 0)),
+      rope_(rope) {}
 
 ReplayDecoder::Entry ReplayDecoder::Next(StepInput* step, std::uint64_t* digest, std::string* why) {
     if (finished_) return Entry::Stop;
@@ -64,6 +65,8 @@ ReplayDecoder::Entry ReplayDecoder::NextEntry(StepInput* step, std::uint64_t* di
             e = Set(why);
         else if (tag == kTagCommand)
             e = Command(why);
+        else if (tag == kTagRope && rope_)
+            e = RopePress(why);
         else
             return Bad(why, "unknown entry " + std::to_string(tag));
         if (e != Entry::Step) return e;
@@ -82,6 +85,9 @@ bool ReplayDecoder::NextStep(StepInput* step) {
 
 ReplayDecoder::Entry ReplayDecoder::Emit(StepInput* step) {
     step->players = actions_;
+    for (std::size_t i = 0; i < step->players.size(); ++i)
+        step->players[i].rope = (rope_presses_ >> i & 1u) != 0;
+    rope_presses_ = 0;
     step->commands.swap(commands_);
     commands_.clear();
     pending_ = false;
@@ -134,6 +140,15 @@ ReplayDecoder::Entry ReplayDecoder::Command(std::string* why) {
         return Bad(why, "a command that does not change the game");
     if (commands_.size() >= kMaxCommandsPerStep) return Bad(why, "too many commands in one step");
     commands_.push_back(std::move(line));
+    return Entry::Step;
+}
+
+ReplayDecoder::Entry ReplayDecoder::RopePress(std::string* why) {
+    unsigned player = 0;
+    if (Byte(&player) != Read::Ok) return Entry::Stop;
+    if (player >= static_cast<unsigned>(players_)) return Bad(why, "a rope press of no player");
+    if (rope_presses_ >> player & 1u) return Bad(why, "a rope pressed twice in one step");
+    rope_presses_ |= 1u << player;
     return Entry::Step;
 }
 

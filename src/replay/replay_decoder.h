@@ -20,9 +20,10 @@ public:
         Bad,     // the bytes break the format; *why says how
     };
 
-    // file_offset: where `data` lies in the file, for the messages.
+    // file_offset: where `data` lies in the file, for the messages. rope: the game has
+    // the rope rule, whose presses are entries of their own; elsewhere they are unknown.
     ReplayDecoder(const unsigned char* data, std::size_t size, int players,
-                  std::size_t file_offset);
+                  std::size_t file_offset, bool rope = false);
 
     Entry Next(StepInput* step, std::uint64_t* digest, std::string* why);
     // The next step's record, passing over digests; false when no step is left (or the
@@ -43,6 +44,7 @@ private:
     Entry Toggle(unsigned tag, std::string* why);
     Entry Set(std::string* why);
     Entry Command(std::string* why);
+    Entry RopePress(std::string* why);
     Entry Run(unsigned tag, StepInput* step, std::string* why);
     Entry Closing(std::uint64_t* digest, std::string* why);
     Entry Bad(std::string* why, const std::string& what) const;
@@ -56,6 +58,8 @@ private:
     int players_;
     std::vector<PlayerActions> actions_;  // for the next step, held from step to step
     std::vector<std::string> commands_;   // for the next step
+    const bool rope_;
+    unsigned rope_presses_ = 0;           // for the next step: bit i for player i
     bool pending_ = false;                // changes or commands wait for their step
     unsigned run_left_ = 0;
     std::uint64_t steps_ = 0;

@@ -28,6 +28,9 @@ constexpr unsigned char kTagRules = 0x06;
 // levels folder: varint length, the level's name.
 constexpr unsigned char kTagLevelName = 0x07;
 
+// Only in the replay of a game with the rope rule: u8 player (0-based), who presses the
+// rope key in the step that the next run begins with (its other steps do not).
+constexpr unsigned char kTagRope = 0x08;
 constexpr unsigned char kTagToggle = 0x40;   // + player * 8 + bit: flips one action bit
 constexpr unsigned char kTagRun = 0x80;
 constexpr unsigned kMaxRun = 60;

@@ -247,7 +247,7 @@ bool ReplayReader::Parse(std::vector<unsigned char> bytes, std::string* why) {
 
 ReplayDecoder ReplayReader::Entries() const {
     return ReplayDecoder(bytes_.data() + records_at_, bytes_.size() - records_at_, header_.players,
-                         records_at_);
+                         records_at_, header_.rules.rope());
 }
 
 bool ReplayReader::ParseHeader(std::string* why) {

@@ -31,6 +31,7 @@ ReplayWriter::~ReplayWriter() {
 bool ReplayWriter::Open(const std::string& path, const ReplayHeader& header, std::string* why) {
     path_ = path;
     players_ = header.players;
+    rope_ = header.rules.rope();
     if (players_ < 1 || players_ > kMaxReplayPlayers) {
         *why = "Unable to record " + path + ": " + std::to_string(players_) + " players";
         return false;
@@ -80,9 +81,14 @@ void ReplayWriter::AddStep(const StepInput& input) {
     for (std::size_t i = 0; i < actions.size(); ++i)
         changed = changed || !same(actions[i], last_[i]);
 
+    bool rope = false;
+    for (std::size_t i = 0; i < actions.size() && i < input.players.size(); ++i)
+        rope = rope || (rope_ && input.players[i].rope);
+
     // A step that changes something begins a run; so does the step after a digest's,
     // written or not.
-    if (changed || !input.commands.empty() || steps_ % kDigestInterval == 0) FlushRun();
+    if (changed || rope || !input.commands.empty() || steps_ % kDigestInterval == 0)
+        FlushRun();
     for (const std::string& line : input.commands) {
         const std::string text = line.substr(0, kMaxCommandText);
         if (text.empty()) continue;
@@ -91,6 +97,7 @@ void ReplayWriter::AddStep(const StepInput& input) {
         out_.insert(out_.end(), text.begin(), text.end());
     }
     if (changed) PutChanges(actions);
+    if (rope) PutRopePresses(input);
     ++run_;
     last_ = actions;
     ++steps_;
@@ -158,6 +165,16 @@ void ReplayWriter::PutChanges(const std::vector<PlayerActions>& actions) {
         out_.push_back(static_cast<unsigned char>(actions[i].bits));
         if (actions[i].bits & ACT_WEAPON)
             PutVarint(static_cast<std::uint64_t>(actions[i].weapon + 1));
+    }
+}
+
+// A press is an event of one step, like a command: it is not part of the actions that
+// a run repeats.
+void ReplayWriter::PutRopePresses(const StepInput& input) {
+    for (std::size_t i = 0; i < static_cast<std::size_t>(players_) && i < input.players.size(); ++i) {
+        if (!input.players[i].rope) continue;
+        out_.push_back(kTagRope);
+        out_.push_back(static_cast<unsigned char>(i));
     }
 }
 

@@ -41,6 +41,7 @@ private:
     void PutVarint(std::uint64_t v);
     void PutU64(std::uint64_t v);
     void PutChanges(const std::vector<PlayerActions>& actions);
+    void PutRopePresses(const StepInput& input);
     void FlushRun();
     // Hands the encoded bytes to the file and flushes it.
     void Write();
@@ -49,6 +50,7 @@ private:
     std::string path_;
     std::string error_;
     int players_ = 0;
+    bool rope_ = false;  // the game has the rope rule: its presses are written
     std::vector<unsigned char> out_;
     std::vector<PlayerActions> last_;  // the actions of the previous step
     std::uint64_t run_ = 0;            // steps counted but not written yet

@@ -69,8 +69,8 @@ void digest_entry(Hasher& h, const Particle* p) {
     p->Digest(h);
 }
 
-// A match's rules, how it stands and what it counted; nothing of an endless game, whose
-// digests stay as they always were.
+// A match's rules, how it stands and what it counted, and the ropes of a game with them;
+// nothing of a plain game, whose digests stay as they always were.
 void digest_match(Hasher& h, const Game& game) {
     if (game.rules.plain()) return;
     game.rules.Digest(h);
@@ -78,6 +78,7 @@ void digest_match(Hasher& h, const Game& game) {
     for (const Player& p : game.players) {
         p.stats.Digest(h);
         h.Bool(p.out);
+        if (game.rules.rope()) p.rope.Digest(h);
     }
 }
 

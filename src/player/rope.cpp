@@ -1,0 +1,222 @@
+#include "player/rope.h"
+
+#include <allegro.h>
+
+#include <cmath>
+
+#include "base/hasher.h"
+#include "collision/clgo.h"
+#include "level/level.h"
+#include "particle/particle.h"
+
+// Tuned on the default level (README: the rope): a shot reaches the next hill or cave
+// roof, the pull flings the holder there at up to 750 pixels a second, and a hanging
+// holder stretches the line by GRAVITY / stiffness, 27 pixels.
+const RopeTable kRopeTable = {
+    900.0f,   // hook_speed
+    12.0f,    // hook_start
+    420.0f,   // max_length
+    16.0f,    // min_length
+    120.0f,   // attach_length
+    180.0f,   // reel_speed
+    10.0f,    // stiffness
+    1.5f,     // damping
+    1800.0f,  // max_pull
+    200.0f,   // drag_speed
+};
+
+namespace {
+
+// A hook flying faster than this (a corrupt velocity) is lost rather than traced.
+constexpr float kLongestHookStep = 10000.0f;
+
+bool solid_at(const Level& level, float x, float y) {
+    return level.IsSolid(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
+}
+
+float distance(float ax, float ay, float bx, float by) {
+    const float dx = bx - ax, dy = by - ay;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// Whether terrain stops the holder in this step: it touches terrain, or will where its
+// velocity takes it (the test Particle::Update makes after the move).
+bool meets_terrain(const Particle& holder, const Level& level, double dt) {
+    if (holder.TouchesTerrain(true)) return true;
+    clgo_circle moved = *holder.bound;
+    moved.x = static_cast<int>(holder.x + static_cast<float>(dt * holder.vx));
+    moved.y = static_cast<int>(holder.y + static_cast<float>(dt * holder.vy));
+    return level.CircleHitsTerrain(&moved, true);
+}
+
+// Whether terrain lies just beyond the holder's edge along (ux, uy), where a drag would
+// push it: a line that runs into the ground or a roof leaves its holder against it, not
+// buried in it.
+bool line_runs_into_terrain(const Particle& holder, const Level& level, float ux, float uy) {
+    const float edge = holder.bound->radius;
+    for (int i = 1; i <= 4; ++i) {
+        const float reach = edge + static_cast<float>(i);
+        if (solid_at(level, holder.x + reach * ux, holder.y + reach * uy)) return true;
+    }
+    return false;
+}
+
+// Terrain right over the holder's top, up to two pixels off.
+bool roof_over(const Particle& holder, const Level& level) {
+    const float top = holder.y - holder.bound->radius;
+    for (int i = -1; i <= 2; ++i)
+        if (solid_at(level, holder.x, top - static_cast<float>(i))) return true;
+    return false;
+}
+
+// The series of cos and sin for |x| <= PI / 2, to the last bit of a double.
+void series(double x, double* c, double* s) {
+    const double x2 = x * x;
+    double cos_term = 1.0, sin_term = x, cos_sum = 1.0, sin_sum = x;
+    for (int k = 1; k <= 12; ++k) {
+        cos_term *= -x2 / ((2.0 * k - 1.0) * (2.0 * k));
+        sin_term *= -x2 / ((2.0 * k) * (2.0 * k + 1.0));
+        cos_sum += cos_term;
+        sin_sum += sin_term;
+    }
+    *c = cos_sum;
+    *s = sin_sum;
+}
+
+}  // namespace
+
+void unit_vector(double angle, double* c, double* s) {
+    // The true pi: the program's own PI is 2e-10 off, which the mirroring would add.
+    constexpr double pi = 3.14159265358979323846;
+    if (!(angle > -1.0e6 && angle < 1.0e6)) angle = 0.0;
+    while (angle > pi) angle -= 2.0 * pi;
+    while (angle < -pi) angle += 2.0 * pi;
+    // cos(pi - a) = -cos a, sin(pi - a) = sin a: the series then stays within pi / 2.
+    const bool mirrored = angle > pi / 2 || angle < -pi / 2;
+    if (mirrored) angle = (angle > 0 ? pi : -pi) - angle;
+    series(angle, c, s);
+    if (mirrored) *c = -*c;
+}
+
+void Rope::Fire(const Particle& holder, float aim) {
+    double c = 0, s = 0;
+    unit_vector(aim, &c, &s);
+    // Level y grows downwards: the aim points along (cos, -sin).
+    const float dx = static_cast<float>(c), dy = static_cast<float>(-s);
+    hx = holder.x + kRopeTable.hook_start * dx;
+    hy = holder.y + kRopeTable.hook_start * dy;
+    hvx = holder.vx + kRopeTable.hook_speed * dx;
+    hvy = holder.vy + kRopeTable.hook_speed * dy;
+    length = 0;
+    reel = 0;
+    state = RS_Flying;
+}
+
+void Rope::Release() {
+    *this = Rope();
+}
+
+void Rope::Update(Particle& holder, const Level& level, double dt) {
+    if (state == RS_Flying) {
+        Fly(holder, level, dt);
+    } else if (state == RS_Attached) {
+        if (!solid_at(level, hx, hy)) {
+            Release();
+            return;
+        }
+        Reel(dt);
+        Pull(holder, level, dt);
+    }
+    reel = 0;
+}
+
+// Pixel by pixel along this step's flight, so that no wall is jumped over; the hook
+// sticks at the first solid pixel. Beyond the sides or the bottom, or farther from the
+// holder than the longest rope, it is lost.
+void Rope::Fly(const Particle& holder, const Level& level, double dt) {
+    const float dx = static_cast<float>(hvx * dt), dy = static_cast<float>(hvy * dt);
+    const float step = std::sqrt(dx * dx + dy * dy);
+    if (!(step < kLongestHookStep)) {
+        Release();
+        return;
+    }
+    const int pixels = static_cast<int>(step) + 1;
+    for (int i = 0; i <= pixels; ++i) {
+        const float px = hx + dx * static_cast<float>(i) / static_cast<float>(pixels);
+        const float py = hy + dy * static_cast<float>(i) / static_cast<float>(pixels);
+        if (px < 0.0f || px >= static_cast<float>(level.width) ||
+            py >= static_cast<float>(level.height)) {
+            Release();
+            return;
+        }
+        if (!solid_at(level, px, py)) continue;
+        hx = px;
+        hy = py;
+        const float d = distance(holder.x, holder.y, hx, hy);
+        length = d < kRopeTable.attach_length ? d : kRopeTable.attach_length;
+        if (length < kRopeTable.min_length) length = kRopeTable.min_length;
+        state = RS_Attached;
+        return;
+    }
+    hx += dx;
+    hy += dy;
+    hvy = static_cast<float>(hvy + dt * GRAVITY);
+    if (distance(holder.x, holder.y, hx, hy) > kRopeTable.max_length) Release();
+}
+
+void Rope::Reel(double dt) {
+    if (reel == 0) return;
+    length = static_cast<float>(length + reel * dt * kRopeTable.reel_speed);
+    if (length < kRopeTable.min_length) length = kRopeTable.min_length;
+    if (length > kRopeTable.max_length) length = kRopeTable.max_length;
+}
+
+// Towards the hook, growing with the stretch beyond the rest length and damped by the
+// speed at which the stretch grows; a slack line does nothing and a line never pushes.
+void Rope::Pull(Particle& holder, const Level& level, double dt) const {
+    const float dx = hx - holder.x, dy = hy - holder.y;
+    const float d = std::sqrt(dx * dx + dy * dy);
+    const float stretch = d - length;
+    if (!(stretch > 0.0f) || d < 1.0e-3f) return;
+    const float ux = dx / d;
+    float uy = dy / d;
+    const float closing = holder.vx * ux + holder.vy * uy;
+    float pull = kRopeTable.stiffness * stretch - kRopeTable.damping * closing;
+    if (pull < 0.0f) return;
+    if (pull > kRopeTable.max_pull) pull = kRopeTable.max_pull;
+    // Terrain stops whatever meets it at every step, at whole pixels. So the terrain that
+    // the line runs into takes its pull, and a roof its upward part: a holder pressed
+    // against either would otherwise creep into it a pixel a step.
+    const bool contact = meets_terrain(holder, level, dt);
+    if (contact && line_runs_into_terrain(holder, level, ux, uy)) return;
+    if (contact && uy < 0.0f && roof_over(holder, level)) uy = 0.0f;
+    holder.vx = static_cast<float>(holder.vx + dt * pull * ux);
+    holder.vy = static_cast<float>(holder.vy + dt * pull * uy);
+    // A pull that only added up would never get its holder off the ground or along a
+    // wall: a taut line drags it there.
+    if (!contact) return;
+    const float along = holder.vx * ux + holder.vy * uy;
+    if (along >= kRopeTable.drag_speed) return;
+    holder.vx += (kRopeTable.drag_speed - along) * ux;
+    holder.vy += (kRopeTable.drag_speed - along) * uy;
+}
+
+void Rope::Draw(BITMAP* target, const Particle& holder, int originX, int originY,
+                int colour) const {
+    if (state == RS_None) return;
+    const int sx = static_cast<int>(holder.x) - originX;
+    const int sy = static_cast<int>(holder.y) - originY;
+    const int ex = static_cast<int>(std::floor(hx)) - originX;
+    const int ey = static_cast<int>(std::floor(hy)) - originY;
+    line(target, sx, sy, ex, ey, colour);
+    circlefill(target, ex, ey, 2, colour);
+}
+
+void Rope::Digest(Hasher& h) const {
+    h.Int(state);
+    h.Float(hx);
+    h.Float(hy);
+    h.Float(hvx);
+    h.Float(hvy);
+    h.Float(length);
+}
