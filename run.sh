@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds a release binary, makes the default level when there
 # is none and the sound effects that are missing, and starts the game in the folder that
-# holds data/.
+# holds data/: the menu (vorlin --menu) without arguments.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -15,4 +15,6 @@ if [ ! -f data/map.lvl ] && [ ! -f data/mask.bmp ]; then
 fi
 # Only the missing ones: sounds a player has put in their place stay.
 ./build-release/soundgen data/sounds
+# Without arguments the front end; with them the game as the command line says.
+if [ $# -eq 0 ]; then exec ./build-release/vorlin --menu; fi
 exec ./build-release/vorlin "$@"

@@ -125,7 +125,9 @@ void Game::DrawResults(BITMAP* target) const {
         }
     }
 
-    const std::string keys = rematch_offered ? "Return: rematch    Escape: end" : "Escape: end";
+    const std::string keys = watch_offered     ? "Return: rematch  R: replay  Escape: menu"
+                             : rematch_offered ? "Return: rematch    Escape: end"
+                                               : "Escape: end";
     textout_centre_ex(target, font, keys.c_str(), W / 2, y0 + height - 30, white(), -1);
     if (!replay_note.empty())
         textout_centre_ex(target, font, replay_note.c_str(), W / 2, y0 + height - 16, grey_edge(),

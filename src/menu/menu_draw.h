@@ -1,0 +1,23 @@
+#ifndef VORLIN_MENU_MENU_DRAW_H
+#define VORLIN_MENU_MENU_DRAW_H
+
+#include <string>
+
+#include "menu/menu_model.h"
+
+struct BITMAP;
+
+// The menu's one look, drawn into the game's 640x480 picture: the game's font at whole
+// scales, a dark ground, the title large, the selected entry on a bar in yellow.
+
+// Text at `scale` times the font's size; `align` -1 left of x, 0 centred on x, 1 right.
+void draw_scaled_text(BITMAP* target, const std::string& text, int x, int y, int scale,
+                      int colour, int align);
+
+// A whole screen; `picture` (a level's thumbnail, say) is shown right of the entries
+// when not null. `prompt` replaces the footnote's keys line while the menu waits for a
+// key, a button or typing.
+void draw_menu_screen(BITMAP* target, const MenuScreen& screen, BITMAP* picture,
+                      const std::string& prompt);
+
+#endif
