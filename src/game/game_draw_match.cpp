@@ -125,7 +125,7 @@ void Game::DrawResults(BITMAP* target) const {
         }
     }
 
-    const std::string keys = watch_offered     ? "Return: rematch  R: replay  Escape: menu"
+    const std::string keys = watch_offered     ? "Return: rematch  R: replay  Esc: menu"
                              : rematch_offered ? "Return: rematch    Escape: end"
                                                : "Escape: end";
     textout_centre_ex(target, font, keys.c_str(), W / 2, y0 + height - 30, white(), -1);

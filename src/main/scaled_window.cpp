@@ -54,11 +54,16 @@ bool ScaledWindow::Change(int scale, bool fullscreen, std::string* why) {
     return true;
 }
 
+std::string ScaledWindow::TakeRefusal() {
+    std::string why;
+    why.swap(refusal_);
+    return why;
+}
+
 void ScaledWindow::Show(BITMAP* picture) {
     const bool f11 = keyboard_driver && key[KEY_F11];
     if (f11 && !f11_down_) {
-        std::string why;
-        Change(scale_, !fullscreen_, &why);
+        Change(scale_, !fullscreen_, &refusal_);
     }
     f11_down_ = f11;
     if (!screen) return;

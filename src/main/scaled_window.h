@@ -29,6 +29,8 @@ public:
     int height() const override { return kPictureH; }
     // F11 (on its press) toggles full screen first.
     void Show(BITMAP* picture) override;
+    // Why the last F11 was refused, once; empty when it was not.
+    std::string TakeRefusal();
 
     int scale() const { return scale_; }
     bool fullscreen() const { return fullscreen_; }
@@ -41,6 +43,7 @@ private:
     int scale_ = 1;
     bool fullscreen_ = false;
     bool f11_down_ = false;
+    std::string refusal_;
 };
 
 #endif

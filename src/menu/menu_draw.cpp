@@ -71,6 +71,8 @@ void draw_menu_screen(BITMAP* target, const MenuScreen& screen, BITMAP* picture,
     }
     const std::string keys = prompt.empty() ? "Arrows: choose   Return: take   Escape: back"
                                             : prompt;
+    if (!screen.info.empty())
+        draw_scaled_text(target, screen.info, target->w / 2, target->h - 80, 1, plain(), 0);
     if (!screen.note.empty())
         draw_scaled_text(target, screen.note, target->w / 2, target->h - 60, 1, chosen(), 0);
     draw_scaled_text(target, keys, target->w / 2, target->h - 30, 1, faint(), 0);

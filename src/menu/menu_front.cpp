@@ -25,13 +25,19 @@
 #include "menu/menu_replays.h"
 #include "menu/menu_settings.h"
 #include "net/net_driver.h"
+#include "main/game_folder.h"
 #include "replay/replay_folder.h"
+#include "sound/sound_files.h"
+#include "sound/sound_settings.h"
 
 namespace {
 
 const char* const kLevel = "data/map.lvl";
 constexpr int kFrameMs = 16;
 constexpr std::size_t kRecentAddresses = 5;
+// Replays up to ten minutes long are played through for their result when listed: a
+// fight plays back over 1000 times faster than real time, so a list of 20 stays quick.
+constexpr std::uint64_t kPlayedForResult = 10 * 60 * 60;
 const char* const kSkillNames[] = {"easy", "normal", "hard"};
 
 struct ActionName {
@@ -119,6 +125,8 @@ private:
             if (k != MenuKey::None) screen.note.clear();
             if (!screen.Press(k) || leave_) break;
             current_ = &screen;
+            const std::string refused = window_.TakeRefusal();
+            if (!refused.empty()) screen.note = refused;
             Draw(screen, thumb, "");
             rest(kFrameMs);
         }
@@ -148,8 +156,8 @@ private:
                 nullptr};
     }
 
-    MenuEntry Skill() {
-        return {"Computer's skill",
+    MenuEntry Skill(const char* label) {
+        return {label,
                 [this] { return std::string(kSkillNames[settings_.Get("bot", "skill")]); },
                 [this](int d) {
                     settings_.Step("bot", "skill", d);
@@ -170,7 +178,7 @@ private:
             Number("Minutes", "match", "minutes", 1, " min"),
             Number("Lives", "match", "lives", 1, ""),
         };
-        if (seats != Seats::People) entries.push_back(Skill());
+        if (seats != Seats::People) entries.push_back(Skill("Skill"));
         entries.push_back({"Start", nullptr, nullptr, [this, seats] { PlayHere(seats); }});
         MenuScreen screen("Match", std::move(entries));
         screen.Select(static_cast<int>(screen.entries().size()) - 1);
@@ -189,6 +197,7 @@ private:
     }
 
     ::Setup GameSetup() {
+        CloseTestSound();
         ::Setup setup;
         setup.level = kLevel;
         setup.frame = &window_;
@@ -311,10 +320,12 @@ private:
     // ---- replays
 
     void Replays() {
-        const std::vector<ReplayListing> listings = list_replays(kReplayFolder, kLevel);
+        const std::vector<ReplayListing> listings =
+            list_replays(kReplayFolder, kLevel, kPlayedForResult);
         std::vector<MenuEntry> entries;
         for (const ReplayListing& r : listings)
-            entries.push_back({r.label, nullptr, nullptr, [this, r] { OneReplay(r); }});
+            entries.push_back({r.label, [r] { return r.result; }, nullptr,
+                               [this, r] { OneReplay(r); }});
         if (entries.empty())
             entries.push_back({"No replays yet", nullptr, nullptr, nullptr});
         MenuScreen screen("Replays, newest first", std::move(entries));
@@ -326,18 +337,18 @@ private:
     }
 
     void OneReplay(const ReplayListing& r) {
-        MenuScreen screen(r.label, {
+        MenuScreen screen(r.label + "  " + r.result, {
             {"Watch", nullptr, nullptr, [this, r] { Watch(r.path); }},
             {"Verify", nullptr, nullptr, [this, r] {
-                 bool same = false;
-                 current_->note = check_replay(r.path, kLevel, &same);
+                 std::string result;
+                 current_->note = play_replay_headless(r.path, kLevel, true, &result);
              }},
             {"Delete", nullptr, nullptr, [this, r] {
                  std::remove(r.path.c_str());
                  leave_ = reopen_ = true;
              }},
         });
-        screen.note = r.about;
+        screen.info = r.about;
         Loop(screen);
         // Leaving the deleted one's screen leaves the list too, which opens again without it.
         if (reopen_) leave_ = true;
@@ -351,15 +362,44 @@ private:
              [this](int d) { Resize(window_.scale() + d, window_.fullscreen()); }, nullptr},
             {"Full screen (F11)", [this] { return std::string(window_.fullscreen() ? "on" : "off"); },
              [this](int) { Resize(window_.scale(), !window_.fullscreen()); }, nullptr},
-            Number("Sound volume", "sound", "volume", 16, ""),
+            {"Sound volume", [this] { return std::to_string(settings_.Get("sound", "volume")); },
+             [this](int d) {
+                 settings_.Step("sound", "volume", 16 * d);
+                 Store();
+                 TestSound();
+             },
+             nullptr},
             {"Player 1 keys", nullptr, nullptr, [this] { Keys(1); }},
             {"Player 2 keys", nullptr, nullptr, [this] { Keys(2); }},
             {"Player 1 gamepad", nullptr, nullptr, [this] { Pad(1); }},
             {"Player 2 gamepad", nullptr, nullptr, [this] { Pad(2); }},
             Number("Network delay (1/60 s)", "network", "delay", 1, ""),
-            Skill(),
+            Skill("Computer's skill"),
         });
         Loop(screen);
+    }
+
+    // The pickup sound at the volume chosen; the device is opened on the first test.
+    void TestSound() {
+        if (!read_sound_settings().enabled) {
+            current_->note = "Sound is off ([sound] enabled)";
+            return;
+        }
+        if (!sound_open_ && install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr) != 0) {
+            current_->note = "No sound device";
+            return;
+        }
+        sound_open_ = true;
+        if (!test_sound_)
+            test_sound_.reset(load_sample(sound_file_path(sound_folders(), SK_Pickup).c_str()));
+        if (test_sound_) play_sample(test_sound_.get(), settings_.Get("sound", "volume"), 128, 1000, 0);
+    }
+
+    // A game opens the sound device itself and closes it after.
+    void CloseTestSound() {
+        test_sound_.reset();
+        if (sound_open_) remove_sound();
+        sound_open_ = false;
     }
 
     void Resize(int scale, bool fullscreen) {
@@ -453,6 +493,11 @@ private:
     bool leave_ = false;
     bool reopen_ = false;
     bool typing_ = false;
+    struct SampleDeleter {
+        void operator()(SAMPLE* s) const { destroy_sample(s); }
+    };
+    std::unique_ptr<SAMPLE, SampleDeleter> test_sound_;
+    bool sound_open_ = false;
 };
 
 }  // namespace

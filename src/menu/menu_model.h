@@ -29,8 +29,11 @@ public:
     const std::vector<MenuEntry>& entries() const { return entries_; }
     int selected() const { return selected_; }
     void Select(int index);
-    // The footnote under the entries: a reason, the answer of a check.
+    // The footnote under the entries: a reason, the answer of a check; gone with the next
+    // key.
     std::string note;
+    // A line about the whole screen above it, which stays.
+    std::string info;
 
 private:
     std::string title_;

@@ -23,7 +23,7 @@ std::string rules_text(const MatchRules& rules) {
     auto add = [&text](int n, const char* what) {
         if (!n) return;
         if (!text.empty()) text += ", ";
-        text += std::to_string(n) + " " + what;
+        text += std::string(what) + " " + std::to_string(n);
     };
     add(rules.kills, "kills");
     add(rules.minutes, "min");
@@ -48,7 +48,8 @@ public:
 
 }  // namespace
 
-std::vector<ReplayListing> list_replays(const std::string& dir, const std::string& level) {
+std::vector<ReplayListing> list_replays(const std::string& dir, const std::string& level,
+                                        std::uint64_t steps_played) {
     std::vector<std::pair<fs::file_time_type, fs::path>> found;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(dir, error))
@@ -63,27 +64,30 @@ std::vector<ReplayListing> list_replays(const std::string& dir, const std::strin
     for (const auto& [when, path] : found) {
         ReplayListing listing;
         listing.path = path.string();
+        listing.label = date_of(path.filename().string());
+        listing.result = "?";
         ReplayReader reader;
         if (!reader.Open(listing.path, &why)) {
-            listing.label = date_of(path.filename().string());
             listing.about = why;
             listings.push_back(listing);
             continue;
         }
         const ReplayHeader& h = reader.header();
-        listing.label = date_of(path.filename().string()) + "  " + rules_text(h.rules);
         const bool same_level = have_level && h.level_digest == level_digest;
-        listing.about = std::string(same_level ? "default level" : "another level") + ", " +
+        listing.about = rules_text(h.rules) + ", " +
+                        (same_level ? "default level" : "another level") + ", " +
                         std::to_string(h.players) + " players, " +
-                        std::to_string(reader.steps() / 60) + " s";
-        listing.playable = same_level;
+                        std::to_string(static_cast<int>(reader.steps() * h.step_dt)) + " s";
+        if (same_level && reader.steps() <= steps_played)
+            play_replay_headless(listing.path, level, false, &listing.result);
         listings.push_back(listing);
     }
     return listings;
 }
 
-std::string check_replay(const std::string& path, const std::string& level, bool* same) {
-    *same = false;
+std::string play_replay_headless(const std::string& path, const std::string& level,
+                                 bool verify, std::string* result) {
+    *result = "?";
     ReplayReader replay;
     std::string why;
     if (!replay.Open(path, &why)) return why;
@@ -95,10 +99,13 @@ std::string check_replay(const std::string& path, const std::string& level, bool
         Game game(640, 480);
         game.frame_sink = &unseen;
         if (start_replayed_game(game, replay.header(), level, &why)) {
-            const VerifyResult result = play_replay(replay, game, true);
-            *same = result.same;
-            line = verify_line(result);
+            const VerifyResult played = play_replay(replay, game, verify);
+            line = verify_line(played);
             if (!game.rules.endless()) line += "; " + outcome_line(game);
+            *result = game.rules.endless()  ? "endless"
+                      : !game.outcome.over  ? "no winner"
+                      : game.outcome.winner ? "P" + std::to_string(game.outcome.winner) + " won"
+                                            : "draw";
         } else {
             line = why;
         }
