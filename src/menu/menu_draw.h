@@ -3,16 +3,13 @@
 
 #include <string>
 
+#include "game/scaled_text.h"
 #include "menu/menu_model.h"
 
 struct BITMAP;
 
 // The menu's one look, drawn into the game's 640x480 picture: the game's font at whole
 // scales, a dark ground, the title large, the selected entry on a bar in yellow.
-
-// Text at `scale` times the font's size; `align` -1 left of x, 0 centred on x, 1 right.
-void draw_scaled_text(BITMAP* target, const std::string& text, int x, int y, int scale,
-                      int colour, int align);
 
 // A whole screen; `picture` (a level's thumbnail, say) is shown right of the entries
 // when not null. `prompt` replaces the footnote's keys line while the menu waits for a
