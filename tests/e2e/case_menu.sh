@@ -122,3 +122,20 @@ pad_event button 1 1
 wait_exit 10 >"$WORK/status"
 expect_eq "$(cat "$WORK/status")" "0" "exit status after the pad's way back"
 disconnect_pad
+
+# Without a level (no level file, no bitmaps to build one from) the match screen says so,
+# Start stays in the menu, and the menu ends normally.
+mv data data.away
+start_game --menu
+wait_window
+wait_menu
+press Return
+settle 0.5
+press Return
+settle 0.5
+missing=$(shot no-level)
+[ "$(count_colour "$missing" 0 410 640 16 255,230,60)" -gt 50 ] || fail "no reason shown for the missing level"
+menu_shown "$missing" || fail "the menu left its screen without a level"
+press Escape Escape
+expect_eq "$(wait_exit 10)" "0" "exit status without a level"
+mv data.away data
