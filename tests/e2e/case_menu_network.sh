@@ -1,0 +1,86 @@
+# Two menus on two virtual displays: one hosts (its window shows what it waits for and
+# this machine's address), the other joins 127.0.0.1 from its remembered address; both
+# play; the joiner leaves with Escape and is back in its menu, the host is back in its
+# menu saying that the other player left; both quit with status 0.
+ROOT=$WORK
+PORT=$((20000 + RANDOM % 20000))
+
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$ROOT/display" 2>/dev/null &
+XVFB2=$!
+trap 'kill $XVFB2 2>/dev/null || true' EXIT
+for i in $(seq 1 50); do [ -s "$ROOT/display" ] && break; sleep 0.1; done
+[ -s "$ROOT/display" ] || fail "the second X server did not start"
+host_DISPLAY=$DISPLAY
+joiner_DISPLAY=":$(cat "$ROOT/display")"
+host_PID="" host_WINDOW="" joiner_PID="" joiner_WINDOW=""
+SIDE=host
+
+# use host|joiner: the helpers of lib.sh then act on that side's game, display and folder.
+use() {
+    eval "${SIDE}_PID=\$GAME_PID ${SIDE}_WINDOW=\$GAME_WINDOW"
+    SIDE=$1
+    eval "GAME_PID=\$${1}_PID GAME_WINDOW=\$${1}_WINDOW"
+    eval "export DISPLAY=\$${1}_DISPLAY"
+    WORK=$ROOT/$1
+}
+menu_shown() { [ "$(count_colour "$1" 0 0 640 70 255,230,60)" -gt 200 ]; }
+wait_menu() {
+    local i png
+    for i in $(seq 1 60); do
+        png=$(shot "${1:-menu}")
+        menu_shown "$png" && return 0
+        kill -0 "$GAME_PID" 2>/dev/null || fail "the $SIDE's game ended instead of showing the menu"
+        sleep 0.5
+    done
+    fail "no menu on the $SIDE's screen"
+}
+
+mkdir -p "$ROOT/host" "$ROOT/joiner" "$ROOT/tmp"
+WORK=$ROOT/host
+prepare_arena 320 120
+printf '[menu]\nport = %s\n' "$PORT" | write_ini
+cp -r "$ROOT/host/data" "$ROOT/joiner/"
+WORK=$ROOT/joiner
+printf '[menu]\naddress_1 = 127.0.0.1:%s\n' "$PORT" | write_ini
+
+use host
+TMPDIR=$ROOT/tmp start_game --menu
+wait_window
+wait_menu
+press Down Down Down Return Return
+settle 2
+waiting=$(shot host-waiting)
+menu_shown "$waiting" && fail "the host did not start waiting"
+[ "$(count_colour "$waiting" 0 0 640 120 255,255,255)" -gt 300 ] || fail "no text while the host waits"
+
+use joiner
+TMPDIR=$ROOT/tmp start_game --menu
+wait_window
+wait_menu
+press Down Down Down Down Return
+wait_menu join
+press Return
+wait_game_frame
+use host
+wait_game_frame
+
+use joiner
+hold Escape 0.5
+wait_menu joiner-back
+use host
+wait_menu host-back
+left=""
+for i in $(seq 1 20); do
+    png=$(shot host-told)
+    [ "$(count_colour "$png" 0 410 640 16 255,230,60)" -gt 50 ] && { left=$png; break; }
+    sleep 0.5
+done
+[ -n "$left" ] || fail "the host's menu does not say why the game ended"
+pgrep -x xmessage >/dev/null && fail "a message box opened"
+press Escape Escape Escape
+expect_eq "$(wait_exit 10)" "0" "exit status of the host"
+use joiner
+press Escape Escape Escape
+expect_eq "$(wait_exit 10)" "0" "exit status of the joiner"
+grep -q "^address_1 = 127.0.0.1:$PORT\$" "$ROOT/joiner/vorlin.ini" || fail "the joiner forgot the address"
+expect_eq "$(ls "$ROOT/tmp")" "" "scratch replays left behind"
