@@ -1,7 +1,7 @@
 # The front end, driven by keys alone: `vorlin --menu` without vorlin.ini opens its menu
 # (no mode dialog); a match against the computer to one kill is set up and played to its
-# results, Return plays it again, Escape goes back to the menu and Quit ends with status
-# 0. Player 1's fire key rebound in the options to player 2's is written to vorlin.ini,
+# results, Return plays it again, R on its results plays its replay, Escape goes back to
+# the menu and Quit ends with status 0. Player 1's fire key rebound in the options to player 2's is written to vorlin.ini,
 # swapped, and fires in the next game. A gamepad alone goes through the main menu into a
 # game.
 source "$(dirname "$E2E_LIB")/pad_lib.sh"
@@ -47,12 +47,20 @@ settle 2
 again=$(shot again)
 expect_eq "$(count_colour "$again" 160 142 320 16 255,255,0)" "0" "results left after Return"
 expect_eq "$(difference "$start" "$again" 266 450 108 30)" "0" "score box after the rematch"
+# The rematch's results offer its replay (R): it plays from the start, without results.
+wait_results
+press r
+settle 2
+watching=$(shot watching)
+expect_eq "$(count_colour "$watching" 160 142 320 16 255,255,0)" "0" "results over the replay"
+menu_shown "$watching" && fail "R went back to the menu instead of playing the replay"
+expect_eq "$(difference "$start" "$watching" 266 450 108 30)" "0" "score box as the replay starts"
 hold Escape 0.5
 wait_menu after-game
 # Back on the match screen: to the main menu, round to Quit.
 press Escape Up Up Return
 expect_eq "$(wait_exit 10)" "0" "exit status of Quit"
-expect_grep "^player 2 wins kills 1 " "$WORK/stdout.log"
+expect_eq "$(grep -c '^player 2 wins kills 1 ' "$WORK/stdout.log")" "2" "matches the computer won"
 grep -q '^\[graphics\]' vorlin.ini && fail "the menu stored a graphics mode"
 grep -Eq '^kills = 1$' vorlin.ini || fail "the kill limit was not stored"
 grep -Eq '^skill = hard$' vorlin.ini || fail "the skill was not stored"
