@@ -472,7 +472,7 @@ private:
             if (input_.NewKey() == KEY_ESC) break;
             const int button = input_.NewButton(pad);
             if (button >= 0) {
-                settings_.Set("controls", player_binding_name(player, b.action), button);
+                settings_.RebindButton(player, b.action, button);
                 Store();
                 break;
             }

@@ -91,14 +91,28 @@ void MenuSettings::Step(const char* section, const std::string& key, int delta) 
     Set(section, key, Get(section, key) + delta);
 }
 
+void MenuSettings::Exchange(int mine, int value,
+                            const std::function<bool(const Setting&)>& shares) {
+    const std::size_t at = static_cast<std::size_t>(mine);
+    const int old = values_[at];
+    for (std::size_t i = 0; i < settings_.size(); ++i)
+        if (i != at && values_[i] == value && shares(settings_[i])) values_[i] = old;
+    values_[at] = value;
+}
+
 void MenuSettings::Rebind(int player, const char* action, int scancode) {
     const int mine = Find("controls", player_binding_name(player, action));
     if (mine < 0 || scancode <= 0 || scancode >= KEY_MAX) return;
-    const int old = values_[static_cast<std::size_t>(mine)];
-    for (std::size_t i = 0; i < settings_.size(); ++i)
-        if (settings_[i].kind == Kind::Key && static_cast<int>(i) != mine && values_[i] == scancode)
-            values_[i] = old;
-    values_[static_cast<std::size_t>(mine)] = scancode;
+    Exchange(mine, scancode, [](const Setting& s) { return s.kind == Kind::Key; });
+}
+
+void MenuSettings::RebindButton(int player, const char* action, int button) {
+    const int mine = Find("controls", player_binding_name(player, action));
+    if (mine < 0 || button < 0 || button > 31) return;
+    const std::string buttons = player_binding_name(player, "pad_");
+    Exchange(mine, button, [&buttons](const Setting& s) {
+        return s.key.rfind(buttons, 0) == 0 && s.lo == 0;  // the buttons, not the pad itself
+    });
 }
 
 bool MenuSettings::changed(const char* section, const std::string& key) const {

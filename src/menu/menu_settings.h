@@ -1,6 +1,7 @@
 #ifndef VORLIN_MENU_MENU_SETTINGS_H
 #define VORLIN_MENU_MENU_SETTINGS_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,10 +40,18 @@ public:
     // player or the console) takes this action's old key, so no key is lost.
     void Rebind(int player, const char* action, int scancode);
 
+    // Player N's pad button for `action` ("pad_fire", say); a button the player's pad
+    // already uses elsewhere takes the old one.
+    void RebindButton(int player, const char* action, int button);
+
     bool changed(const char* section, const std::string& key) const;
     const std::vector<Setting>& settings() const { return settings_; }
 
 private:
+    // Gives setting `mine` the value; the other settings `shares` says hold the same value
+    // get its old one.
+    void Exchange(int mine, int value, const std::function<bool(const Setting&)>& shares);
+
     std::vector<Setting> settings_;
     std::vector<int> values_;
     std::vector<int> loaded_;

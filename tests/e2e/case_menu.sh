@@ -103,7 +103,9 @@ press Escape Escape
 expect_eq "$(wait_exit 10)" "0" "exit status after the game"
 
 # The gamepad alone: the stick down, the first button twice (the match screen opens on
-# Start), and the game is on; the second button goes back from the main menu.
+# Start), and the game is on; in the options its fire button is chosen by pressing it
+# (the weapon button, which had it, gets fire's old one);
+# the second button goes back, and from the main menu quits.
 make_pad
 { cat vorlin.ini; echo "[joystick]"; echo "joystick_device_0 = $PAD_PIPE"; } > ini.new
 mv ini.new vorlin.ini
@@ -122,7 +124,21 @@ pad_event button 0 1; settle 0.3; pad_event button 0 0
 wait_game_frame
 hold Escape 0.5
 wait_menu pad-back
-pad_event button 1 1; settle 0.3; pad_event button 1 0; settle 0.5
+# Back to the main menu, up round to Options, down to player 1's gamepad, down to its fire
+# button, which takes the next button pressed: 3.
+pad_tap() { pad_event button "$1" 1; settle 0.3; pad_event button "$1" 0; settle 0.4; }
+pad_stick() { local n; for n in $(seq 1 "$2"); do pad_event axis 1 "$1"; settle 0.3; pad_event axis 1 0; settle 0.3; done; }
+pad_tap 1
+pad_stick -32767 3
+pad_tap 0
+pad_stick 32767 5
+pad_tap 0
+pad_stick 32767 2
+pad_tap 0
+pad_tap 3
+shot pad-button >/dev/null
+pad_tap 1
+pad_tap 1
 # The game ends on the press: nothing more is written into the pipe it closes.
 # Waited for in this shell: in a command substitution the status of a game started with
 # variables before the helper reads -1.
@@ -130,6 +146,8 @@ pad_event button 1 1
 wait_exit 10 >"$WORK/status"
 expect_eq "$(cat "$WORK/status")" "0" "exit status after the pad's way back"
 disconnect_pad
+grep -Eq '^player\[1\]\.pad_fire = 3$' vorlin.ini || fail "the pad's fire button was not stored"
+grep -Eq '^player\[1\]\.pad_weapon = 1$' vorlin.ini || fail "the weapon button did not get fire's old button"
 
 # Without a level (no level file, no bitmaps to build one from) the match screen says so,
 # Start stays in the menu, and the menu ends normally.

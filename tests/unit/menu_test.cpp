@@ -103,6 +103,19 @@ TEST(MenuSettings, AKeyTakenFromAnotherActionIsSwappedNotLost) {
     EXPECT_EQ(s.Get("controls", "console"), KEY_0_PAD);
 }
 
+TEST(MenuSettings, APadButtonTakenFromAnotherActionIsSwappedWithinThePlayersPad) {
+    ScopedConfig config("[controls]\nplayer[1].pad = 1\nplayer[2].pad_weapon = 3\n");
+    MenuSettings s;
+    s.Load();
+    s.RebindButton(1, "pad_fire", 3);  // player 1's weapon button (3 by default) gets 1
+    EXPECT_EQ(s.Get("controls", "player[1].pad_fire"), 3);
+    EXPECT_EQ(s.Get("controls", "player[1].pad_weapon"), 1);
+    EXPECT_EQ(s.Get("controls", "player[1].pad"), 1);  // the pad's number is no button
+    EXPECT_EQ(s.Get("controls", "player[2].pad_weapon"), 3);  // another player's pad
+    s.RebindButton(1, "pad_fire", 9);
+    EXPECT_EQ(s.Get("controls", "player[1].pad_weapon"), 1);
+}
+
 TEST(MenuSettings, OnlyWhatTheMenuChangedIsWritten) {
     ScopedConfig config("# my own notes\n[sound]\nvolume = loud\n[bot]\nskill = hard\n"
                         "[controls]\nplayer[1].fire = 119\nplayer[2].fire = 37\n");
