@@ -1,7 +1,8 @@
 # Two menus on two virtual displays: one hosts (its window shows what it waits for and
 # this machine's address), the other joins 127.0.0.1 from its remembered address; both
 # play; the joiner leaves with Escape and is back in its menu, the host is back in its
-# menu saying that the other player left; both quit with status 0.
+# menu saying that the other player left; a host that is gone is reported in the joiner's
+# menu; both quit with status 0.
 ROOT=$WORK
 PORT=$((20000 + RANDOM % 20000))
 
@@ -79,7 +80,24 @@ done
 pgrep -x xmessage >/dev/null && fail "a message box opened"
 press Escape Escape Escape
 expect_eq "$(wait_exit 10)" "0" "exit status of the host"
+# With the host gone, Connect again (the join screen is where the game came back to):
+# the connecting gives up after its 10 s and says why in its menu.
 use joiner
+press Return
+settle 1
+connecting=$(shot connecting)
+menu_shown "$connecting" && fail "the joiner did not try to connect"
+told=""
+for i in $(seq 1 40); do
+    png=$(shot joiner-told)
+    if menu_shown "$png" && [ "$(count_colour "$png" 0 410 640 16 255,230,60)" -gt 50 ]; then
+        told=$png
+        break
+    fi
+    kill -0 "$GAME_PID" 2>/dev/null || fail "the joiner ended when the host did not answer"
+    sleep 0.5
+done
+[ -n "$told" ] || fail "the joiner's menu does not say that the host did not answer"
 press Escape Escape Escape
 expect_eq "$(wait_exit 10)" "0" "exit status of the joiner"
 grep -q "^address_1 = 127.0.0.1:$PORT\$" "$ROOT/joiner/vorlin.ini" || fail "the joiner forgot the address"
