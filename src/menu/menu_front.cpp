@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -118,19 +119,20 @@ public:
 private:
     // Serves `screen` until it is left (Escape, or an action that leaves) or Quit.
     void Loop(MenuScreen& screen, BITMAP* thumb = nullptr) {
+        MenuScreen* const outer = current_;
         current_ = &screen;
         input_.Release();
         while (!quit_) {
             const MenuKey k = input_.Poll();
             if (k != MenuKey::None) screen.note.clear();
             if (!screen.Press(k) || leave_) break;
-            current_ = &screen;
             const std::string refused = window_.TakeRefusal();
             if (!refused.empty()) screen.note = refused;
             Draw(screen, thumb, "");
             rest(kFrameMs);
         }
         leave_ = false;
+        current_ = outer;
         input_.Release();
     }
 

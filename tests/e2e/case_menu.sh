@@ -5,6 +5,9 @@
 # swapped, and fires in the next game. A gamepad alone goes through the main menu into a
 # game.
 source "$(dirname "$E2E_LIB")/pad_lib.sh"
+# A pad event written after the game closed its pipe fails with the line that wrote it,
+# instead of ending the case without a word.
+trap '' PIPE
 prepare_arena 240 160
 
 # The menu's look: the title's yellow at the top of the picture.
