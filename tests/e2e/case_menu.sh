@@ -5,23 +5,12 @@
 # swapped, and fires in the next game. A gamepad alone goes through the main menu into a
 # game.
 source "$(dirname "$E2E_LIB")/pad_lib.sh"
+source "$(dirname "$E2E_LIB")/menu_lib.sh"
 # A pad event written after the game closed its pipe fails with the line that wrote it,
 # instead of ending the case without a word.
 trap '' PIPE
 prepare_arena 240 160
 
-# The menu's look: the title's yellow at the top of the picture.
-menu_shown() { [ "$(count_colour "$1" 0 0 640 70 255,230,60)" -gt 200 ]; }
-wait_menu() {
-    local i png
-    for i in $(seq 1 60); do
-        png=$(shot "${1:-menu}")
-        menu_shown "$png" && return 0
-        kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended instead of showing the menu"
-        sleep 0.5
-    done
-    fail "no menu on the screen"
-}
 # The results panel's yellow title (as in the match case).
 wait_results() {
     local i png
@@ -163,7 +152,7 @@ settle 0.5
 press Return
 settle 0.5
 missing=$(shot no-level)
-[ "$(count_colour "$missing" 0 410 640 16 255,230,60)" -gt 50 ] || fail "no reason shown for the missing level"
+menu_note_shown "$missing" || fail "no reason shown for the missing level"
 menu_shown "$missing" || fail "the menu left its screen without a level"
 press Escape Escape
 expect_eq "$(wait_exit 10)" "0" "exit status without a level"

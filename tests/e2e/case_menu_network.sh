@@ -3,6 +3,7 @@
 # play; the joiner leaves with Escape and is back in its menu, the host is back in its
 # menu saying that the other player left; a host that is gone is reported in the joiner's
 # menu; both quit with status 0.
+source "$(dirname "$E2E_LIB")/menu_lib.sh"
 ROOT=$WORK
 PORT=$((20000 + RANDOM % 20000))
 
@@ -23,17 +24,6 @@ use() {
     eval "GAME_PID=\$${1}_PID GAME_WINDOW=\$${1}_WINDOW"
     eval "export DISPLAY=\$${1}_DISPLAY"
     WORK=$ROOT/$1
-}
-menu_shown() { [ "$(count_colour "$1" 0 0 640 70 255,230,60)" -gt 200 ]; }
-wait_menu() {
-    local i png
-    for i in $(seq 1 60); do
-        png=$(shot "${1:-menu}")
-        menu_shown "$png" && return 0
-        kill -0 "$GAME_PID" 2>/dev/null || fail "the $SIDE's game ended instead of showing the menu"
-        sleep 0.5
-    done
-    fail "no menu on the $SIDE's screen"
 }
 
 mkdir -p "$ROOT/host" "$ROOT/joiner" "$ROOT/tmp"
@@ -73,7 +63,7 @@ wait_menu host-back
 left=""
 for i in $(seq 1 20); do
     png=$(shot host-told)
-    [ "$(count_colour "$png" 0 410 640 16 255,230,60)" -gt 50 ] && { left=$png; break; }
+    menu_note_shown "$png" && { left=$png; break; }
     sleep 0.5
 done
 [ -n "$left" ] || fail "the host's menu does not say why the game ended"
@@ -90,7 +80,7 @@ menu_shown "$connecting" && fail "the joiner did not try to connect"
 told=""
 for i in $(seq 1 40); do
     png=$(shot joiner-told)
-    if menu_shown "$png" && [ "$(count_colour "$png" 0 410 640 16 255,230,60)" -gt 50 ]; then
+    if menu_shown "$png" && menu_note_shown "$png"; then
         told=$png
         break
     fi
