@@ -4,28 +4,7 @@
 # joiner says why) and both recordings verify; a host whose opponent is killed ends by
 # itself with its message.
 ARENA_BIN=$(dirname "$VORLIN_BIN")/vorlin-arena
-ROOT=$WORK
-PORT=$((20000 + RANDOM % 20000))
-
-# The joiner's display: a second virtual X server, gone with the case.
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$ROOT/display" 2>/dev/null &
-XVFB2=$!
-trap 'kill $XVFB2 2>/dev/null || true' EXIT
-for i in $(seq 1 50); do [ -s "$ROOT/display" ] && break; sleep 0.1; done
-[ -s "$ROOT/display" ] || fail "the second X server did not start"
-host_DISPLAY=$DISPLAY
-joiner_DISPLAY=":$(cat "$ROOT/display")"
-host_PID="" host_WINDOW="" joiner_PID="" joiner_WINDOW=""
-SIDE=host
-
-# use host|joiner: the helpers of lib.sh then act on that side's game, display and folder.
-use() {
-    eval "${SIDE}_PID=\$GAME_PID ${SIDE}_WINDOW=\$GAME_WINDOW"
-    SIDE=$1
-    eval "GAME_PID=\$${1}_PID GAME_WINDOW=\$${1}_WINDOW"
-    eval "export DISPLAY=\$${1}_DISPLAY"
-    WORK=$ROOT/$1
-}
+source "$(dirname "$E2E_LIB")/two_sides_lib.sh"
 
 # The same arena and keys on both sides.
 mkdir -p "$ROOT/host" "$ROOT/joiner" "$ROOT/tmp"

@@ -1,0 +1,24 @@
+# Two sides of a network game on this machine, each in a virtual display and a folder of
+# its own ($ROOT/host, $ROOT/joiner): the host's display is the case's, the joiner's a
+# second X server, gone with the case. `use host|joiner` makes the helpers of lib.sh act
+# on that side's game, display and folder. Sets ROOT and PORT (a random UDP port).
+ROOT=$WORK
+PORT=$((20000 + RANDOM % 20000))
+
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$ROOT/display" 2>/dev/null &
+XVFB2=$!
+trap 'kill $XVFB2 2>/dev/null || true' EXIT
+for i in $(seq 1 50); do [ -s "$ROOT/display" ] && break; sleep 0.1; done
+[ -s "$ROOT/display" ] || fail "the second X server did not start"
+host_DISPLAY=$DISPLAY
+joiner_DISPLAY=":$(cat "$ROOT/display")"
+host_PID="" host_WINDOW="" joiner_PID="" joiner_WINDOW=""
+SIDE=host
+
+use() {
+    eval "${SIDE}_PID=\$GAME_PID ${SIDE}_WINDOW=\$GAME_WINDOW"
+    SIDE=$1
+    eval "GAME_PID=\$${1}_PID GAME_WINDOW=\$${1}_WINDOW"
+    eval "export DISPLAY=\$${1}_DISPLAY"
+    WORK=$ROOT/$1
+}
