@@ -3,6 +3,7 @@
 #include <allegro.h>
 
 #include "game/console_commands.h"
+#include "game/frame_sink.h"
 #include "base/owned_bitmap.h"
 #include "game/step_driver.h"
 #include "input/input_handler.h"
@@ -72,7 +73,10 @@ void Game::Go(const std::string& file, int players) {
     if (!Load(driver ? driver->LevelFile(file) : file, players)) return;
 
     BITMAP* buffer;
-    VORLIN_ASSERT(buffer = create_bitmap(SCREEN_W, SCREEN_H));
+    if (frame_sink)
+        VORLIN_ASSERT(buffer = create_bitmap(frame_sink->width(), frame_sink->height()));
+    else
+        VORLIN_ASSERT(buffer = create_bitmap(SCREEN_W, SCREEN_H));
     OwnedBitmap buffer_owner(buffer);
 
     console_key = read_binding("console", KEY_TILDE);
@@ -108,11 +112,30 @@ bool Game::Pass(BITMAP* buffer) {
     }
     if (redraw) {
         Draw(buffer);
-        if (screen) blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        if (frame_sink)
+            frame_sink->Show(buffer);
+        else if (screen)
+            blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
         redraw = false;
     }
     return true;
 }
+
+void Game::ShowConsole() {
+    if (!frame_sink) {
+        if (screen) console.Draw(screen, 0, 0);
+        return;
+    }
+    BITMAP* picture = create_bitmap(frame_sink->width(), frame_sink->height());
+    if (!picture) return;
+    OwnedBitmap owner(picture);
+    clear_bitmap(picture);
+    console.Draw(picture, 0, 0);
+    frame_sink->Show(picture);
+}
+
+int Game::picture_w() const { return frame_sink ? frame_sink->width() : SCREEN_W; }
+int Game::picture_h() const { return frame_sink ? frame_sink->height() : SCREEN_H; }
 
 void emit_sound(Game* game, SoundKind kind, float x, float y) {
     if (game && kind < SK_Count) game->sounds.Add(kind, x, y);

@@ -22,6 +22,7 @@
 #include "player/player.h"
 
 class ComputerPlayers;
+class FrameSink;
 class InputHandler;
 class Particle;
 class StepDriver;
@@ -121,6 +122,13 @@ public:
     bool rematch = false;
     // Where the match's replay is written, shown with the results; empty for none.
     std::string replay_note;
+    // Whether the results screen also offers watching the match's replay (R), and whether
+    // it was asked for; set by a front end that can play it.
+    bool watch_offered = false;
+    bool watch = false;
+    // Takes every frame instead of the 1:1 copy to the screen; not owned; null for the
+    // copy. The game's picture then has the sink's size.
+    FrameSink* frame_sink = nullptr;
 
     // Sized from the current graphics mode (the console spans the screen).
     Game();
@@ -150,6 +158,12 @@ public:
     // the timing line and Escape are served as in every step. False when the game must end.
     bool Step(const StepInput& input, double dt);
     void Draw(BITMAP* target);
+    // The console alone, straight to the screen (or the frame sink): the stages before the
+    // first frame show their progress so.
+    void ShowConsole();
+    // The size of the game's picture: the frame sink's, else the screen's.
+    int picture_w() const;
+    int picture_h() const;
     void DrawView(BITMAP* target, const Player& player, int x, int y, int w, int h) const;
     // The table takes ownership (players excepted).
     void AddParticle(Particle* p);

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "base/owned_bitmap.h"
 #include "game/game.h"
 #include "game/match_report.h"
+#include "game/scaled_text.h"
 #include "player/player.h"
 
 namespace {
@@ -46,18 +46,6 @@ std::string time_text(const MatchRules& rules, const MatchOutcome& outcome, doub
     char text[48];
     std::snprintf(text, sizeof text, "Time left %d:%02d", whole / 60, whole % 60);
     return text;
-}
-
-// The text at twice the font's size, centred on cx.
-void draw_big_text(BITMAP* target, const std::string& text, int cx, int y, int colour) {
-    const int w = std::max(1, text_length(font, text.c_str()));
-    const int h = text_height(font);
-    BITMAP* small = create_bitmap(w, h);
-    if (!small) return;
-    OwnedBitmap owner(small);
-    clear_to_color(small, bitmap_mask_color(small));
-    textout_ex(small, font, text.c_str(), 0, 0, colour, -1);
-    masked_stretch_blit(small, target, 0, 0, w, h, cx - w, y, 2 * w, 2 * h);
 }
 
 }  // namespace
@@ -106,7 +94,7 @@ void Game::DrawResults(BITMAP* target) const {
 
     const int yellow = makecol(255, 255, 0);
     const int cyan = makecol(0, 255, 255);
-    draw_big_text(target, results_title(*this), W / 2, y0 + 10, yellow);
+    draw_scaled_text(target, results_title(*this), W / 2, y0 + 10, 2, yellow, 0);
 
     int y = y0 + 44;
     int column = x0 + 10 + kLabels + kColumn;
@@ -125,7 +113,9 @@ void Game::DrawResults(BITMAP* target) const {
         }
     }
 
-    const std::string keys = rematch_offered ? "Return: rematch    Escape: end" : "Escape: end";
+    const std::string keys = watch_offered     ? "Return: rematch  R: replay  Esc: menu"
+                             : rematch_offered ? "Return: rematch    Escape: end"
+                                               : "Escape: end";
     textout_centre_ex(target, font, keys.c_str(), W / 2, y0 + height - 30, white(), -1);
     if (!replay_note.empty())
         textout_centre_ex(target, font, replay_note.c_str(), W / 2, y0 + height - 16, grey_edge(),

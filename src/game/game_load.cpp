@@ -32,9 +32,7 @@ bool Game::Load(const std::string& file, int count) {
     }
 
     // Loading happens before the first frame: show the progress straight on the screen.
-    auto show_progress = [this] {
-        if (screen) console.Draw(screen, 0, 0);
-    };
+    auto show_progress = [this] { ShowConsole(); };
 
     console << "Loading level " << file << "..." << std::endl;
     show_progress();

@@ -50,11 +50,11 @@ bool time_is_up(const MatchRules& rules, unsigned long steps, double dt) {
     return rules.minutes != 0 && static_cast<double>(steps) * dt >= rules.minutes * 60.0;
 }
 
-// A first button of any pad the game has opened.
-bool pad_button_down() {
+// Button `b` of any pad the game has opened.
+bool pad_button_down(int b) {
     if (num_joysticks <= 0 || poll_joystick() != 0) return false;
     for (int i = 0; i < num_joysticks; ++i)
-        if (joy[i].num_buttons > 0 && joy[i].button[0].b) return true;
+        if (joy[i].num_buttons > b && joy[i].button[b].b) return true;
     return false;
 }
 
@@ -79,13 +79,20 @@ void Game::JudgeMatch(double dt) {
 }
 
 bool Game::ServeResults() {
-    if (key[KEY_ESC]) return false;
-    const bool again = key[KEY_ENTER] || key[KEY_ENTER_PAD] || pad_button_down();
-    if (!again) {
+    // A front end's screens go back with a pad's second button as with Escape.
+    if (key[KEY_ESC] || (watch_offered && pad_button_down(1))) return false;
+    const bool again = key[KEY_ENTER] || key[KEY_ENTER_PAD] || pad_button_down(0);
+    const bool see = watch_offered && key[KEY_R];
+    if (!again && !see) {
         return_seen_up_ = true;
         return true;
     }
-    if (!return_seen_up_ || !rematch_offered) return true;
+    if (!return_seen_up_) return true;
+    if (see) {
+        watch = true;
+        return false;
+    }
+    if (!rematch_offered) return true;
     rematch = true;
     return false;
 }

@@ -8,6 +8,7 @@ const char* const kMainUsage =
     "Usage: vorlin [--record FILE | --replay FILE] [--host [PORT] | --join HOST[:PORT]]\n"
     "              [--bot [N] | --bots] [--skill S] [--kills N] [--minutes M] [--lives L]\n"
     "              [--level NAME] [--rope]\n"
+    "       vorlin --menu\n"
     "Two-player split-screen action game; works in the current folder (vorlin.ini, data/),\n"
     "or, installed and started elsewhere, in $XDG_DATA_HOME/vorlin (~/.local/share/vorlin).\n"
     "\n"
@@ -32,6 +33,8 @@ const char* const kMainUsage =
     "                 level file given by its path; \"random\" picks one of levels/)\n"
     "  --rope         every player carries a grappling rope (its key fires it and lets\n"
     "                 go; up and down reel it in and out); a rule like the three above\n"
+    "  --menu         the front end: menus that set up every kind of game and the options,\n"
+    "                 in a window scaled to fit the screen (F11: full screen)\n"
     "  --version      show the version\n"
     "  --help         show this text\n";
 
@@ -94,6 +97,7 @@ bool parse_main_options(int argc, const char* const* argv, MainOptions* o, std::
     OptionParser parser;
     parser.Flag("help", &o->help);
     parser.Flag("version", &o->version);
+    parser.Flag("menu", &o->menu);
     parser.Value("record", &o->record);
     parser.Value("replay", &o->replay);
     parser.Optional("host", &o->host, &o->host_port);
@@ -126,7 +130,14 @@ bool parse_main_options(int argc, const char* const* argv, MainOptions* o, std::
         *why = "--replay plays what was recorded: no --bot or --bots";
         return false;
     }
-    return check_network(*o, why);
+    if (!check_network(*o, why)) return false;
+    const bool more = !o->record.empty() || !o->replay.empty() || o->host || !o->join.empty() ||
+                      !o->computer.empty() || !o->skill.empty() || o->rules_given;
+    if (o->menu && more) {
+        *why = "--menu takes no other options: the menu sets up the game";
+        return false;
+    }
+    return true;
 }
 
 bool network_start(const MainOptions& o, net::NetStart* start) {

@@ -14,6 +14,8 @@ struct NetStart;
 struct MainOptions {
     bool help = false;
     bool version = false;
+    bool menu = false;   // --menu: the front end, alone
+
     std::string record;  // --record FILE: play and write the replay FILE
     std::string replay;  // --replay FILE: watch the replay FILE
     // A network game (net/net_driver.h): --host [PORT] waits for the other player,

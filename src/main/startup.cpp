@@ -9,6 +9,7 @@
 #include "base/random.h"
 #include "base/config.h"
 #include "input/controls.h"
+#include "main/scaled_window.h"
 
 void AllegroGraphicsModes::SetColorDepth(int depth) { set_color_depth(depth); }
 
@@ -97,7 +98,10 @@ bool choose_graphics_mode(GraphicsModes& modes) {
     }
 }
 
-bool init() {
+namespace {
+
+// Everything of the start before the graphics mode.
+bool init_library() {
     if (allegro_init() != 0) {
         // No window can carry a message yet (no X display, typically): a start that ends
         // here must not be silent.
@@ -112,8 +116,25 @@ bool init() {
     install_timer();
     install_mouse();
     set_window_title("Vorlin");
+    return true;
+}
+
+}  // namespace
+
+bool init() {
+    if (!init_library()) return false;
     AllegroGraphicsModes modes;
     if (!choose_graphics_mode(modes)) return false;
+    seed_random(static_cast<unsigned>(std::time(nullptr)));
+    return true;
+}
+
+bool init_scaled(ScaledWindow* window) {
+    if (!init_library()) return false;
+    if (!window->Open()) {
+        allegro_message("Unable to set graphics mode\n");
+        return false;
+    }
     seed_random(static_cast<unsigned>(std::time(nullptr)));
     return true;
 }

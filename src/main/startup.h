@@ -38,4 +38,9 @@ bool choose_graphics_mode(GraphicsModes& modes);
 // graphics mode and the random seed. False when the program must end.
 bool init();
 
+class ScaledWindow;
+
+// The same for the front end, whose mode is `window`'s: never the mode dialog.
+bool init_scaled(ScaledWindow* window);
+
 #endif

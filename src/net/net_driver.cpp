@@ -149,7 +149,7 @@ bool NetDriver::Await(Game& game) {
         if (link_->status() != shown) {
             shown = link_->status();
             game.console << shown << " (Escape gives up)" << std::endl;
-            if (screen) game.console.Draw(screen, 0, 0);
+            game.ShowConsole();
         }
         if (key[KEY_ESC]) {
             link_->Leave();

@@ -72,7 +72,7 @@ void SoundPlayer::Load(const std::vector<std::string>& folders) {
 }
 
 void SoundPlayer::Play(const Game& game) {
-    const SoundStage stage(game, SCREEN_W, SCREEN_H);
+    const SoundStage stage(game, game.picture_w(), game.picture_h());
     for (const SoundEvent& event : game.sounds) {
         const Voice voice = stage.Place(event, volume_);
         Start(event.kind, voice.volume, voice.pan);

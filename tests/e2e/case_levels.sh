@@ -2,8 +2,7 @@
 # joiner that lacks the host's level receives it, keeps it in its levels/ and plays it in
 # step with the host: both recordings verify, the joiner's on the level it received.
 ARENA_BIN=$(dirname "$VORLIN_BIN")/vorlin-arena
-ROOT=$WORK
-PORT=$((20000 + RANDOM % 20000))
+source "$(dirname "$E2E_LIB")/two_sides_lib.sh"
 GREEN=20,140,60
 
 mkdir -p "$ROOT/host" "$ROOT/joiner"
@@ -29,8 +28,6 @@ GAME_PID=$!
 dismiss_message "there is no level nowhere in levels/"
 expect_eq "$(wait_exit 10)" "0" "exit status of a missing level"
 
-source "$(dirname "$E2E_LIB")/net_lib.sh"
-second_display
 
 use host
 start_game --host "$PORT" --level meadow --record game.rpl

@@ -4,11 +4,7 @@
 # joiner says why) and both recordings verify; a host whose opponent is killed ends by
 # itself with its message.
 ARENA_BIN=$(dirname "$VORLIN_BIN")/vorlin-arena
-ROOT=$WORK
-PORT=$((20000 + RANDOM % 20000))
-
-source "$(dirname "$E2E_LIB")/net_lib.sh"
-second_display
+source "$(dirname "$E2E_LIB")/two_sides_lib.sh"
 
 # The same arena and keys on both sides.
 mkdir -p "$ROOT/host" "$ROOT/joiner" "$ROOT/tmp"

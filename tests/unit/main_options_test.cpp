@@ -74,4 +74,16 @@ TEST(MainOptions, BadNetworkOptionsAreRefusedWithTheirReason) {
     }
 }
 
+TEST(MainOptions, TheMenuStandsAlone) {
+    EXPECT_TRUE(parse({"--menu"}).options.menu);
+    EXPECT_FALSE(parse({}).options.menu);
+    for (std::vector<const char*> args :
+         {std::vector<const char*>{"--menu", "--bot"}, {"--kills", "3", "--menu"},
+          {"--menu", "--host"}, {"--menu", "--replay", "r.rpl"}, {"--menu", "--skill", "easy"}}) {
+        const Parsed p = parse(args);
+        EXPECT_FALSE(p.ok) << args[1];
+        EXPECT_EQ(p.why, "--menu takes no other options: the menu sets up the game");
+    }
+}
+
 }  // namespace

@@ -1,21 +1,19 @@
-# Helpers of the end-to-end cases with two games over the network, each in a virtual
-# display of its own: the host in the case's display, the joiner in a second one. The
-# folders are $ROOT/host and $ROOT/joiner; `use host|joiner` switches the helpers of lib.sh
-# to that side's game, display and folder.
+# Two sides of a network game on this machine, each in a virtual display and a folder of
+# its own ($ROOT/host, $ROOT/joiner): the host's display is the case's, the joiner's a
+# second X server, gone with the case. `use host|joiner` makes the helpers of lib.sh act
+# on that side's game, display and folder. Sets ROOT and PORT (a random UDP port).
+ROOT=$WORK
+PORT=$((20000 + RANDOM % 20000))
 
-# The joiner's display: a second virtual X server, gone with the case.
-second_display() {
-    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$ROOT/display" 2>/dev/null &
-    XVFB2=$!
-    trap 'kill $XVFB2 2>/dev/null || true' EXIT
-    local i
-    for i in $(seq 1 50); do [ -s "$ROOT/display" ] && break; sleep 0.1; done
-    [ -s "$ROOT/display" ] || fail "the second X server did not start"
-    host_DISPLAY=$DISPLAY
-    joiner_DISPLAY=":$(cat "$ROOT/display")"
-    host_PID="" host_WINDOW="" joiner_PID="" joiner_WINDOW=""
-    SIDE=host
-}
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$ROOT/display" 2>/dev/null &
+XVFB2=$!
+trap 'kill $XVFB2 2>/dev/null || true' EXIT
+for i in $(seq 1 50); do [ -s "$ROOT/display" ] && break; sleep 0.1; done
+[ -s "$ROOT/display" ] || fail "the second X server did not start"
+host_DISPLAY=$DISPLAY
+joiner_DISPLAY=":$(cat "$ROOT/display")"
+host_PID="" host_WINDOW="" joiner_PID="" joiner_WINDOW=""
+SIDE=host
 
 use() {
     eval "${SIDE}_PID=\$GAME_PID ${SIDE}_WINDOW=\$GAME_WINDOW"
