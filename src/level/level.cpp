@@ -13,6 +13,7 @@
 #include "level/image_check.h"
 #include "level/level_chunk.h"
 #include "base/assertion.h"
+#include "base/det_math.h"
 
 int solid_colour() { return makecol(255, 0, 255); }
 
@@ -279,7 +280,7 @@ void Level::DropToSolid(int& x, int& y, unsigned maxSteps) const {
 
 void Level::TraceToSolid(int& x, int& y, float angle, unsigned maxSteps) const {
     double fx = x, fy = y;
-    const double c = std::cos(angle), s = std::sin(angle);
+    const double c = det_cos(angle), s = det_sin(angle);
     const int solid = solid_colour();
     for (unsigned step = 0; step < maxSteps; ++step) {
         if (SolidAt(x, y, solid)) return;

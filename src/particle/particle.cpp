@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/hasher.h"
+#include "base/det_math.h"
 #include "collision/clgo.h"
 #include "level/level.h"
 
@@ -70,7 +71,7 @@ bool Particle::Update(double dt) {
     if (moving && control != PC_None && (beyond || level->CircleHitsTerrain(bound, true))) {
         // Only the centre pixel is traced, so a large object usually runs the whole
         // path and stops about where the move took it.
-        const float angle = std::atan2(dy, dx);
+        const float angle = static_cast<float>(det_atan2(dy, dx));
         const float length = std::sqrt(dx * dx + dy * dy);
         // A corrupt velocity must not turn the trace into an endless walk.
         const unsigned steps =

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <typeinfo>
 
+#include "base/det_math.h"
 #include "base/hasher.h"
 #include "collision/clgo.h"
 #include "base/random.h"
@@ -41,7 +42,7 @@ constexpr double kTimeDead = 2.0;
 constexpr float kMuzzle = 15.0f;
 constexpr float kAimLine = 13.0f;
 
-bool faces_left(float aim) { return std::cos(aim) < 0.0f; }
+bool faces_left(float aim) { return det_cos(aim) < 0.0; }
 
 // One pixel sideways (dir -1 left, +1 right), following the ground of the column just
 // beyond the disc: up a one-pixel step, level, or down one pixel; a taller obstacle stops.
