@@ -32,7 +32,21 @@ Particle::Particle(const Particle& other)
       control(other.control),
       state(other.state),
       dead(other.dead),
-      detached(other.detached) {}
+      detached(other.detached) {
+    if (bound && other.bound) *bound = *other.bound;
+}
+
+void Particle::AssignParticle(const Particle& o) {
+    x = o.x;
+    y = o.y;
+    vx = o.vx;
+    vy = o.vy;
+    if (bound && o.bound) *bound = *o.bound;
+    control = o.control;
+    state = o.state;
+    dead = o.dead;
+    detached = o.detached;
+}
 
 Particle::~Particle() {
     if (bound) clgo_destroy_circle(bound);

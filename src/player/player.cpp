@@ -174,6 +174,28 @@ void Player::Digest(Hasher& h) const {
     h.Int(current);
 }
 
+void Player::AssignState(const Player& o) {
+    AssignParticle(o);
+    health = o.health;
+    number = o.number;
+    kills = o.kills;
+    deaths = o.deaths;
+    aim = o.aim;
+    action_time = o.action_time;
+    action = o.action;
+    for (Inventory::Weapon* w : weapons) delete w;
+    weapons.clear();
+    current_weapon = weapons.end();
+    for (auto it = o.weapons.begin(); it != o.weapons.end(); ++it) {
+        auto* copy = static_cast<Inventory::Weapon*>((*it)->Clone());
+        copy->owner = this;
+        weapons.push_back(copy);
+        if (it == WeaponList::const_iterator(o.current_weapon)) current_weapon = std::prev(weapons.end());
+    }
+    stats = o.stats;
+    out = o.out;
+}
+
 void Player::MoveLeft() { walk(*this, -1); }
 
 void Player::MoveRight() { walk(*this, 1); }
