@@ -1,5 +1,9 @@
 #include "bench_world.h"
 
+#include <time.h>
+
+#include <algorithm>
+
 #include <allegro.h>
 
 #include <cstdio>
@@ -130,6 +134,19 @@ void fill_with_projectiles(Game& game, std::size_t count) {
         }
         game.AddParticle(p);
     }
+}
+
+double cpu_ms() {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) * 1e-6;
+}
+
+double percentile(std::vector<double> values, double share) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t rank = static_cast<std::size_t>(share * static_cast<double>(values.size()));
+    return values[std::min(rank, values.size() - 1)];
 }
 
 }  // namespace bench

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 class Game;
 
@@ -39,6 +40,12 @@ std::size_t live_objects(const Game& game);
 // clods (in that rotation) launched from random points of the sky band in random
 // directions.
 void fill_with_projectiles(Game& game, std::size_t count);
+
+// Processor time of this thread in milliseconds. The machine is shared: wall time would
+// count whatever else ran meanwhile, and a worst step would mostly measure the scheduler.
+double cpu_ms();
+// The value below which the given share of the values lie (nearest rank).
+double percentile(std::vector<double> values, double share);
 
 // The step of the game at the default speed.
 constexpr double kStepDt = 0.01666666753590107;

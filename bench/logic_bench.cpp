@@ -15,21 +15,8 @@
 
 namespace {
 
-// Processor time of this thread in milliseconds. The machine is shared: wall time would
-// count whatever else ran meanwhile, and a worst step would mostly measure the scheduler.
-double cpu_ms() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) * 1e-6;
-}
-
-// The value below which the given share of the values lie (nearest rank).
-double percentile(std::vector<double> values, double share) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t rank = static_cast<std::size_t>(share * static_cast<double>(values.size()));
-    return values[std::min(rank, values.size() - 1)];
-}
+using bench::cpu_ms;
+using bench::percentile;
 
 // Scenario 1: two players standing, nothing else but the occasional weapon drop. A fixed
 // number of steps (a minute of play), so that the drops do not pile up with the time the

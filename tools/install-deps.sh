@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config liballegro4-dev googletest libgtest-dev
-          libbenchmark-dev libenet-dev xvfb xauth xdotool x11-apps x11-utils imagemagick)
+          libbenchmark-dev libenet-dev clang xvfb xauth xdotool x11-apps x11-utils imagemagick)
 # --fuzz: the fuzz targets' compiler. --package: what tools/package.sh builds and checks
 # the Debian package with.
 case "${1:-}" in

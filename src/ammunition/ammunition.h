@@ -26,6 +26,7 @@ public:
     void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
     void Digest(Hasher& h) const override;
+    Particle* Clone() const override { return new PistolShot(*this); }
 };
 
 class BirdShot : public Particle {
@@ -38,6 +39,7 @@ public:
     void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
     void Digest(Hasher& h) const override;
+    Particle* Clone() const override { return new BirdShot(*this); }
 };
 
 // Rocket, flak shell and splinter share the explosion stages: flying until a contact,
@@ -57,6 +59,7 @@ public:
     void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
     void Digest(Hasher& h) const override;
+    Particle* Clone() const override { return new Rocket(*this); }
 };
 
 class Flak : public Particle {
@@ -74,6 +77,7 @@ public:
     void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
     void Digest(Hasher& h) const override;
+    Particle* Clone() const override { return new Flak(*this); }
 };
 
 class Flak::Shrapnel : public Particle {
@@ -90,6 +94,7 @@ public:
     void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
     void Digest(Hasher& h) const override;
+    Particle* Clone() const override { return new Shrapnel(*this); }
 };
 
 // A clod of earth that piles up where it lands.
@@ -102,6 +107,7 @@ public:
     void Draw(BITMAP* target, int originX, int originY) const override;
     void OnCollision(Particle* other) override;
     void Digest(Hasher& h) const override;
+    Particle* Clone() const override { return new Dirt(*this); }
 };
 
 }  // namespace Ammunition

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "ammunition/ammunition.h"
+#include "base/det_math.h"
 #include "base/hasher.h"
 #include "collision/clgo.h"
 #include "particle/sound_events.h"
@@ -129,7 +130,7 @@ void draw_explosive(const T& p, BITMAP* target, int originX, int originY, int fl
     if (p.stage == STAGE_FLYING) {
         circlefill(target, sx, sy, flight_radius, makecol(0, 255, 0));
     } else if (p.stage == STAGE_EXPLODING) {
-        const int r = static_cast<int>(std::sin(p.stage_time * (2 * PI)) * blast_radius);
+        const int r = static_cast<int>(det_sin(p.stage_time * (2 * PI)) * blast_radius);
         if (r >= 0) circlefill(target, sx, sy, r, makecol(255, 0, 0));
     }
 }

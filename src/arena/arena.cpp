@@ -23,7 +23,7 @@ const char* const kArenaUsage =
     "Usage: vorlin-arena --replay FILE [--verify] [--level NAME]\n"
     "       vorlin-arena --players A,B [--seconds S] [--seed N] [--skill S|S1,S2]\n"
     "                    [--kills N] [--minutes M] [--lives L] [--rope]\n"
-    "                    [--level NAME] [--record FILE] [--stats]\n"
+    "                    [--level NAME] [--record FILE] [--stats] [--synctest N]\n"
     "Runs Vorlin games without a window, as fast as the machine allows.\n"
     "\n"
     "  --replay FILE   play the game recorded in FILE from its recorded start and print\n"
@@ -51,6 +51,9 @@ const char* const kArenaUsage =
     "                  still and the longest it went without coming closer to the other\n"
     "                  player (beyond 80 pixels; \"far\"), and a match's figures, and print\n"
     "                  what the bots' decisions cost\n"
+    "  --synctest N    with --players: at every step go back N steps (1 to 60) and play\n"
+    "                  them again from the saved world, comparing every part of it; the\n"
+    "                  first difference names the step and the part (exit status 1)\n"
     "  --level NAME    the level: a level of the levels/ folder, a level folder or file by\n"
     "                  its path (default data/map.lvl; a replay's own level)\n"
     "  --version       show the version\n"
@@ -200,6 +203,17 @@ bool parse_match(const std::string& players, const std::string& seconds,
     return true;
 }
 
+bool parse_synctest(const std::string& text, MatchSetup* m, std::string* why) {
+    if (text.empty()) return true;
+    double v = 0;
+    if (!parse_number(text, 1, 60, &v) || v != std::floor(v)) {
+        *why = "--synctest needs a whole number of steps from 1 to 60";
+        return false;
+    }
+    m->synctest = static_cast<int>(v);
+    return true;
+}
+
 int play_game(const ArenaOptions& o) {
     set_color_depth(32);
     const MatchResult r = play_match(o.match);
@@ -222,7 +236,7 @@ int play_game(const ArenaOptions& o) {
 }  // namespace
 
 bool parse_arena_options(int argc, const char* const* argv, ArenaOptions* o, std::string* why) {
-    std::string players, seconds, seed, skill;
+    std::string players, seconds, seed, skill, synctest;
     OptionParser parser;
     parser.Flag("help", &o->help);
     parser.Flag("version", &o->version);
@@ -235,6 +249,7 @@ bool parse_arena_options(int argc, const char* const* argv, ArenaOptions* o, std
     parser.Value("skill", &skill);
     parser.Value("record", &o->match.record);
     parser.Flag("stats", &o->stats);
+    parser.Value("synctest", &synctest);
     MatchOptions limits;
     limits.Declare(parser);
     if (!parser.Parse(argc, argv, why)) return false;
@@ -245,9 +260,9 @@ bool parse_arena_options(int argc, const char* const* argv, ArenaOptions* o, std
     o->play = !players.empty();
     o->match.level_file = o->level;
     if (!o->play && (!seconds.empty() || !seed.empty() || !skill.empty() ||
-                     !o->match.record.empty() || o->stats || rules)) {
-        *why = "--seconds, --seed, --skill, --kills, --minutes, --lives, --rope, --record and "
-               "--stats go with --players";
+                     !o->match.record.empty() || o->stats || rules || !synctest.empty())) {
+        *why = "--seconds, --seed, --skill, --kills, --minutes, --lives, --rope, --record, "
+               "--stats and --synctest go with --players";
         return false;
     }
     if (o->play) {
@@ -255,7 +270,8 @@ bool parse_arena_options(int argc, const char* const* argv, ArenaOptions* o, std
             *why = "--players and --replay exclude each other";
             return false;
         }
-        return parse_match(players, seconds, seed, skill, limits, &o->match, why);
+        return parse_match(players, seconds, seed, skill, limits, &o->match, why) &&
+               parse_synctest(synctest, &o->match, why);
     }
     if (o->replay.empty()) {
         *why = o->verify ? "--verify needs --replay" : "nothing to do";

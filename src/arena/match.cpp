@@ -15,6 +15,7 @@
 #include "replay/headless_play.h"
 #include "replay/replay_game.h"
 #include "replay/replay_recorder.h"
+#include "replay/synctest.h"
 
 namespace {
 
@@ -97,9 +98,18 @@ void play(Game& game, const MatchSetup& setup, ReplayRecorder* recorder, MatchRe
     std::vector<Approach> approach(setup.players.size());
     for (Player& p : game.players) last.push_back(pose_of(p));
     const auto steps = static_cast<unsigned long>(std::ceil(setup.seconds / setup.step_dt));
+    std::unique_ptr<SyncTest> sync;
+    if (setup.synctest > 0) sync = std::make_unique<SyncTest>(game, setup.synctest);
     unsigned long s = 0;
     for (; s < steps && !game.outcome.over; ++s) {
-        play_headless(game, 1, recorder);
+        if (!sync) {
+            play_headless(game, 1, recorder);
+        } else {
+            const StepInput input = game.GatherInput();
+            if (recorder) recorder->Record(input);
+            if (!sync->Step(input, game.step_dt, &result->error)) return;
+            if (recorder) recorder->Checkpoint(game);
+        }
         std::size_t i = 0;
         for (Player& p : game.players) {
             const Pose now = pose_of(p);
@@ -152,6 +162,7 @@ MatchResult play_match(const MatchSetup& setup) {
         game.inputs[p.number] = new TimedInput(game.inputs[p.number], &result);
     }
     play(game, setup, recording, &result);
+    if (!result.error.empty()) return result;  // a synctest's difference
     if (recording && !recorder.Finish(game)) {
         result.error = "cannot write " + setup.record + ": " + recorder.error();
         return result;

@@ -21,6 +21,8 @@ struct MatchSetup {
     // The step of the default speed: single-precision 1/60 s, as the game computes it.
     double step_dt = 1.0f / 60.0f;
     std::string record;  // a replay file to record the game into; empty for none
+    // Steps gone back and played again at every step (SyncTest); 0 for none.
+    int synctest = 0;
 };
 
 struct PlayerScore {

@@ -156,7 +156,14 @@ public:
     // player at its place in the list (a missing entry: the player does nothing; a weapon
     // position outside the player's list: no switch), then the world moves. The console,
     // the timing line and Escape are served as in every step. False when the game must end.
+    // The world's part is WorldStep; the console, the timing line and Escape come around it.
     bool Step(const StepInput& input, double dt);
+    // The world alone for one step: the actions, the world's move, a weapon's drop, the
+    // match's judgement, then the input's console lines, which answer into `replies`. It
+    // reads no key, clock or file and plays no sound (the step's sounds are only recorded
+    // in `sounds`), so run again from a saved world with the same input it makes the same
+    // world; a step played again answers into a stream nobody reads.
+    void WorldStep(const StepInput& input, double dt, std::ostream& replies);
     void Draw(BITMAP* target);
     // The console alone, straight to the screen (or the frame sink): the stages before the
     // first frame show their progress so.
@@ -196,8 +203,10 @@ private:
     void WalkWorld(double dt);
     bool UsesPairGrid() const;
     void RemoveIfDone(Particle** entry);
+    // The console key, typing into the console and its scrolling, after the world moved.
+    void ServeConsole();
     void ToggleConsole();
-    void RunCommands(const StepInput& input);
+    void RunCommands(const StepInput& input, std::ostream& replies);
     // The match's end, judged after the world moved (game_match.cpp).
     void JudgeMatch(double dt);
     // On the results screen: Return (or a pad's first button) for a rematch, Escape to

@@ -73,9 +73,20 @@ bool Game::Step(const StepInput& input, double dt) {
     // it during the step takes effect with the next one.
     const bool timing = show_timing;
     const std::clock_t started = timing ? StartTimingLine(dt) : 0;
+    WorldStep(input, dt, console);
+    ServeConsole();
+    // Exactly the regions the level recorded, also those a rollback restored: nothing
+    // more when nothing changed.
+    level.UpdateChanged();
+
+    if (timing) stats << "Logic: " << std::setw(2) << elapsed_ms(started) << "ms ";
+    redraw = true;
+    return !key[KEY_ESC];
+}
+
+void Game::WorldStep(const StepInput& input, double dt, std::ostream& replies) {
     terrain_changed.Reset();
     sounds.Clear();
-
     // The world stands still once the match is over.
     if (!outcome.over) {
         ApplyActions(input);
@@ -84,17 +95,14 @@ bool Game::Step(const StepInput& input, double dt) {
         if (rand01() < dt * 0.1) SpawnWeapon();
         JudgeMatch(dt);
     }
+    RunCommands(input, replies);
+    ++steps_taken;
+}
+
+void Game::ServeConsole() {
     ToggleConsole();
-    RunCommands(input);
     if (console_active) console.ProcessInput();
     console.Scroll();
-    // Exactly the regions the level recorded: nothing more when nothing changed.
-    if (terrain_changed) level.UpdateChanged();
-
-    if (timing) stats << "Logic: " << std::setw(2) << elapsed_ms(started) << "ms ";
-    ++steps_taken;
-    redraw = true;
-    return !key[KEY_ESC];
 }
 
 std::clock_t Game::StartTimingLine(double dt) {
@@ -188,11 +196,11 @@ void Game::ToggleConsole() {
     if (console_key < 0 && !key_down(-console_key)) console_key = -console_key;
 }
 
-void Game::RunCommands(const StepInput& input) {
+void Game::RunCommands(const StepInput& input, std::ostream& replies) {
     // Recorded or received lines act where a typed line would: after the world moved.
     for (const std::string& line : input.commands) {
         std::istringstream args(line);
-        processor->Process(args, console);
+        processor->Process(args, replies);
     }
 }
 

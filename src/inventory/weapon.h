@@ -56,26 +56,31 @@ private:
 class Pistol final : public StockWeapon {
 public:
     Pistol(Game* game, Level* level) : StockWeapon(game, level, typeid(Pistol)) {}
+    Particle* Clone() const override { return new Pistol(*this); }
 };
 
 class Shotgun final : public StockWeapon {
 public:
     Shotgun(Game* game, Level* level) : StockWeapon(game, level, typeid(Shotgun)) {}
+    Particle* Clone() const override { return new Shotgun(*this); }
 };
 
 class RocketLauncher final : public StockWeapon {
 public:
     RocketLauncher(Game* game, Level* level) : StockWeapon(game, level, typeid(RocketLauncher)) {}
+    Particle* Clone() const override { return new RocketLauncher(*this); }
 };
 
 class FlakCannon final : public StockWeapon {
 public:
     FlakCannon(Game* game, Level* level) : StockWeapon(game, level, typeid(FlakCannon)) {}
+    Particle* Clone() const override { return new FlakCannon(*this); }
 };
 
 class DirtCannon final : public StockWeapon {
 public:
     DirtCannon(Game* game, Level* level) : StockWeapon(game, level, typeid(DirtCannon)) {}
+    Particle* Clone() const override { return new DirtCannon(*this); }
 };
 
 }  // namespace Inventory

@@ -12,7 +12,9 @@
 #include "collision/clgo.h"
 #include "level/image_check.h"
 #include "level/level_chunk.h"
+#include "level/terrain_journal.h"
 #include "base/assertion.h"
+#include "base/det_math.h"
 
 int solid_colour() { return makecol(255, 0, 255); }
 
@@ -279,7 +281,7 @@ void Level::DropToSolid(int& x, int& y, unsigned maxSteps) const {
 
 void Level::TraceToSolid(int& x, int& y, float angle, unsigned maxSteps) const {
     double fx = x, fy = y;
-    const double c = std::cos(angle), s = std::sin(angle);
+    const double c = det_cos(angle), s = det_sin(angle);
     const int solid = solid_colour();
     for (unsigned step = 0; step < maxSteps; ++step) {
         if (SolidAt(x, y, solid)) return;
@@ -301,18 +303,22 @@ bool Level::CircleHitsTerrain(const clgo_circle* circle, bool below) const {
 
 void Level::AddDirt(int x, int y, int r) {
     if (!mask || r < 0) return;
+    KeepDisc(mask, x, y, r);
     circlefill(mask, x, y, r, solid_colour());
     MarkDisc(x, y, r);
 }
 
 void Level::Paint(int x, int y, int r, int colour) {
     if (!foreground || r < 0) return;
+    KeepDisc(foreground, x, y, r);
     circlefill(foreground, x, y, r, colour);
     MarkDisc(x, y, r);
 }
 
 void Level::Dig(int x, int y, int r) {
     if (!mask || r < 0) return;
+    // The undiggable pixels put back below lie in the same square.
+    KeepDisc(mask, x, y, r);
     circlefill(mask, x, y, r, air_colour());
     MarkDisc(x, y, r);
     if (!undiggable) return;
@@ -341,6 +347,20 @@ void Level::MarkDisc(int x, int y, int r) {
     // The square around the disc, one pixel wider than the radius on every side.
     const long long e = static_cast<long long>(r) + 1;
     MarkChanged(clamp_corner(x - e), clamp_corner(y - e), clamp_corner(x + e), clamp_corner(y + e));
+}
+
+void Level::KeepDisc(BITMAP* bmp, int x, int y, int r) {
+    if (!journal) return;
+    const long long e = static_cast<long long>(r) + 1;
+    journal->Keep(bmp, clamp_corner(x - e), clamp_corner(y - e), clamp_corner(x + e + 1),
+                  clamp_corner(y + e + 1));
+}
+
+void Level::UndoTo(std::size_t position) {
+    if (!journal) return;
+    journal->UndoTo(position, [this](int x0, int y0, int x1, int y1) {
+        MarkChanged(x0, y0, x1 - 1, y1 - 1);
+    });
 }
 
 void Level::MarkChanged(int x0, int y0, int x1, int y1) {

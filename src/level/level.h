@@ -1,6 +1,7 @@
 #ifndef VORLIN_LEVEL_LEVEL_H
 #define VORLIN_LEVEL_LEVEL_H
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@ struct BITMAP;
 struct PACKFILE;
 struct clgo_bitmask;
 struct clgo_circle;
+class TerrainJournal;
 
 // The destructible terrain. All bitmaps have one size (checked when built or loaded);
 // coordinates are pixels, (0, 0) top-left, y downwards.
@@ -26,6 +28,8 @@ public:
     BITMAP* render = nullptr;       // the composed picture the views show
     int width = 0;                  // pixels, from `background`
     int height = 0;
+    // When set (not owned), every dig, fill and paint first keeps what it overwrites.
+    TerrainJournal* journal = nullptr;
 
     // An empty level: everything null.
     Level();
@@ -58,6 +62,10 @@ public:
     // in the clod's colour.
     void Paint(int x, int y, int r, int colour);
 
+    // Puts back what the journal kept after `position`, newest first; each square put back
+    // is recorded for UpdateChanged. Nothing without a journal.
+    void UndoTo(std::size_t position);
+
     // Recomposes the whole of `render` and forgets the recorded regions.
     void Update();
     // Recomposes only the regions recorded since the last recomposition; with nothing
@@ -88,6 +96,8 @@ private:
     void MarkChanged(int x0, int y0, int x1, int y1);
     // Records the square around a disc of radius r.
     void MarkDisc(int x, int y, int r);
+    // Hands the same square of `bmp` to the journal before it is drawn over.
+    void KeepDisc(BITMAP* bmp, int x, int y, int r);
     // Recomposes the part of `render` inside [x0, x1) x [y0, y1), clipped to the bitmaps.
     void Compose(int x0, int y0, int x1, int y1);
 

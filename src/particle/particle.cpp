@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/hasher.h"
+#include "base/det_math.h"
 #include "collision/clgo.h"
 #include "level/level.h"
 
@@ -31,7 +32,21 @@ Particle::Particle(const Particle& other)
       control(other.control),
       state(other.state),
       dead(other.dead),
-      detached(other.detached) {}
+      detached(other.detached) {
+    if (bound && other.bound) *bound = *other.bound;
+}
+
+void Particle::AssignParticle(const Particle& o) {
+    x = o.x;
+    y = o.y;
+    vx = o.vx;
+    vy = o.vy;
+    if (bound && o.bound) *bound = *o.bound;
+    control = o.control;
+    state = o.state;
+    dead = o.dead;
+    detached = o.detached;
+}
 
 Particle::~Particle() {
     if (bound) clgo_destroy_circle(bound);
@@ -70,7 +85,7 @@ bool Particle::Update(double dt) {
     if (moving && control != PC_None && (beyond || level->CircleHitsTerrain(bound, true))) {
         // Only the centre pixel is traced, so a large object usually runs the whole
         // path and stops about where the move took it.
-        const float angle = std::atan2(dy, dx);
+        const float angle = static_cast<float>(det_atan2(dy, dx));
         const float length = std::sqrt(dx * dx + dy * dy);
         // A corrupt velocity must not turn the trace into an endless walk.
         const unsigned steps =

@@ -44,7 +44,7 @@ public:
     bool detached;  // the world table forgets it without deleting it
 
     Particle(Game* game, Level* level, int control, float radius, float x, float y);
-    // Copies every member; the copy gets a circle of its own.
+    // Copies every member; the copy gets a circle of its own, equal to the other's.
     Particle(const Particle& other);
     Particle& operator=(const Particle&) = delete;
     virtual ~Particle();
@@ -58,6 +58,11 @@ public:
     // Adds everything of the object that the coming steps depend on to a digest of the
     // world; each class adds its kind and its own fields after its base's.
     virtual void Digest(Hasher& h) const;
+    // A copy of the object as it is, for a saved world; every world class in the table
+    // gives one (null: a class that cannot be saved).
+    virtual Particle* Clone() const { return nullptr; }
+    // Every field of the base, the circle's as it stands included, from another object.
+    void AssignParticle(const Particle& other);
 
     void SetPosition(float x, float y);
     bool TouchesTerrain(bool below) const;

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <typeinfo>
 
+#include "base/det_math.h"
 #include "base/hasher.h"
 #include "collision/clgo.h"
 #include "base/random.h"
@@ -41,7 +42,7 @@ constexpr double kTimeDead = 2.0;
 constexpr float kMuzzle = 15.0f;
 constexpr float kAimLine = 13.0f;
 
-bool faces_left(float aim) { return std::cos(aim) < 0.0f; }
+bool faces_left(float aim) { return det_cos(aim) < 0.0; }
 
 // One pixel sideways (dir -1 left, +1 right), following the ground of the column just
 // beyond the disc: up a one-pixel step, level, or down one pixel; a taller obstacle stops.
@@ -172,6 +173,29 @@ void Player::Digest(Hasher& h) const {
         if (it == WeaponList::const_iterator(current_weapon)) current = at;
     }
     h.Int(current);
+}
+
+void Player::AssignState(const Player& o) {
+    AssignParticle(o);
+    health = o.health;
+    number = o.number;
+    kills = o.kills;
+    deaths = o.deaths;
+    aim = o.aim;
+    action_time = o.action_time;
+    action = o.action;
+    for (Inventory::Weapon* w : weapons) delete w;
+    weapons.clear();
+    current_weapon = weapons.end();
+    for (auto it = o.weapons.begin(); it != o.weapons.end(); ++it) {
+        auto* copy = static_cast<Inventory::Weapon*>((*it)->Clone());
+        copy->owner = this;
+        weapons.push_back(copy);
+        if (it == WeaponList::const_iterator(o.current_weapon)) current_weapon = std::prev(weapons.end());
+    }
+    stats = o.stats;
+    out = o.out;
+    rope = o.rope;
 }
 
 void Player::MoveLeft() { walk(*this, -1); }

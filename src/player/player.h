@@ -70,6 +70,9 @@ public:
     void DrawStatus(BITMAP* target, int x, int y, int w, int h) const;
 
     bool HasWeapon() const { return current_weapon != weapons.end(); }
+    // Becomes the other player as it stands, with copies of its weapons (held by this
+    // player) and the same one in hand: a saved player, or one put back from it.
+    void AssignState(const Player& other);
 };
 
 #endif

@@ -6,10 +6,8 @@
 #include <vector>
 
 #include "base/hasher.h"
-#include "game/game.h"
-#include "base/random.h"
+#include "replay/world_snapshot.h"
 #include "level/level.h"
-#include "particle/particle.h"
 
 namespace {
 
@@ -61,27 +59,6 @@ std::uint64_t mask_row(BITMAP* mask, int y, int solid, const std::uint64_t* weig
     }
 }
 
-void digest_entry(Hasher& h, const Particle* p) {
-    if (!p) {
-        h.Text("free");
-        return;
-    }
-    p->Digest(h);
-}
-
-// A match's rules, how it stands and what it counted, and the ropes of a game with them;
-// nothing of a plain game, whose digests stay as they always were.
-void digest_match(Hasher& h, const Game& game) {
-    if (game.rules.plain()) return;
-    game.rules.Digest(h);
-    game.outcome.Digest(h);
-    for (const Player& p : game.players) {
-        p.stats.Digest(h);
-        h.Bool(p.out);
-        if (game.rules.rope()) p.rope.Digest(h);
-    }
-}
-
 }  // namespace
 
 void digest_terrain(Hasher& h, const Level& level) {
@@ -98,18 +75,8 @@ void digest_terrain(Hasher& h, const Level& level) {
 
 std::uint64_t world_digest(const Game& game) {
     Hasher h;
-    h.Int(static_cast<long long>(game.players.size()));
-    for (const Player& p : game.players) p.Digest(h);
-    h.Int(game.selected ? game.selected->number : 0);
-
-    h.Int(static_cast<long long>(game.particles.size()));
-    for (const Particle* p : game.particles) digest_entry(h, p);
-    Particle* const* base = game.particles.data();
-    for (Particle** slot : game.free_slots) h.Int(slot - base);
-
-    h.Word(random_state());
-    digest_terrain(h, game.level);
-    digest_match(h, game);
+    for (std::size_t i = 0; i < kWorldParts; ++i)
+        digest_world_part(h, game, static_cast<WorldPart>(i));
     return h.value();
 }
 

@@ -1,6 +1,7 @@
 // Records the golden replays into DIR (tests/golden), on the level of the replay tests:
 //
 //   record_golden DIR
+//   record_golden --level FILE   (only writes their level, for other builds to verify on)
 //
 // They pin the simulation down: the test suite verifies them step by step. Record them
 // again (tools/rerecord-golden.sh) only when a change is meant to alter the game.
@@ -105,12 +106,17 @@ void describe(const std::string& level, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: record_golden DIR\n");
+    const bool level_only = argc == 3 && std::string(argv[1]) == "--level";
+    if (argc != 2 && !level_only) {
+        std::fprintf(stderr, "usage: record_golden DIR | --level FILE\n");
         return 2;
     }
     if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0) return 1;
     set_color_depth(32);
+    if (level_only) {
+        testsupport::write_replay_level(argv[2]);
+        return 0;
+    }
     testsupport::TempDir dir;
     const std::string level = dir.file("map.lvl");
     testsupport::write_replay_level(level);

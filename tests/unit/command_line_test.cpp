@@ -82,4 +82,20 @@ TEST(ArenaOptions, PlayersSetUpAGameAndBadValuesAreUsageErrors) {
     }
 }
 
+TEST(ArenaOptions, SynctestTakesOneToSixtyStepsWithPlayers) {
+    Args a({"--players", "bot,bot", "--synctest", "8"});
+    ArenaOptions o;
+    std::string why;
+    ASSERT_TRUE(parse_arena_options(a.argc(), a.argv.data(), &o, &why)) << why;
+    EXPECT_EQ(8, o.match.synctest);
+    const std::vector<const char*> bad[] = {
+        {"--players", "bot,bot", "--synctest", "0"}, {"--players", "bot,bot", "--synctest", "61"},
+        {"--players", "bot,bot", "--synctest", "2.5"}, {"--replay", "x.rpl", "--synctest", "8"},
+    };
+    for (const auto& args : bad) {
+        Args b(args);
+        EXPECT_EQ(2, arena_main(b.argc(), b.argv.data())) << args[2] << " " << args[3];
+    }
+}
+
 }  // namespace
