@@ -104,12 +104,13 @@ OwnedBitmap folder_thumbnail(const std::string& name) {
     return OwnedBitmap(load_bitmap(thumb.c_str(), nullptr));
 }
 
-// "random": a box of the thumbnails' size with a question mark.
-OwnedBitmap random_thumbnail() {
+// A box of the thumbnails' size with `mark` in it: "?" for a random level, nothing for a
+// level without a picture (the entries keep their place whatever the level).
+OwnedBitmap boxed_thumbnail(const char* mark) {
     OwnedBitmap box(create_bitmap(kThumbnailWidth, kThumbnailHeight));
     if (!box) return box;
     clear_to_color(box.get(), makecol(40, 46, 90));
-    draw_scaled_text(box.get(), "?", kThumbnailWidth / 2, kThumbnailHeight / 2 - 24, 6,
+    draw_scaled_text(box.get(), mark, kThumbnailWidth / 2, kThumbnailHeight / 2 - 24, 6,
                      makecol(255, 230, 60), 0);
     return box;
 }
@@ -230,8 +231,9 @@ private:
     }
 
     static OwnedBitmap Thumbnail(const std::string& name) {
-        if (name.empty()) return level_thumbnail(kLevel);
-        return name == kRandomLevel ? random_thumbnail() : folder_thumbnail(name);
+        if (name == kRandomLevel) return boxed_thumbnail("?");
+        OwnedBitmap picture = name.empty() ? level_thumbnail(kLevel) : folder_thumbnail(name);
+        return picture ? std::move(picture) : boxed_thumbnail("");
     }
 
     // The level file, built from data/'s bitmaps when missing; false with the reason.
@@ -255,12 +257,13 @@ private:
         return setup;
     }
 
-    // `level` as play_level takes it; one that cannot be played leaves its reason.
+    // `level` as play_level takes it; one that cannot be played leaves its reason (which
+    // names it).
     void PlayHere(Seats seats, const std::string& level) {
         std::string why;
         ::Setup setup = GameSetup();
         if (level.empty() ? !LevelReady(&why) : !play_level(level, &setup, &why)) {
-            current_->note = level.empty() ? why : "Unable to play " + level + ": " + why;
+            current_->note = why;
             return;
         }
         std::vector<Contestant> at_start(2, Contestant::Keys);
