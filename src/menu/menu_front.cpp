@@ -7,6 +7,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "bot/computer_seats.h"
 #include "input/controls.h"
 #include "level/level.h"
+#include "level/level_choice.h"
 #include "level/level_thumbnail.h"
 #include "main/bootstrap.h"
 #include "main/scaled_window.h"
@@ -76,15 +79,40 @@ std::string own_addresses() {
     return outside.empty() ? loop : outside;
 }
 
-// The default level's picture, small; null when there is no level yet.
-OwnedBitmap default_thumbnail() {
-    if (!exists(kLevel)) return OwnedBitmap(nullptr);
-    PACKFILE* pf = pack_fopen(kLevel, "rp");
+// A level's picture as the match setup shows it: read from a file, or made from a level
+// file; null when there is none.
+OwnedBitmap level_thumbnail(const std::string& level_file) {
+    if (!exists(level_file.c_str())) return OwnedBitmap(nullptr);
+    PACKFILE* pf = pack_fopen(level_file.c_str(), "rp");
     if (!pf) return OwnedBitmap(nullptr);
     Level level;
     level.Load(pf);
     pack_fclose(pf);
     return make_level_thumbnail(level);
+}
+
+// The thumbnail of the levels folder's NAME, made when missing (its level file first, as
+// playing it would).
+OwnedBitmap folder_thumbnail(const std::string& name) {
+    LevelChoice choice;
+    std::string notice, why;
+    if (!choose_level(name, kLevelsFolder, 0, &choice, &why)) return OwnedBitmap(nullptr);
+    const std::string thumb = choice.dir + "/" + kThumbnailName;
+    if (!exists(thumb.c_str()) &&
+        !(prepare_level(&choice, &notice, &why) && ensure_thumbnail(choice, &why)))
+        return OwnedBitmap(nullptr);
+    return OwnedBitmap(load_bitmap(thumb.c_str(), nullptr));
+}
+
+// A box of the thumbnails' size with `mark` in it: "?" for a random level, nothing for a
+// level without a picture (the entries keep their place whatever the level).
+OwnedBitmap boxed_thumbnail(const char* mark) {
+    OwnedBitmap box(create_bitmap(kThumbnailWidth, kThumbnailHeight));
+    if (!box) return box;
+    clear_to_color(box.get(), makecol(40, 46, 90));
+    draw_scaled_text(box.get(), mark, kThumbnailWidth / 2, kThumbnailHeight / 2 - 24, 6,
+                     makecol(255, 230, 60), 0);
+    return box;
 }
 
 class FrontEnd {
@@ -118,7 +146,8 @@ public:
 
 private:
     // Serves `screen` until it is left (Escape, or an action that leaves) or Quit.
-    void Loop(MenuScreen& screen, BITMAP* thumb = nullptr) {
+    // `picture`, when given, says what to show beside the entries at each frame.
+    void Loop(MenuScreen& screen, const std::function<BITMAP*()>& picture = nullptr) {
         MenuScreen* const outer = current_;
         current_ = &screen;
         input_.Release();
@@ -128,7 +157,7 @@ private:
             if (!screen.Press(k) || leave_) break;
             const std::string refused = window_.TakeRefusal();
             if (!refused.empty()) screen.note = refused;
-            Draw(screen, thumb, "");
+            Draw(screen, picture ? picture() : nullptr, "");
             rest(kFrameMs);
         }
         leave_ = false;
@@ -173,19 +202,38 @@ private:
     void Setup(Seats seats) {
         std::string why;
         const bool ready = LevelReady(&why);
-        const OwnedBitmap thumb = default_thumbnail();
+        LevelPicker levels(list_levels(kLevelsFolder), get_config_string("menu", "level", ""));
         std::vector<MenuEntry> entries = {
-            {"Level", [] { return std::string("default"); }, nullptr, nullptr},
+            {"Level", [&levels] { return levels.label(); },
+             [&levels](int d) {
+                 levels.Step(d);
+                 set_config_string("menu", "level", levels.chosen().c_str());
+                 flush_config_file();
+             },
+             nullptr},
             Number("Kills to win", "match", "kills", 1, ""),
             Number("Minutes", "match", "minutes", 1, " min"),
             Number("Lives", "match", "lives", 1, ""),
         };
         if (seats != Seats::People) entries.push_back(Skill("Skill"));
-        entries.push_back({"Start", nullptr, nullptr, [this, seats] { PlayHere(seats); }});
+        entries.push_back({"Start", nullptr, nullptr,
+                           [this, seats, &levels] { PlayHere(seats, levels.chosen()); }});
         MenuScreen screen("Match", std::move(entries));
         screen.Select(static_cast<int>(screen.entries().size()) - 1);
         if (!ready) screen.note = why;
-        Loop(screen, thumb.get());
+        std::map<std::string, OwnedBitmap> thumbs;
+        Loop(screen, [&levels, &thumbs]() -> BITMAP* {
+            const std::string& name = levels.chosen();
+            auto at = thumbs.find(name);
+            if (at == thumbs.end()) at = thumbs.emplace(name, Thumbnail(name)).first;
+            return at->second.get();
+        });
+    }
+
+    static OwnedBitmap Thumbnail(const std::string& name) {
+        if (name == kRandomLevel) return boxed_thumbnail("?");
+        OwnedBitmap picture = name.empty() ? level_thumbnail(kLevel) : folder_thumbnail(name);
+        return picture ? std::move(picture) : boxed_thumbnail("");
     }
 
     // The level file, built from data/'s bitmaps when missing; false with the reason.
@@ -209,9 +257,12 @@ private:
         return setup;
     }
 
-    void PlayHere(Seats seats) {
+    // `level` as play_level takes it; one that cannot be played leaves its reason (which
+    // names it).
+    void PlayHere(Seats seats, const std::string& level) {
         std::string why;
-        if (!LevelReady(&why)) {
+        ::Setup setup = GameSetup();
+        if (level.empty() ? !LevelReady(&why) : !play_level(level, &setup, &why)) {
             current_->note = why;
             return;
         }
@@ -223,7 +274,7 @@ private:
         ComputerSeats computers(at_start, {},
                                 static_cast<BotSkill>(settings_.Get("bot", "skill")), seed);
         std::string watch;
-        if (!play_here("", GameSetup(), &computers, &watch, &why)) current_->note = why;
+        if (!play_here("", setup, &computers, &watch, &why)) current_->note = why;
         if (!watch.empty()) Watch(watch);
         input_.Release();
     }

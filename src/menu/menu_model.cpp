@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "level/level_choice.h"
+
 MenuScreen::MenuScreen(std::string title, std::vector<MenuEntry> entries)
     : title_(std::move(title)), entries_(std::move(entries)) {}
 
@@ -50,4 +52,20 @@ std::vector<std::string> remember_address(std::vector<std::string> recent,
     recent.insert(recent.begin(), address);
     if (recent.size() > keep) recent.resize(keep);
     return recent;
+}
+
+LevelPicker::LevelPicker(const std::vector<std::string>& folder_levels,
+                         const std::string& remembered) {
+    names_.push_back("");
+    names_.insert(names_.end(), folder_levels.begin(), folder_levels.end());
+    if (!folder_levels.empty()) names_.push_back(kRandomLevel);
+    const auto at = std::find(names_.begin(), names_.end(), remembered);
+    if (at != names_.end()) chosen_ = static_cast<std::size_t>(at - names_.begin());
+}
+
+std::string LevelPicker::label() const { return chosen().empty() ? "default" : chosen(); }
+
+void LevelPicker::Step(int delta) {
+    const int n = static_cast<int>(names_.size());
+    chosen_ = static_cast<std::size_t>(((static_cast<int>(chosen_) + delta) % n + n) % n);
 }

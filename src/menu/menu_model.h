@@ -50,4 +50,25 @@ bool edit_field(std::string* text, int key, std::size_t max);
 std::vector<std::string> remember_address(std::vector<std::string> recent,
                                           const std::string& address, std::size_t keep);
 
+// The levels the match setup goes through with Left and Right: the default level (named
+// ""), the levels of the levels folder in the order given (list_levels sorts them), then
+// "random" when there is one to pick from. A remembered level no longer there is the
+// default level.
+class LevelPicker {
+public:
+    LevelPicker(const std::vector<std::string>& folder_levels, const std::string& remembered);
+
+    const std::vector<std::string>& names() const { return names_; }
+    // As play_level takes it: "" for the default level.
+    const std::string& chosen() const { return names_[chosen_]; }
+    // "default" for the default level, else its name.
+    std::string label() const;
+    // Goes round the list.
+    void Step(int delta);
+
+private:
+    std::vector<std::string> names_;
+    std::size_t chosen_ = 0;
+};
+
 #endif

@@ -157,3 +157,28 @@ menu_shown "$missing" || fail "the menu left its screen without a level"
 press Escape Escape
 expect_eq "$(wait_exit 10)" "0" "exit status without a level"
 mv data.away data
+
+# A level of levels/ chosen in the match setup: its thumbnail (its green background) is
+# shown beside the entry, the choice is stored in vorlin.ini at once, and Start plays it.
+GREEN=20,140,60
+mkdir -p levels/meadow
+cp data/*.bmp levels/meadow/
+convert -size 240x160 xc:"rgb($GREEN)" -type TrueColor BMP3:levels/meadow/back.bmp
+start_game --menu
+wait_window
+wait_menu
+press Return Up Up Up Up Right
+settle 0.5
+chosen=$(shot level-chosen)
+[ "$(count_colour "$chosen" 420 100 200 110 "$GREEN")" -gt 1000 ] ||
+    fail "no thumbnail of the level meadow beside the entry"
+grep -Eq '^level = meadow$' vorlin.ini || fail "the level chosen was not stored"
+press Down Down Down Down Return
+wait_game_frame
+settle 1
+meadow=$(shot meadow)
+[ "$(count_colour "$meadow" 0 330 318 100 "$GREEN")" -gt 3000 ] || fail "the game does not play meadow"
+hold Escape 0.5
+wait_menu level-back
+press Escape Escape
+expect_eq "$(wait_exit 10)" "0" "exit status after the level's game"

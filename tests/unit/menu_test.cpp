@@ -168,3 +168,32 @@ TEST(ScaledWindow, TakesTheLargestFactorThatFitsTheDesktop) {
     for (const auto& c : cases)
         EXPECT_EQ(ScaledWindow::LargestFitting(c.w, c.h), c.scale) << c.w << "x" << c.h;
 }
+
+TEST(LevelPicker, OffersTheDefaultTheFoldersLevelsThenRandom) {
+    const LevelPicker levels({"cave", "meadow"}, "");
+    EXPECT_EQ(levels.names(), (std::vector<std::string>{"", "cave", "meadow", "random"}));
+    EXPECT_EQ(LevelPicker({}, "").names(), std::vector<std::string>{""});  // nothing to pick
+}
+
+TEST(LevelPicker, StartsOnTheRememberedLevelOrTheDefaultOne) {
+    const struct {
+        const char* remembered;
+        const char* chosen;
+        const char* label;
+    } cases[] = {{"meadow", "meadow", "meadow"}, {"random", "random", "random"},
+                 {"gone", "", "default"},       {"", "", "default"}};
+    for (const auto& c : cases) {
+        const LevelPicker levels({"cave", "meadow"}, c.remembered);
+        EXPECT_EQ(levels.chosen(), c.chosen) << c.remembered;
+        EXPECT_EQ(levels.label(), c.label) << c.remembered;
+    }
+}
+
+TEST(LevelPicker, LeftAndRightGoRoundTheList) {
+    LevelPicker levels({"cave"}, "");
+    levels.Step(-1);
+    EXPECT_EQ(levels.chosen(), "random");
+    levels.Step(1);
+    levels.Step(1);
+    EXPECT_EQ(levels.chosen(), "cave");
+}
