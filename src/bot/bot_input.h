@@ -74,6 +74,9 @@ private:
 
     // Movement.
     int plan_age_ = 0;
+    // Planner expansions it may spend now, and the most it saves up: a whole plan.
+    static constexpr int kPlanCreditMost = 20000;
+    int plan_credit_ = kPlanCreditMost;
     int plan_goal_x_ = -100, plan_goal_y_ = -100;
     unsigned long plan_changes_ = 0;
     float goal_x_ = 0, goal_y_ = 0;
@@ -137,8 +140,8 @@ private:
     // Straight up through dirt: a dig while dirt is over the head, else a jump.
     void ClimbThroughDirt(Player& me, Intent& intent) const;
     static bool Aligned(const Player& me, const Intent& intent);
-    // No terrain in the column above the head, up to the top of the level.
-    bool OpenSky(const Player& me) const;
+    // Terrain in the column above the head, up to `reach` pixels above it.
+    bool DirtOverhead(const Player& me, int reach) const;
 
     void LetGoOfLedges(const Player& me, Intent& intent);
     int Compose(Player& me, const Intent& intent, WeaponSlot& next_weapon);

@@ -14,6 +14,9 @@ namespace {
 
 // Steps between two plans while nothing forces one.
 constexpr int kPlanSteps = 40;
+// Planner expansions earned per step and the fewest a plan gets.
+constexpr int kPlanCreditPerStep = 1200;
+constexpr int kPlanLeast = 3000;
 // Steps without coming 8 pixels closer to the goal before an unstick manoeuvre.
 constexpr int kNoProgressSteps = 150;
 // Steps without any change of place or aim before one.
@@ -26,6 +29,10 @@ constexpr int kTactics = 4;
 constexpr int kEscape = kTactics;
 constexpr int kEscapeSteps = 1800;
 constexpr float kEscapeRise = 24.0f;
+// Dirt this close over the head (pixels) makes the bot buried, and the escape is over once
+// none lies this close: an island or a ceiling far above is no reason to dig.
+constexpr int kBuried = 16;
+constexpr int kOutOfDirt = 40;
 // Elevations of the dig directions that matter: diagonally and straight.
 constexpr double kDiagonal = 0.75;
 constexpr double kSteep = 1.2;
@@ -135,13 +142,18 @@ void BotInput::Travel(Player& me, Intent& intent) {
 }
 
 void BotInput::Replan(Player& me) {
+    plan_credit_ = std::min(kPlanCreditMost, plan_credit_ + kPlanCreditPerStep);
     const int mx = TerrainGrid::CellOf(me.x), my = TerrainGrid::CellOf(me.y);
     const int gx = TerrainGrid::CellOf(goal_x_), gy = TerrainGrid::CellOf(goal_y_);
     const bool off_path = path_.empty() || chebyshev(mx, my, path_.front().cx, path_.front().cy) > 2;
     const bool goal_moved = std::abs(gx - plan_goal_x_) + std::abs(gy - plan_goal_y_) > 3;
     const bool terrain_moved = grid_.changes() != plan_changes_ && plan_age_ > 10;
     if (!off_path && !goal_moved && !terrain_moved && ++plan_age_ <= kPlanSteps) return;
-    path_ = planner_.Plan(grid_, mx, my, gx, gy);
+    // Plans are paid from a credit of expansions that each step tops up: a bot whose plans
+    // keep failing on a large level waits with the next one while it follows the last.
+    if (!path_.empty() && plan_credit_ < kPlanLeast) return;
+    path_ = planner_.Plan(grid_, mx, my, gx, gy, std::max(plan_credit_, kPlanLeast));
+    plan_credit_ -= planner_.last_expansions();
     plan_age_ = 0;
     plan_goal_x_ = gx;
     plan_goal_y_ = gy;
@@ -220,12 +232,13 @@ void BotInput::ClimbThroughDirt(Player& me, Intent& intent) const {
         intent.jump = true;
 }
 
-bool BotInput::OpenSky(const Player& me) const {
+bool BotInput::DirtOverhead(const Player& me, int reach) const {
     const MaskView& mask = grid_.mask();
     const int x = static_cast<int>(me.x);
-    for (int y = static_cast<int>(me.y) - kHeadClearance; y >= 0; y -= 2)
-        if (mask.Solid(x, y)) return false;
-    return true;
+    const int head = static_cast<int>(me.y) - kHeadClearance;
+    for (int y = head; y >= 0 && y > head - reach; y -= 2)
+        if (mask.Solid(x, y)) return true;
+    return false;
 }
 
 void BotInput::WatchProgress(Player& me, Intent& intent) {
@@ -267,9 +280,9 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
     if (!below && (tactic_ == 1 || tactic_ == 3)) tactic_ = rng_.Chance(0.5) ? 0 : 2;
     tactic_turn_ = tactic_;
     tactic_steps_ = kTacticSteps;
-    // Buried below a goal that lies higher: straight up to the open sky, however long it
+    // Buried below a goal that lies higher: straight up out of the dirt, however long it
     // takes, as long as every few seconds gain some height.
-    if (has_goal_ && goal_y_ < me.y - kEscapeRise && !OpenSky(me)) {
+    if (has_goal_ && goal_y_ < me.y - kEscapeRise && DirtOverhead(me, kBuried)) {
         tactic_ = kEscape;
         tactic_steps_ = kEscapeSteps;
         climb_top_ = me.y;
@@ -294,7 +307,7 @@ void BotInput::Unstick(Player& me, Intent& intent) {
             climb_top_ = me.y;
             climb_pause_ = 0;
         }
-        if (OpenSky(me) || ++climb_pause_ > kStillSteps || --tactic_steps_ <= 0) {
+        if (!DirtOverhead(me, kOutOfDirt) || ++climb_pause_ > kStillSteps || --tactic_steps_ <= 0) {
             tactic_ = -1;
             return;
         }

@@ -27,6 +27,18 @@ float dig_cost(int dx, int dy) {
     return dy == 0 ? kDigSideways : kDigUp;
 }
 
+// Whether a player at (cx, cy) digs its way into the next cell (dx, dy). Down always: it
+// sinks into what it digs. Sideways only with ground under it, and up only straight and
+// with terrain at a side of the disc, which it clings to between a dig and the jump into
+// the dug space; hanging at a wall, a dig sideways or diagonally up frees the side it
+// clings by, and it falls.
+bool digs_towards(const TerrainGrid& g, int cx, int cy, int dx, int dy) {
+    using K = TerrainGrid::Kind;
+    if (dy > 0) return true;
+    if (dy == 0) return g.At(cx, cy + 1) != K::Air || g.At(cx, cy + 2) != K::Air;
+    return dx == 0 && (g.At(cx - 1, cy) != K::Air || g.At(cx + 1, cy) != K::Air);
+}
+
 // One candidate move out of a node.
 struct Step {
     int cx, cy;
@@ -54,7 +66,7 @@ int moves_from(const TerrainGrid& g, int cx, int cy, Step* out) {
                 // Straight up needs a jump; diagonally up is a slope the walk climbs.
                 if (dx == 0 && dy < 0) continue;
                 out[n++] = {x, y, Move::Walk, dy < 0 ? 1.5f : 1.0f};
-            } else if (g.Diggable(x, y)) {
+            } else if (g.Diggable(x, y) && digs_towards(g, cx, cy, dx, dy)) {
                 out[n++] = {x, y, Move::Dig, dig_cost(dx, dy)};
             }
         }
@@ -87,6 +99,12 @@ void PathPlanner::Reset(std::size_t nodes) {
 }
 
 std::vector<PathNode> PathPlanner::Plan(const TerrainGrid& grid, int fx, int fy, int tx, int ty) {
+    return Plan(grid, fx, fy, tx, ty, max_expansions_);
+}
+
+std::vector<PathNode> PathPlanner::Plan(const TerrainGrid& grid, int fx, int fy, int tx, int ty,
+                                        int budget) {
+    budget = std::min(budget, max_expansions_);
     std::vector<PathNode> path;
     last_expansions_ = 0;
     reached_ = false;
@@ -109,7 +127,7 @@ std::vector<PathNode> PathPlanner::Plan(const TerrainGrid& grid, int fx, int fy,
     int best = start;
     float best_h = octile(tx - fx, ty - fy);
     Step steps[64];
-    while (!open.empty() && last_expansions_ < max_expansions_) {
+    while (!open.empty() && last_expansions_ < budget) {
         const Entry e = open.top();
         open.pop();
         if (closed_[e.node]) continue;

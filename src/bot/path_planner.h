@@ -18,17 +18,20 @@ struct PathNode {
 // player has: walking along supported ground up and down one cell, falling, jumping up
 // to five cells (the jump lifts a player about 53 pixels), and digging through dirt,
 // cheap downwards and dear sideways or up (the walk cannot enter a dug face, so such a
-// way needs jumps and craters). Rock is never entered. A* with an octile estimate.
+// way needs jumps and craters); sideways only from the ground and up only straight,
+// beside terrain to cling to. Rock is never entered. A* with an octile estimate.
 class PathPlanner {
 public:
     // Nodes expanded before a search gives up and returns the way to the node closest
-    // to the goal.
-    explicit PathPlanner(int max_expansions = 6000) : max_expansions_(max_expansions) {}
+    // to the goal: more than a 1280x800 level holds.
+    explicit PathPlanner(int max_expansions = 20000) : max_expansions_(max_expansions) {}
 
     // The path from `from` to `to` (both included) or, when the goal cannot be reached
     // within the budget, to the reached node nearest to it. Empty only when `from`
     // lies outside the grid.
     std::vector<PathNode> Plan(const TerrainGrid& grid, int fx, int fy, int tx, int ty);
+    // The same within at most `budget` expansions (never more than the planner's own).
+    std::vector<PathNode> Plan(const TerrainGrid& grid, int fx, int fy, int tx, int ty, int budget);
 
     int last_expansions() const { return last_expansions_; }
     bool reached() const { return reached_; }

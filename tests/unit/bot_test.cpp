@@ -121,6 +121,41 @@ TEST(PathPlanner, DigsUnderRockItCannotJumpAndNeverThroughIt) {
     }
 }
 
+// A way up through dirt goes where a player can cling while it digs: straight up, with
+// terrain beside the disc. The goal lies on a slab of dirt held up by a stalk, or over a
+// dirt ceiling spanning a hall whose right side is a wall: the way rises only inside the
+// stalk or along the wall, never in the open air under the slab or the ceiling.
+TEST(PathPlanner, DigsUpOnlyWhereAPlayerCanClingToTheDirt) {
+    const struct {
+        const char* name;
+        testsupport::SolidFn solid;
+        int cling_left, cling_right;  // pixel columns of the dirt to climb by
+    } cases[] = {
+        {"slab on a stalk",
+         [](int x, int y) {
+             return y >= 200 || (x >= 150 && x < 180 && y >= 100) || (x >= 100 && x < 230 && y >= 80 && y < 100);
+         },
+         150, 180},
+        {"ceiling over a hall",
+         [](int x, int y) { return y >= 200 || (y >= 80 && y < 100) || x >= 260; }, 260, 320},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto level = make_level(320, 240, c.solid);
+        TerrainGrid grid;
+        grid.Build(*level);
+        PathPlanner planner;
+        const auto path = planner.Plan(grid, cell(40), cell(189), cell(165), cell(69));
+        ASSERT_TRUE(planner.reached());
+        for (std::size_t i = 1; i < path.size(); ++i) {
+            if (path[i].move != Move::Dig || path[i].cy >= path[i - 1].cy) continue;
+            EXPECT_EQ(path[i - 1].cx, path[i].cx) << "diagonally up at " << path[i].cy;
+            EXPECT_GE(path[i].cx, cell(c.cling_left) - 1) << "up in the open at " << path[i].cy;
+            EXPECT_LE(path[i].cx, cell(c.cling_right - 1) + 1) << "up in the open at " << path[i].cy;
+        }
+    }
+}
+
 TEST(TerrainGrid, SeesACraterOnceItsRowsAreReadAgain) {
     auto level = make_level(160, 80, [](int, int y) { return y >= 40; });
     TerrainGrid grid;
