@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "base/det_math.h"
 #include "base/hasher.h"
 #include "collision/clgo.h"
 #include "level/level.h"
@@ -69,38 +70,10 @@ bool roof_over(const Particle& holder, const Level& level) {
     return false;
 }
 
-// The series of cos and sin for |x| <= PI / 2, to the last bit of a double.
-void series(double x, double* c, double* s) {
-    const double x2 = x * x;
-    double cos_term = 1.0, sin_term = x, cos_sum = 1.0, sin_sum = x;
-    for (int k = 1; k <= 12; ++k) {
-        cos_term *= -x2 / ((2.0 * k - 1.0) * (2.0 * k));
-        sin_term *= -x2 / ((2.0 * k) * (2.0 * k + 1.0));
-        cos_sum += cos_term;
-        sin_sum += sin_term;
-    }
-    *c = cos_sum;
-    *s = sin_sum;
-}
-
 }  // namespace
 
-void unit_vector(double angle, double* c, double* s) {
-    // The true pi: the program's own PI is 2e-10 off, which the mirroring would add.
-    constexpr double pi = 3.14159265358979323846;
-    if (!(angle > -1.0e6 && angle < 1.0e6)) angle = 0.0;
-    while (angle > pi) angle -= 2.0 * pi;
-    while (angle < -pi) angle += 2.0 * pi;
-    // cos(pi - a) = -cos a, sin(pi - a) = sin a: the series then stays within pi / 2.
-    const bool mirrored = angle > pi / 2 || angle < -pi / 2;
-    if (mirrored) angle = (angle > 0 ? pi : -pi) - angle;
-    series(angle, c, s);
-    if (mirrored) *c = -*c;
-}
-
 void Rope::Fire(const Particle& holder, float aim) {
-    double c = 0, s = 0;
-    unit_vector(aim, &c, &s);
+    const double c = det_cos(aim), s = det_sin(aim);
     // Level y grows downwards: the aim points along (cos, -sin).
     const float dx = static_cast<float>(c), dy = static_cast<float>(-s);
     hx = holder.x + kRopeTable.hook_start * dx;

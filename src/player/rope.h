@@ -60,7 +60,5 @@ private:
     void Pull(Particle& holder, const Level& level, double dt) const;
 };
 
-// cos and sin of an angle by their series, the same bits on every machine.
-void unit_vector(double angle, double* c, double* s);
 
 #endif

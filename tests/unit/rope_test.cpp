@@ -72,16 +72,6 @@ protected:
 
 }  // namespace
 
-TEST(RopeMath, TheSeriesGivesTheLibrarysCosineAndSine) {
-    for (double a : {-1.0471976, -0.3, 0.0, 0.7, 1.5707963, 2.0943952, 3.1415926538, 4.1887903,
-                     -7.0, 10.0}) {
-        double c = 0, s = 0;
-        unit_vector(a, &c, &s);
-        EXPECT_NEAR(c, std::cos(a), 1e-12) << a;
-        EXPECT_NEAR(s, std::sin(a), 1e-12) << a;
-    }
-}
-
 TEST_F(RopeGame, TheHookSticksAtTheFirstSolidPixelOnItsWay) {
     const struct {
         float aim, y;
