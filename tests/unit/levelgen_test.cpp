@@ -16,12 +16,12 @@
 
 namespace {
 
-using levelgen::LevelSpec;
+using levelgen::LevelRecipe;
 using testsupport::TempDir;
 
 // Writes the level's files as levelgen does.
-void write_level(const LevelSpec& spec, const TempDir& dir) {
-    const levelgen::LevelImages images = levelgen::make_level_images(spec);
+void write_level(const LevelRecipe& recipe, const TempDir& dir) {
+    const levelgen::LevelImages images = levelgen::make_level_images(recipe);
     ASSERT_TRUE(images.mask);
     std::string why;
     ASSERT_TRUE(levelgen::save_level_images(images, dir.path(), &why)) << why;
@@ -52,7 +52,7 @@ PathNode landing(const Level& level, const TerrainGrid& grid, int x) {
 // as the generator wrote them before it had any options.
 TEST(Levelgen, DefaultLevelIsTheFirstLevelByteForByte) {
     TempDir dir;
-    write_level(LevelSpec{}, dir);
+    write_level(LevelRecipe{}, dir);
     Hasher h;
     for (const char* name : {"back.bmp", "fore.bmp", "mask.bmp", "undiggable.bmp"}) {
         const std::string bytes = testsupport::read_file(dir.file(name));
@@ -109,7 +109,7 @@ TEST(Levelgen, SeedsMakeDifferentLevelsAndTheSameSeedTheSame) {
 TEST(Levelgen, OptionsTakeTheFolderAnywhereAndRefuseBadValues) {
     struct Good {
         std::vector<const char*> args;
-        LevelSpec spec;
+        LevelRecipe recipe;
         const char* preview;
     };
     const Good good[] = {
@@ -125,10 +125,10 @@ TEST(Levelgen, OptionsTakeTheFolderAnywhereAndRefuseBadValues) {
         std::string why;
         ASSERT_TRUE(levelgen::parse_options(int(argv.size()), argv.data(), &o, &why)) << why;
         EXPECT_EQ(o.dir, "out");
-        EXPECT_EQ(o.spec.seed, g.spec.seed);
-        EXPECT_EQ(o.spec.width, g.spec.width);
-        EXPECT_EQ(o.spec.height, g.spec.height);
-        EXPECT_EQ(o.spec.look, g.spec.look);
+        EXPECT_EQ(o.recipe.seed, g.recipe.seed);
+        EXPECT_EQ(o.recipe.width, g.recipe.width);
+        EXPECT_EQ(o.recipe.height, g.recipe.height);
+        EXPECT_EQ(o.recipe.look, g.recipe.look);
         EXPECT_EQ(o.preview, g.preview);
     }
     const std::vector<const char*> bad[] = {

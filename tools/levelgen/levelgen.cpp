@@ -41,7 +41,7 @@ bool make_level(const levelgen::Options& o, std::string* why) {
     std::error_code ec;
     std::filesystem::create_directories(o.dir, ec);
     if (ec) return *why = "cannot create " + o.dir + ": " + ec.message(), false;
-    const levelgen::LevelImages images = levelgen::make_level_images(o.spec);
+    const levelgen::LevelImages images = levelgen::make_level_images(o.recipe);
     if (!images.mask) return *why = "out of memory", false;
     if (!levelgen::save_level_images(images, o.dir, why)) return false;
     return o.preview.empty() && o.thumb.empty() && o.lvl.empty() ? true : save_built(o, why);

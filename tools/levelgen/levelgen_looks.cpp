@@ -15,15 +15,15 @@ const Look* find_look(const std::string& name) {
     return nullptr;
 }
 
-Terrain make_terrain(const LevelSpec& spec) {
-    Terrain t(spec.width, spec.height, spec.seed);
-    find_look(spec.look)->shape(t);
+Terrain make_terrain(const LevelRecipe& recipe) {
+    Terrain t(recipe.width, recipe.height, recipe.seed);
+    find_look(recipe.look)->shape(t);
     return t;
 }
 
-LevelImages make_level_images(const LevelSpec& spec) {
-    const Look& look = *find_look(spec.look);
-    const Terrain t = make_terrain(spec);
+LevelImages make_level_images(const LevelRecipe& recipe) {
+    const Look& look = *find_look(recipe.look);
+    const Terrain t = make_terrain(recipe);
     LevelImages images;
     for (OwnedBitmap* bmp : {&images.mask, &images.undiggable, &images.fore, &images.back}) {
         bmp->reset(create_bitmap(t.w, t.h));

@@ -15,7 +15,7 @@ namespace levelgen {
 constexpr int kMinWidth = 320, kMaxWidth = 4096;
 constexpr int kMinHeight = 200, kMaxHeight = 2048;
 
-struct LevelSpec {
+struct LevelRecipe {
     std::uint32_t seed = 0;
     int width = 1280;
     int height = 800;
@@ -51,10 +51,10 @@ struct LevelImages {
     OwnedBitmap mask, undiggable, fore, back;
 };
 
-// The terrain of the level `spec` describes (its look must exist).
-Terrain make_terrain(const LevelSpec& spec);
+// The terrain of the level `recipe` describes (its look must exist).
+Terrain make_terrain(const LevelRecipe& recipe);
 // The level's bitmaps; empty handles when a bitmap cannot be made.
-LevelImages make_level_images(const LevelSpec& spec);
+LevelImages make_level_images(const LevelRecipe& recipe);
 // Writes back.bmp, fore.bmp, mask.bmp and undiggable.bmp into `dir`; false with the
 // reason (one line) when a file cannot be written.
 bool save_level_images(const LevelImages& images, const std::string& dir, std::string* why);

@@ -21,15 +21,15 @@ bool parse_number(const std::string& text, std::uint64_t max, std::uint64_t* val
 }
 
 // "WxH" within the sizes a level may have.
-bool parse_size(const std::string& text, LevelSpec* spec) {
+bool parse_size(const std::string& text, LevelRecipe* recipe) {
     const std::size_t x = text.find('x');
     std::uint64_t w = 0, h = 0;
     if (x == std::string::npos || !parse_number(text.substr(0, x), kMaxWidth, &w) ||
         !parse_number(text.substr(x + 1), kMaxHeight, &h) || w < std::uint64_t(kMinWidth) ||
         h < std::uint64_t(kMinHeight))
         return false;
-    spec->width = int(w);
-    spec->height = int(h);
+    recipe->width = int(w);
+    recipe->height = int(h);
     return true;
 }
 
@@ -70,12 +70,12 @@ bool parse_options(int argc, const char* const* argv, Options* options, std::str
     std::uint64_t n = 0;
     if (!seed.empty()) {
         if (!parse_number(seed, 0xFFFFFFFFull, &n)) return *why = "bad seed " + seed, false;
-        options->spec.seed = std::uint32_t(n);
+        options->recipe.seed = std::uint32_t(n);
     }
-    if (!size.empty() && !parse_size(size, &options->spec)) return *why = "bad size " + size, false;
+    if (!size.empty() && !parse_size(size, &options->recipe)) return *why = "bad size " + size, false;
     if (!look.empty()) {
         if (!find_look(look)) return *why = "unknown look " + look, false;
-        options->spec.look = look;
+        options->recipe.look = look;
     }
     if (options->dir.empty()) return *why = "no folder given", false;
     return true;

@@ -8,7 +8,7 @@
 namespace levelgen {
 
 struct Options {
-    LevelSpec spec;
+    LevelRecipe recipe;
     std::string dir;
     std::string preview;  // the composed picture, when not empty
     std::string thumb;    // the thumbnail, when not empty
