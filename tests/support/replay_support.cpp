@@ -1,6 +1,7 @@
 #include "support/replay_support.h"
 
 #include <allegro.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <stdexcept>
@@ -10,6 +11,8 @@
 #include "input/scripted_input.h"
 #include "level/level.h"
 #include "replay/replay_game.h"
+#include "replay/replay_reader.h"
+#include "replay/replay_verify.h"
 #include "replay/replay_recorder.h"
 #include "replay/world_digest.h"
 #include "support/test_support.h"
@@ -58,6 +61,16 @@ std::uint64_t record_game(const std::string& level, const std::string& replay, u
     play_headless(game, steps, &recorder, commands);
     if (!recorder.Finish(game)) throw std::runtime_error(recorder.error());
     return world_digest(game);
+}
+
+VerifyResult verify_recorded(const std::string& replay, const std::string& level, Game& game,
+                             ReplayHeader* header) {
+    ReplayReader reader;
+    std::string why;
+    EXPECT_TRUE(reader.Open(replay, &why)) << why;
+    if (header) *header = reader.header();
+    EXPECT_TRUE(start_replayed_game(game, reader.header(), level, &why)) << why;
+    return play_replay(reader, game, true);
 }
 
 }  // namespace testsupport

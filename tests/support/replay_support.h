@@ -10,6 +10,9 @@
 #include "replay/headless_play.h"
 
 class ComputerPlayers;
+class Game;
+struct ReplayHeader;
+struct VerifyResult;
 class InputHandler;
 
 namespace testsupport {
@@ -36,6 +39,12 @@ std::uint64_t record_game(const std::string& level, const std::string& replay, u
                           ComputerPlayers* computers = nullptr,
                           const MatchRules& rules = MatchRules(),
                           const std::string& level_name = "");
+
+// Plays the replay file on `level` again into `game` (empty), comparing every digest it
+// holds; its header into *header when asked. A file that does not open or start fails the
+// test.
+VerifyResult verify_recorded(const std::string& replay, const std::string& level, Game& game,
+                             ReplayHeader* header = nullptr);
 
 }  // namespace testsupport
 

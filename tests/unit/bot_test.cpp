@@ -37,12 +37,8 @@ bool hills(int x, int y) {
 
 // Plays a replay file on a fresh game and compares its digests.
 VerifyResult verify_replay(const std::string& replay, const std::string& level) {
-    ReplayReader reader;
-    std::string why;
-    EXPECT_TRUE(reader.Open(replay, &why)) << why;
     Game game(640, 480);
-    EXPECT_TRUE(start_replayed_game(game, reader.header(), level, &why)) << why;
-    return play_replay(reader, game, true);
+    return testsupport::verify_recorded(replay, level, game);
 }
 
 std::string save_level(const testsupport::TempDir& dir, Level& level) {

@@ -273,19 +273,17 @@ TEST(MatchReplay, ARecordedMatchKeepsItsRulesAndEndsAtTheSameStep) {
     testsupport::record_game(level, replay, 5, 4000, testsupport::scripted(duellist), nullptr,
                              nullptr, rules);
 
-    ReplayReader reader;
-    std::string why;
-    ASSERT_TRUE(reader.Open(replay, &why)) << why;
-    EXPECT_EQ(reader.header().rules, rules);
     testsupport::ScopedConfig config;
     Game game(640, 480);
-    ASSERT_TRUE(start_replayed_game(game, reader.header(), level, &why)) << why;
-    const VerifyResult result = play_replay(reader, game, true);
+    ReplayHeader header;
+    const VerifyResult result = testsupport::verify_recorded(replay, level, game, &header);
+    EXPECT_EQ(header.rules, rules);
     EXPECT_TRUE(result.same) << verify_line(result);
     EXPECT_TRUE(game.outcome.over);
     EXPECT_LE(game.outcome.steps, 3600u);
 
     // Rules beyond any limit are refused, not played.
+    std::string why;
     std::string bytes = testsupport::read_file(replay);
     const std::size_t entry = bytes.find('\x06');
     ASSERT_NE(entry, std::string::npos);

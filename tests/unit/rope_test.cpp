@@ -288,14 +288,11 @@ TEST(RopeReplay, ARecordedRopeGameVerifiesAndHoldsItsPresses) {
     testsupport::record_game(level, replay, 5, 1200, testsupport::scripted(rope_script), nullptr,
                              nullptr, rules);
 
-    ReplayReader reader;
-    std::string why;
-    ASSERT_TRUE(reader.Open(replay, &why)) << why;
-    EXPECT_EQ(reader.header().rules, rules);
     testsupport::ScopedConfig config;
     Game game(640, 480);
-    ASSERT_TRUE(start_replayed_game(game, reader.header(), level, &why)) << why;
-    const VerifyResult result = play_replay(reader, game, true);
+    ReplayHeader header;
+    const VerifyResult result = testsupport::verify_recorded(replay, level, game, &header);
+    EXPECT_EQ(header.rules, rules);
     EXPECT_TRUE(result.same) << verify_line(result);
     EXPECT_EQ(result.steps, 1200u);
     // 8 presses of player 1 and 12 of player 2, each a rope entry.
