@@ -3,6 +3,8 @@
 # then, at the hall's right wall, fires it into the wall and digs the wall away under the
 # hook, which drops the rope. Positions are those of player 1's red disc in view 1,
 # which shows the whole arena (the console's "player info" is on the screen only).
+# Each wait is for what the screen shows rather than for a time, and keys are held until
+# it shows: a loaded machine runs the game's steps late.
 #
 # The arena, 300 x 240: open rows at the top where players arrive, a roof of dirt (rows 32
 # to 51), the hall, a floor from row 200; walls at both sides. View 1 shows level pixel
@@ -26,62 +28,80 @@ in_hall() {
 }
 rope_pixels() { count_colour "$1" "$2" 0 318 480 "$ROPE"; }
 
+# Takes screenshots, the keys given held meanwhile, until the check (a command, run with
+# x and y of player 1 in the hall, `rope`, the rope's pixels in view 1, and SHOT set)
+# succeeds; returns 1 when it has not after the seconds given, or player 1 left the hall.
+N_SHOTS=0
+watch_until() { # watch_until <seconds> <name> <check> [key...]
+    local end=$((SECONDS + $1)) name=$2 check=$3 status=0
+    shift 3
+    [ $# -eq 0 ] || { focus_game; xdotool keydown "$@"; }
+    while :; do
+        N_SHOTS=$((N_SHOTS + 1))
+        SHOT=$(shot "$name-$N_SHOTS")
+        x= y=
+        read -r x y <<<"$(in_hall "$SHOT")" || true
+        rope=$(rope_pixels "$SHOT" 0)
+        if [ -n "$y" ] && $check; then break; fi
+        [ -n "$y" ] && [ $SECONDS -lt $end ] || { status=1; break; }
+    done
+    [ $# -eq 0 ] || xdotool keyup "$@"
+    return $status
+}
+in_view() { true; }
+walked_left() { [ "$x" -le 80 ]; }
+
 start_playing --rope
 settle 2
-# Aim straight down and dig through the roof.
+# Aim straight down and dig through the roof; then fall to the floor.
 hold s 1.2
-hold Control_L 3.5
+focus_game; xdotool keydown Control_L
+end=$((SECONDS + 20))
+until read -r x y <<<"$(in_hall "$(shot roof)")" && [ -n "$y" ]; do
+    [ $SECONDS -lt $end ] || { xdotool keyup Control_L; fail "player 1 did not dig into the hall"; }
+done
+xdotool keyup Control_L
 settle 2
-read -r x0 y0 <<<"$(in_hall "$(shot floor)")" || true
-[ -n "${y0:-}" ] || fail "player 1 did not get through the roof into the hall"
-# Walk to about x = 60 (a pixel a step), far enough from the right wall to swing freely.
-if [ "$x0" -gt 80 ]; then
-    hold a "$(awk -v x="$x0" 'BEGIN {print (x - 78) / 60}')"
-    settle 0.5
-    read -r x0 y0 <<<"$(in_hall "$(shot walked)")" || true
-fi
-
-# Aim up (60 degrees, to the right) and fire: the hook sticks under the roof and the
-# stretched line pulls player 1 up, swinging past the hook. (Reeled in, the swing would
-# reach the roof, and whatever touches terrain stays there, rope or not.)
-hold w 1.5
-press e
+# Walk to about x = 60, far enough from the right wall to swing freely, and turn right.
+watch_until 10 walked walked_left a || fail "player 1 did not walk left (x $x)"
+press d
 settle 0.5
-a=$(shot pulled)
-read -r x1 y1 <<<"$(in_hall "$a")" || true
-settle 0.4
-b=$(shot swinging)
-read -r x2 y2 <<<"$(in_hall "$b")" || true
-[ -n "${y1:-}" ] && [ -n "${y2:-}" ] || fail "player 1 left the hall on the rope"
-top=$((y1 < y2 ? y1 : y2))
-[ "$top" -lt $((y0 - 60)) ] || fail "the rope did not pull player 1 up (y $y0, then $y1, $y2)"
-[ "$x1" != "$x2" ] || fail "player 1 hangs still instead of swinging (x $x1, $x2)"
-[ "$(rope_pixels "$a" 0)" -gt 20 ] || fail "no rope drawn in view 1"
-[ "$(rope_pixels "$a" 321)" -gt 20 ] || fail "no rope drawn in view 2"
+watch_until 5 stood in_view || fail "player 1 left the hall"
+x0=$x y0=$y
+
+# Aim up as far as it goes (60 degrees to the right) and fire: the hook sticks under the
+# roof and the stretched line pulls player 1 up, swinging past the hook. (Reeled in, the
+# swing would reach the roof, and whatever touches terrain stays there, rope or not.)
+top=$y0 xmin=$x0 xmax=$x0 attached=
+pulled_up_swinging() {
+    [ -n "$attached" ] || attached=$SHOT
+    top=$((y < top ? y : top)) xmin=$((x < xmin ? x : xmin)) xmax=$((x > xmax ? x : xmax))
+    [ "$top" -lt $((y0 - 60)) ] && [ "$xmin" -lt "$xmax" ]
+}
+hold w 2.5
+press e
+watch_until 10 pulled pulled_up_swinging ||
+    fail "the rope did not pull player 1 up and swing (y $y0, then up to $top; x $xmin to $xmax)"
+[ "$(rope_pixels "$attached" 0)" -gt 20 ] || fail "no rope drawn in view 1"
+[ "$(rope_pixels "$attached" 321)" -gt 20 ] || fail "no rope drawn in view 2"
 
 # Let go: the rope is gone and player 1 falls back to the floor.
+fell() { [ "$rope" -eq 0 ] && [ "$y" -gt $((top + 40)) ]; }
 press e
-settle 2
-c=$(shot let_go)
-read -r x3 y3 <<<"$(in_hall "$c")" || true
-[ -n "${y3:-}" ] || fail "player 1 is not in the hall after letting go"
-[ "$y3" -gt $((top + 40)) ] || fail "player 1 did not fall after letting go (y $top, then $y3)"
-expect_eq "$(rope_pixels "$c" 0)" "0" "rope pixels after letting go"
+watch_until 10 let_go fell || fail "player 1 did not fall after letting go (y $top, then $y; rope $rope)"
 
 # At the right wall, aiming about level, the hook sticks in the wall beside player 1 (the
 # line is slack: it stands still); digging sideways takes the wall under the hook away,
-# and the rope drops.
-# Jumping as it walks, over the pit the dig left in the floor.
-hold_keys 5 d space
+# and the rope drops. Jumping as it walks, over the pit the dig left in the floor.
+last_x=-1
+at_right_wall() { local was=$last_x; last_x=$x; [ "$x" -gt 200 ] && [ "$x" -eq "$was" ]; }
+watch_until 20 walking at_right_wall d space || fail "player 1 did not reach the right wall (x $x)"
 settle 1
 hold s 0.55
 press e
-settle 0.5
-d=$(shot at_wall)
-[ "$(rope_pixels "$d" 0)" -gt 3 ] || fail "no rope into the wall"
-hold Control_L 0.5
-settle 0.5
-e=$(shot dug_away)
-expect_eq "$(rope_pixels "$e" 0)" "0" "rope pixels after its terrain was dug away"
+hooked() { [ "$rope" -gt 3 ]; }
+unhooked() { [ "$rope" -eq 0 ]; }
+watch_until 5 at_wall hooked || fail "no rope into the wall"
+watch_until 10 dug_away unhooked Control_L || fail "the rope stayed after its terrain was dug away"
 hold Escape 0.5
 expect_eq "$(wait_exit 10)" "0" "exit status"
