@@ -98,7 +98,7 @@ void Game::Go(const std::string& file, int players) {
 }
 
 bool Game::Pass(BITMAP* buffer) {
-    if (outcome.over) {
+    if (outcome.over && (!driver || driver->Settled())) {
         // The world stands still under the results until a key decides.
         if (!ServeResults()) return false;
         if (!redraw) rest(1);

@@ -158,6 +158,9 @@ public:
     // the timing line and Escape are served as in every step. False when the game must end.
     // The world's part is WorldStep; the console, the timing line and Escape come around it.
     bool Step(const StepInput& input, double dt);
+    // The same, the world's console replies going to `replies` instead of the console (a
+    // network game that may take the step back shows them once the step is final).
+    bool Step(const StepInput& input, double dt, std::ostream& replies);
     // The world alone for one step: the actions, the world's move, a weapon's drop, the
     // match's judgement, then the input's console lines, which answer into `replies`. It
     // reads no key, clock or file and plays no sound (the step's sounds are only recorded

@@ -68,12 +68,14 @@ PlayerActions Game::AskInput(Player& player) {
     return actions;
 }
 
-bool Game::Step(const StepInput& input, double dt) {
+bool Game::Step(const StepInput& input, double dt) { return Step(input, dt, console); }
+
+bool Game::Step(const StepInput& input, double dt, std::ostream& replies) {
     // The whole step goes by the timing switch as it began: a console command that flips
     // it during the step takes effect with the next one.
     const bool timing = show_timing;
     const std::clock_t started = timing ? StartTimingLine(dt) : 0;
-    WorldStep(input, dt, console);
+    WorldStep(input, dt, replies);
     ServeConsole();
     // Exactly the regions the level recorded, also those a rollback restored: nothing
     // more when nothing changed.

@@ -23,6 +23,9 @@ public:
     virtual void Begin(Game& game) = 0;
     // One timer tick: usually one Game::Step. False when the game must end.
     virtual bool Tick(Game& game) = 0;
+    // Whether the world shown is final. A network game that guesses the other side's keys
+    // may take steps back, a match's end among them: its ticks go on until it is final.
+    virtual bool Settled() const { return true; }
     // Once, after the loop, however it ended.
     virtual void End(Game& game) = 0;
 };

@@ -36,7 +36,14 @@ std::uint64_t bytes_digest(const std::uint8_t* data, std::size_t size) {
     return fnv(kFnvOffset, data, size);
 }
 
-int configured_delay() { return config_int("network", "delay", 3, kMinDelay, kMaxDelay); }
+int configured_rollback() {
+    return config_int("network", "rollback", 1, 0, 1) ? kMaxPrediction : 0;
+}
+
+int configured_delay(bool rollback) {
+    return rollback ? config_int("network", "delay", 0, 0, kMaxDelay)
+                    : config_int("network", "delay", 3, kMinDelay, kMaxDelay);
+}
 
 std::optional<Hello> make_hello(const std::string& level_file, double step_length,
                                 std::uint32_t seed, int delay, const MatchRules& rules,

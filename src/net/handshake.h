@@ -15,9 +15,13 @@ std::optional<std::uint64_t> file_digest(const std::string& path);
 // The same digest of bytes in memory.
 std::uint64_t bytes_digest(const std::uint8_t* data, std::size_t size);
 
-// `[network] delay` of "vorlin.ini": the host's input delay in steps, kMinDelay to
-// kMaxDelay, 3 (50 ms) when absent or bad.
-int configured_delay();
+// `[network] rollback` of "vorlin.ini": whether the host plays rollback (1, the default)
+// or lockstep (0): the steps a side may guess ahead, or 0.
+int configured_rollback();
+// `[network] delay` of "vorlin.ini": the host's input delay in steps up to kMaxDelay. With
+// rollback 0 to kMaxDelay, 0 when absent or bad; in lockstep kMinDelay to kMaxDelay, 3
+// (50 ms) when absent or bad.
+int configured_delay(bool rollback);
 
 // This machine's hello for a game on `level_file`; nothing when the file cannot be read.
 std::optional<Hello> make_hello(const std::string& level_file, double step_length,

@@ -27,8 +27,11 @@ Lockstep::Lockstep(const LockstepOptions& options, std::int64_t now_ms)
     if (options_.digest_interval == 0) options_.digest_interval = 1;
 }
 
+std::uint32_t Lockstep::LocalEnd() const { return end_of(local_base_, local_.size()); }
+std::uint32_t Lockstep::RemoteEnd() const { return end_of(remote_base_, remote_.size()); }
+
 bool Lockstep::LocalDue() const {
-    const std::uint32_t end = end_of(local_base_, local_.size());
+    const std::uint32_t end = LocalEnd();
     return end <= step_ + static_cast<std::uint32_t>(options_.delay) &&
            end - acknowledged_ < kMaxRecordsPerPacket;
 }
@@ -36,12 +39,17 @@ bool Lockstep::LocalDue() const {
 void Lockstep::AddLocal(const StepRecord& record) { local_.push_back(travelling(record)); }
 
 bool Lockstep::Ready() const {
-    return step_ < end_of(local_base_, local_.size()) && step_ < end_of(remote_base_, remote_.size());
+    return step_ < LocalEnd() &&
+           step_ < RemoteEnd() + static_cast<std::uint32_t>(options_.prediction);
+}
+
+const StepRecord& Lockstep::Remote(std::uint32_t step) const {
+    return step < RemoteEnd() ? remote_[step - remote_base_] : guess_;
 }
 
 StepInput Lockstep::Input() const {
     const StepRecord& mine = local_[step_ - local_base_];
-    const StepRecord& theirs = remote_[step_ - remote_base_];
+    const StepRecord& theirs = Remote(step_);
     const StepRecord& first = options_.local_player == 1 ? mine : theirs;
     const StepRecord& second = options_.local_player == 1 ? theirs : mine;
     StepInput input;
@@ -52,18 +60,47 @@ StepInput Lockstep::Input() const {
 }
 
 void Lockstep::Advance() {
+    if (predicting()) ran_.push_back(Remote(step_));
     ++step_;
     Forget();
 }
 
+std::uint32_t Lockstep::confirmed() const {
+    const std::uint32_t known = std::min(step_, RemoteEnd());
+    return mispredicted_ ? std::min(known, *mispredicted_) : known;
+}
+
+void Lockstep::Rewind(std::uint32_t step) {
+    if (step < ran_base_ || step > step_) return;
+    ran_.resize(step - ran_base_);
+    step_ = step;
+    mispredicted_.reset();
+}
+
+int Lockstep::Lead() const {
+    const int mine = static_cast<int>(static_cast<std::int64_t>(LocalEnd()) - RemoteEnd());
+    return (mine - their_lead_) / 2;
+}
+
+void Lockstep::CheckGuess(std::uint32_t step, const StepRecord& record) {
+    if (step >= step_ || step < ran_base_) return;
+    if (record == ran_[step - ran_base_]) return;
+    if (!mispredicted_ || step < *mispredicted_) mispredicted_ = step;
+}
+
 void Lockstep::Forget() {
-    while (!local_.empty() && local_base_ < std::min(step_, acknowledged_)) {
+    const std::uint32_t done = confirmed();
+    while (!local_.empty() && local_base_ < std::min(done, acknowledged_)) {
         local_.pop_front();
         ++local_base_;
     }
-    while (!remote_.empty() && remote_base_ < step_) {
+    while (!remote_.empty() && remote_base_ < done) {
         remote_.pop_front();
         ++remote_base_;
+    }
+    while (!ran_.empty() && ran_base_ < done) {
+        ran_.pop_front();
+        ++ran_base_;
     }
     const std::uint32_t span = options_.digest_interval * kKeptDigests;
     const std::uint32_t oldest = step_ > span ? step_ - span : 0;
@@ -72,13 +109,15 @@ void Lockstep::Forget() {
 }
 
 bool Lockstep::DigestDue() const {
-    return step_ > 0 && step_ % options_.digest_interval == 0 && !local_digests_.count(step_);
+    // A rollback session's steps are digested as they are confirmed, by the caller.
+    return !predicting() && step_ > 0 && step_ % options_.digest_interval == 0 &&
+           !local_digests_.count(step_);
 }
 
-void Lockstep::AddLocalDigest(std::uint64_t value) {
-    local_digests_[step_] = value;
-    digests_to_send_.push_back(Digest{step_, value});
-    Compare(step_);
+void Lockstep::AddLocalDigest(std::uint32_t steps, std::uint64_t value) {
+    local_digests_[steps] = value;
+    digests_to_send_.push_back(Digest{steps, value});
+    Compare(steps);
 }
 
 void Lockstep::Compare(std::uint32_t steps) {
@@ -99,16 +138,23 @@ bool Lockstep::Receive(const Steps& steps, std::int64_t now_ms) {
     const std::uint32_t local_end = end_of(local_base_, local_.size());
     const std::uint32_t remote_end = end_of(remote_base_, remote_.size());
     const std::uint32_t last = end_of(steps.first, steps.records.size());
-    // The other side runs a step only with our record of it, and gives records at most
-    // `delay` steps beyond the step it is about to run.
-    const bool ahead = last > local_end + static_cast<std::uint32_t>(options_.delay) + 1;
+    // The other side runs a step only with our record of it (or at most `prediction` steps
+    // beyond our records), and gives records at most `delay` steps beyond the step it is
+    // about to run.
+    const bool ahead = last > local_end + static_cast<std::uint32_t>(options_.delay) +
+                                  static_cast<std::uint32_t>(options_.prediction) + 1;
     const bool behind = last + kMaxRecordsPerPacket < step_;
     const bool gap = !steps.records.empty() && steps.first > remote_end;
     if (steps.received > local_end || ahead || behind || gap) return Reject();
 
-    for (std::uint32_t s = std::max(steps.first, remote_end); s < last; ++s)
-        remote_.push_back(steps.records[s - steps.first]);
+    for (std::uint32_t s = std::max(steps.first, remote_end); s < last; ++s) {
+        const StepRecord& record = steps.records[s - steps.first];
+        if (predicting()) CheckGuess(s, record);
+        remote_.push_back(record);
+        guess_.actions = record.actions;
+    }
     acknowledged_ = std::max(acknowledged_, steps.received);
+    their_lead_ = static_cast<int>(static_cast<std::int64_t>(last) - steps.received);
     last_heard_ = now_ms;
     Forget();
     return true;

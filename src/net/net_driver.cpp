@@ -52,14 +52,16 @@ bool NetDriver::Open(const NetStart& start, const std::string& level, std::strin
         *why = "Unable to record " + start.record + ": it is the level file";
         return false;
     }
-    const std::optional<Hello> hello =
-        make_hello(level, Game::ConfiguredStepDt(), random_state(), configured_delay(),
+    const int rollback = configured_rollback();
+    std::optional<Hello> hello =
+        make_hello(level, Game::ConfiguredStepDt(), random_state(), configured_delay(rollback != 0),
                    start.hosting ? start.rules : MatchRules(),
                    start.hosting ? start.level_name : std::string());
     if (!hello) {
         *why = "Unable to read the level file " + level;
         return false;
     }
+    hello->rollback = static_cast<std::uint8_t>(rollback);
     std::string error;
     std::unique_ptr<Peer> peer = start.hosting ? Peer::Host(start.port, &error)
                                                : Peer::Join(start.host, start.port, &error);
@@ -189,6 +191,8 @@ bool NetDriver::Tick(Game& game) {
 }
 
 void NetDriver::End(Game& game) {
+    // The replay holds the confirmed steps only, and ends in their world.
+    if (play_) play_->Settle();
     play_.reset();
     if (recording_) recorder_.Finish(game);
     if (link_->state() == Link::State::Playing) link_->Leave();

@@ -48,6 +48,7 @@ public:
     std::string LevelFile(const std::string&) const override { return level_; }
     void Begin(Game& game) override;
     bool Tick(Game& game) override;
+    bool Settled() const override { return !play_ || play_->Settled(); }
     void End(Game& game) override;
 
     // Why the game ended when the other side, the network or a desync ended it; empty

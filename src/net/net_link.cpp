@@ -183,6 +183,7 @@ void Link::StartSession(std::int64_t now_ms) {
     LockstepOptions options;
     options.local_player = peer_->hosting() ? 1 : 2;
     options.delay = agreed_.delay;
+    options.prediction = agreed_.rollback;
     options.digest_interval = options_.digest_interval;
     options.silence_ms = options_.silence_ms;
     options.keepalive_ms = options_.keepalive_ms;

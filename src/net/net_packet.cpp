@@ -21,7 +21,7 @@ enum Type : std::uint8_t {
     T_RopeSteps = 7,
 };
 // The tags of a hello's optional fields.
-enum HelloField : unsigned { kHelloRules = 1, kHelloLevel = 2 };
+enum HelloField : unsigned { kHelloRules = 1, kHelloLevel = 2, kHelloRollback = 3 };
 // In the record count of a Steps packet: some of its records carry commands.
 constexpr unsigned kCommandsFollow = 0x80;
 const char kMagic[4] = {'V', 'R', 'L', 'N'};
@@ -132,6 +132,10 @@ void put(Writer& w, const Hello& h) {
         w.u8(kHelloLevel);
         w.text(h.level_name);
     }
+    if (h.rollback) {
+        w.u8(kHelloRollback);
+        w.u8(h.rollback);
+    }
 }
 
 void put(Writer& w, const StepRecord& r) {
@@ -237,22 +241,27 @@ Hello read_hello(Reader& r) {
     h.delay = static_cast<std::uint8_t>(r.u8());
     if (r.ok && !(std::isfinite(h.step_length) && h.step_length >= 0.0 && h.step_length <= 1.0))
         r.fail("bad step length");
-    if (r.ok && (h.delay < kMinDelay || h.delay > kMaxDelay)) r.fail("bad delay");
-    bool seen[3] = {};
+    bool seen[4] = {};
     while (r.ok && !r.at_end()) {
         const unsigned field = r.u8();
-        if (field != kHelloRules && field != kHelloLevel) {
+        if (field < kHelloRules || field > kHelloRollback) {
             r.fail("unknown hello field");
         } else if (seen[field]) {
             r.fail("a hello field twice");
         } else if (field == kHelloRules) {
             read_rules(r, &h.rules);
-        } else {
+        } else if (field == kHelloLevel) {
             h.level_name = r.text(kMaxLevelName, "bad level name");
             if (r.ok && !valid_level_name(h.level_name)) r.fail("bad level name");
+        } else {
+            h.rollback = static_cast<std::uint8_t>(r.u8());
+            if (r.ok && (h.rollback == 0 || h.rollback > kMaxPrediction)) r.fail("bad rollback");
         }
         if (r.ok) seen[field] = true;
     }
+    // Only a rollback game may act on a key in the step it was pressed.
+    const int least_delay = h.rollback ? 0 : kMinDelay;
+    if (r.ok && (h.delay < least_delay || h.delay > kMaxDelay)) r.fail("bad delay");
     return h;
 }
 

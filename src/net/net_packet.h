@@ -11,6 +11,8 @@
 //              then optional fields, each once, in any order, by a tag byte:
 //              1 u16 kills | u16 minutes | u16 lives | u8 flags: the host's match rules
 //              2 u8 n, n bytes: the name of the host's level in its levels folder
+//              3 u8 p: rollback, guessing at most p steps ahead (1 to 8; absent: lockstep;
+//              the delay may then be 0)
 //              (after another protocol number nothing more is read)
 //   Steps   2  u32 received | u32 first | u8 n, + 128 when commands follow | n records |
 //              [u8 m, m times (u8 position of the record, increasing | u8 k,
@@ -46,6 +48,8 @@ constexpr std::size_t kMaxPacketBytes = 1200;
 // The input delay's bounds, in steps; the window of step numbers follows from the upper one.
 constexpr int kMinDelay = 1;
 constexpr int kMaxDelay = 30;
+// The most a rollback game guesses ahead, in steps, as GGPO does: beyond it a side waits.
+constexpr int kMaxPrediction = 8;
 // More than the records a side can have in flight at the largest delay (2 * delay + 1)
 // plus a round trip's worth.
 constexpr std::size_t kMaxRecordsPerPacket = 100;
@@ -60,6 +64,8 @@ struct Hello {
     double step_length = 0.0;  // seconds of world time per step; compared bit for bit
     std::uint32_t seed = 0;    // the host's choice; the joiner's is not used
     std::uint8_t delay = 3;    // the host's input delay in steps, which both sides use
+    // The host's: 0 for lockstep, else rollback guessing at most this many steps ahead.
+    std::uint8_t rollback = 0;
     MatchRules rules;          // the host's; the joiner plays by them
     std::string level_name;    // the host's level of its levels folder; empty: data/
 };

@@ -47,12 +47,16 @@ public:
 
     void Clear() { size_ = 0; }
     void Add(SoundKind kind, float x, float y);
+    // Every event of `more` after these, merged as Add merges, its counts kept.
+    void Add(const SoundEvents& more);
 
     std::size_t size() const { return size_; }
     const SoundEvent* begin() const { return events_.data(); }
     const SoundEvent* end() const { return events_.data() + size_; }
 
 private:
+    void Add(const SoundEvent& event);
+
     std::array<SoundEvent, Capacity> events_{};
     std::size_t size_ = 0;
 };

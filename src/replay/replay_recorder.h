@@ -17,6 +17,11 @@ public:
     }
     // After the game is loaded and after every step: stores the digest when one is due.
     void Checkpoint(const Game& game);
+    // The same with the world's digest taken already (by whoever ran the step, when a
+    // digest was due after it).
+    void Checkpoint(std::uint64_t digest) {
+        if (writer_.DigestDue()) writer_.AddDigest(digest);
+    }
     // Before Game::Step takes it.
     void Record(const StepInput& input) { writer_.AddStep(input); }
     // The end record; true when the whole replay reached the file.

@@ -105,12 +105,14 @@ bool TwoMachines::Turn(Machine& m, unsigned long limit, bool paced, std::int64_t
     const std::int64_t now = net::now_ms();
     const auto ticks = static_cast<std::int64_t>((now - start) / kTickMs) + 1;
     const bool due = !paced || ticks > m.ticks_taken;
-    if (!m.play || m.game->steps_taken >= limit || !due) {
+    const bool held = m.play && m.game->steps_taken >= limit;
+    if (!m.play || !due || (held && m.play->Settled())) {
         m.link->Service(now);
         return false;
     }
     seed_random(m.random);
-    const bool stepped = m.play->Tick(now) == net::NetGame::Outcome::Stepped;
+    // A game held at the limit still takes in the records that confirm its guesses.
+    const bool stepped = m.play->Tick(now, !held) == net::NetGame::Outcome::Stepped;
     m.random = random_state();
     if (paced) {
         // One tick is taken, by a step or by the wait; those that came meanwhile are lost.

@@ -234,4 +234,57 @@ TEST(Lockstep, DifferingDigestsNameTheFirstStepAndSilenceIsNoticed) {
     EXPECT_TRUE(s.Silent(1100));
 }
 
+// ---------------------------------------------------------------- rollback
+
+net::LockstepOptions rollback_options() {
+    net::LockstepOptions o = options(1, 0);
+    o.prediction = net::kMaxPrediction;
+    return o;
+}
+
+// Runs the next step with a local record of `bits`; the other player's bits it ran with.
+int run_guessed(net::Lockstep& s, int bits) {
+    if (s.LocalDue()) s.AddLocal(record(bits));
+    EXPECT_TRUE(s.Ready());
+    const int theirs = s.Input().players[1].bits;
+    s.Advance();
+    return theirs;
+}
+
+TEST(Rollback, GuessesHoldTheLastKnownActionsAndAWrongOneIsNamedAndPlayedAgain) {
+    net::Lockstep s(rollback_options(), 0);
+    EXPECT_EQ(0, run_guessed(s, 1)) << "nothing known: the other player does nothing";
+    ASSERT_TRUE(s.Receive(net::Steps{1, 0, {record(4)}}, 0));
+    EXPECT_EQ(0u, s.Mispredicted());
+    EXPECT_EQ(0u, s.confirmed());
+    s.Rewind(0);
+    EXPECT_EQ(4, run_guessed(s, 1));
+    EXPECT_EQ(1u, s.confirmed());
+    for (int n = 1; n < 4; ++n) EXPECT_EQ(4, run_guessed(s, 1)) << "the last known record held";
+    // Step 1 was right, step 2 was not; step 3 was guessed wrong too, but after step 2.
+    ASSERT_TRUE(s.Receive(net::Steps{4, 1, {record(4), record(6), record(7)}}, 0));
+    EXPECT_EQ(2u, s.Mispredicted());
+    EXPECT_EQ(2u, s.confirmed()) << "no step from a wrong guess on is confirmed";
+    s.Rewind(2);
+    EXPECT_FALSE(s.Mispredicted());
+    EXPECT_EQ(6, run_guessed(s, 1));
+    EXPECT_EQ(7, run_guessed(s, 1));
+    EXPECT_EQ(4u, s.confirmed());
+    EXPECT_EQ(7, run_guessed(s, 1)) << "guessing on from the newest record";
+}
+
+TEST(Rollback, ASideWaitsBeyondItsGuessesAndKnowsHowFarAheadItRuns) {
+    net::Lockstep s(rollback_options(), 0);
+    for (int n = 0; n < net::kMaxPrediction; ++n) run_guessed(s, 1);
+    s.AddLocal(record(1));
+    EXPECT_FALSE(s.Ready()) << "no more than the most guessed steps";
+    // They hold our first 2 records and have given 2 of theirs: they are level with what
+    // they know; we have given 9 and hold 2 of theirs.
+    ASSERT_TRUE(s.Receive(net::Steps{2, 0, {record(0), record(0)}}, 0));
+    EXPECT_EQ((9 - 2 - 0) / 2, s.Lead());
+    EXPECT_TRUE(s.Ready());
+    EXPECT_FALSE(s.Receive(net::Steps{9, 2, std::vector<net::StepRecord>(20, record(0))}, 0))
+        << "no side guesses that far beyond our records";
+}
+
 }  // namespace

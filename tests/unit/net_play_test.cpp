@@ -54,6 +54,11 @@ protected:
     net::Hello hello(int delay = 3) const {
         return *net::make_hello(file_, 0.01666666753590107, 20261207, delay);
     }
+    net::Hello rollback_hello() const {
+        net::Hello h = hello(0);
+        h.rollback = net::kMaxPrediction;
+        return h;
+    }
 
     void Start(const net::Hello& host, const net::Hello& joiner, const net::LinkOptions& options = {},
                const std::optional<TwoMachines::Relay>& relay = std::nullopt,
@@ -67,7 +72,8 @@ protected:
     // Plays both games to `steps` steps; the two worlds must be the same then.
     void PlayAndCompare(unsigned long steps) {
         machines_.Run([&] {
-            return (machines_[0].game->steps_taken >= steps && machines_[1].game->steps_taken >= steps) ||
+            return (machines_[0].game->steps_taken >= steps && machines_[1].game->steps_taken >= steps &&
+                    machines_[0].play->Settled() && machines_[1].play->Settled()) ||
                    !machines_.Both(State::Playing);
         }, steps);
         for (int i = 0; i < 2; ++i) {
@@ -172,6 +178,28 @@ TEST_F(NetPlay, ConsoleLinesTravelAndBothRecordedReplaysVerify) {
         const VerifyResult result = play_replay(reader, game, true);
         EXPECT_TRUE(result.same) << verify_line(result);
         EXPECT_EQ(200u, result.steps);
+        EXPECT_EQ(machines_.WorldDigest(i), result.digest);
+    }
+}
+
+// Both sides guess each other's fighting keys on a line that holds every packet 50 ms and
+// loses some: wrong guesses are taken back, and the confirmed worlds and replays agree.
+TEST_F(NetPlay, RollbackOnALossyLineTakesBackWrongGuessesAndEndsInTheSameWorld) {
+    const std::string replays[2] = {dir_.file("host.rpl"), dir_.file("joiner.rpl")};
+    net::Hello joiner = hello();  // the host's mode is the game's
+    ASSERT_NO_FATAL_FAILURE(Start(rollback_hello(), joiner, {}, TwoMachines::Relay{}, replays));
+    EXPECT_TRUE(machines_[1].link->session().predicting());
+    PlayAndCompare(480);
+    ExpectNothingDropped();
+    for (int i = 0; i < 2; ++i) {
+        const net::RollbackCount& count = machines_[i].play->rollback();
+        EXPECT_GT(count.rollbacks, 0u) << "the fighter's keys change: some guesses were wrong";
+        EXPECT_LE(count.deepest, static_cast<std::uint32_t>(net::kMaxPrediction));
+        ASSERT_TRUE(machines_[i].recorder->Finish(*machines_[i].game));
+        Game game(640, 480);
+        const VerifyResult result = testsupport::verify_recorded(replays[i], file_, game);
+        EXPECT_TRUE(result.same) << verify_line(result);
+        EXPECT_EQ(480u, result.steps) << "the confirmed steps, all of them";
         EXPECT_EQ(machines_.WorldDigest(i), result.digest);
     }
 }
