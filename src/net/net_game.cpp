@@ -193,6 +193,10 @@ bool NetGame::Settled() const {
 }
 
 void NetGame::Settle() {
+    if (!saver_) return;
+    // Records may have come since the last tick: what they confirm belongs to the replay.
+    PlayAgainFromWrongGuess();
+    HandOnConfirmed();
     if (Settled()) return;
     Lockstep& session = link_.session();
     const std::uint32_t confirmed = session.confirmed();
