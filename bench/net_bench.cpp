@@ -84,6 +84,72 @@ BENCHMARK(BM_NetLockstep)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
+// Rollback through the lossy relay: range(0) ms each way (half the round trip), 5 %
+// dropped, both sides guessing up to 8 steps with no input delay. rollbacks_per_s,
+// mean_depth and deepest: the steps played again; key_next_frame: the share of ticks
+// whose local key acted in the step of that very tick (the rest waited on the other
+// side, or were left out to let it catch up).
+void BM_NetRollback(benchmark::State& state) {
+    const auto steps = static_cast<unsigned long>(state.range(1)) * 60;
+    net::Hello hello =
+        *net::make_hello(bench::level_file(), Game::ConfiguredStepDt(), 20261207, 0);
+    hello.rollback = net::kMaxPrediction;
+    TwoMachines::Relay relay;
+    relay.delay_ms = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        TwoMachines machines(bench::level_file());
+        std::string error;
+        if (!machines.Connect(hello, hello, {}, relay, &error) ||
+            !machines.StartGames(busy_fighter, &error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        const std::int64_t begun = net::now_ms();
+        machines.Run([&] {
+            return (machines[0].game->steps_taken >= steps &&
+                    machines[1].game->steps_taken >= steps && machines[0].play->Settled() &&
+                    machines[1].play->Settled()) ||
+                   !machines.Both(net::Link::State::Playing);
+        }, steps, true, static_cast<std::int64_t>(steps) * 40);
+        const double seconds = (net::now_ms() - begun) / 1000.0;
+        net::RollbackCount both;
+        for (int i = 0; i < 2; ++i) {
+            const net::RollbackCount& c = machines[i].play->rollback();
+            both.rollbacks += c.rollbacks;
+            both.steps_again += c.steps_again;
+            both.deepest = std::max(both.deepest, c.deepest);
+            both.slowed += c.slowed;
+            both.waited += c.waited;
+        }
+        const auto slower = std::min(machines[0].game->steps_taken, machines[1].game->steps_taken);
+        state.counters["steps_per_s"] = slower / seconds;
+        state.counters["missed_ticks"] =
+            static_cast<double>(machines[0].missed_ticks + machines[1].missed_ticks);
+        state.counters["rollbacks_per_s"] = both.rollbacks / seconds / 2;
+        state.counters["mean_depth"] =
+            both.rollbacks ? static_cast<double>(both.steps_again) / both.rollbacks : 0.0;
+        state.counters["deepest"] = both.deepest;
+        state.counters["slowed"] = static_cast<double>(both.slowed);
+        state.counters["waited"] = static_cast<double>(both.waited);
+        const double ticks =
+            static_cast<double>(machines[0].ticks_taken + machines[1].ticks_taken);
+        state.counters["key_next_frame"] =
+            ticks > 0 ? 1.0 - static_cast<double>(both.slowed + both.waited) / ticks : 0.0;
+        state.counters["host_B_per_s"] = machines[0].link->peer().bytes_sent() / seconds;
+        state.counters["joiner_B_per_s"] = machines[1].link->peer().bytes_sent() / seconds;
+        state.counters["same_world"] = slower == steps &&
+                                       machines.Both(net::Link::State::Playing) &&
+                                       machines.WorldDigest(0) == machines.WorldDigest(1);
+    }
+}
+BENCHMARK(BM_NetRollback)
+    ->ArgNames({"ms_each_way", "seconds"})
+    ->Args({50, 600})
+    ->Args({75, 600})
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
 void BM_NetVanishedPeer(benchmark::State& state) {
     for (auto _ : state) {
         TwoMachines machines(bench::level_file());

@@ -187,6 +187,19 @@ private:
                 nullptr};
     }
 
+    // A setting that is 1 (on) or 0 (off).
+    MenuEntry Switch(const char* label, const char* section, const char* key) {
+        return {label,
+                [this, section, key] {
+                    return std::string(settings_.Get(section, key) ? "on" : "off");
+                },
+                [this, section, key](int) {
+                    settings_.Step(section, key, settings_.Get(section, key) ? -1 : 1);
+                    Store();
+                },
+                nullptr};
+    }
+
     MenuEntry Skill(const char* label) {
         return {label,
                 [this] { return std::string(kSkillNames[settings_.Get("bot", "skill")]); },
@@ -300,6 +313,7 @@ private:
                  PlayNetwork(start, "Waiting on UDP port " + std::to_string(start.port) +
                                         "; this machine: " + own_addresses());
              }},
+            Switch("Rollback", "network", "rollback"),
         });
         screen.Select(2);
         Loop(screen);
@@ -425,6 +439,7 @@ private:
             {"Player 2 keys", nullptr, nullptr, [this] { Keys(2); }},
             {"Player 1 gamepad", nullptr, nullptr, [this] { Pad(1); }},
             {"Player 2 gamepad", nullptr, nullptr, [this] { Pad(2); }},
+            Switch("Network rollback", "network", "rollback"),
             Number("Network delay (1/60 s)", "network", "delay", 1, ""),
             Skill("Computer's skill"),
         });

@@ -35,7 +35,9 @@ MenuSettings::MenuSettings() {
     }
     settings_.push_back({"controls", "console", K::Key, KEY_TILDE, 0, KEY_MAX - 1});
     settings_.push_back({"sound", "volume", K::Number, 160, 0, 255});
-    settings_.push_back({"network", "delay", K::Number, 3, 1, 30});
+    settings_.push_back({"network", "rollback", K::Number, 1, 0, 1});
+    // 0 suits rollback, the default; lockstep takes a 0 for its own default of 3.
+    settings_.push_back({"network", "delay", K::Number, 0, 0, 30});
     settings_.push_back({"bot", "skill", K::Skill, 1, 0, 2});
     settings_.push_back({"match", "kills", K::Number, 0, 0, 999});
     settings_.push_back({"match", "minutes", K::Number, 0, 0, 999});

@@ -93,7 +93,8 @@ NetGame::Outcome NetGame::TickWithRollback(std::int64_t now_ms, bool may_step) {
     Lockstep& session = link_.session();
     if (may_step && session.LocalDue()) GiveLocalRecord();
     Outcome outcome = Outcome::Waiting;
-    if (may_step && session.Ready() && !SlowDownForTheOtherSide())
+    if (may_step && !session.Ready()) ++count_.waited;
+    else if (may_step && !SlowDownForTheOtherSide())
         outcome = RunGuessedStep() ? Outcome::Stepped : Outcome::Ended;
     // A record that came while this tick ran may already confirm the step.
     link_.Service(now_ms);

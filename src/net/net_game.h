@@ -24,6 +24,7 @@ struct RollbackCount {
     std::uint64_t steps_again = 0;  // steps played again, over all of them
     std::uint32_t deepest = 0;      // the most steps one rollback played again
     std::uint64_t slowed = 0;       // ticks left out to let the other side catch up
+    std::uint64_t waited = 0;  // ticks without a step: the guesses went as far as they may
 };
 
 // Drives one machine's Game over a Link that finished its handshake. The game must have

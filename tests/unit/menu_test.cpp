@@ -65,7 +65,7 @@ TEST(MenuSettings, BrokenOrMissingValuesShowTheirDefaults) {
     MenuSettings s;
     s.Load();
     EXPECT_EQ(s.Get("sound", "volume"), 160);
-    EXPECT_EQ(s.Get("network", "delay"), 3);
+    EXPECT_EQ(s.Get("network", "delay"), 0);  // as rollback, the default, reads it
     EXPECT_EQ(s.Get("bot", "skill"), 1);  // normal
     EXPECT_EQ(s.Get("controls", "player[1].fire"), 0);  // unbound, as the game reads it
     EXPECT_EQ(s.Get("controls", "player[2].pad"), -1);
@@ -133,7 +133,7 @@ TEST(MenuSettings, OnlyWhatTheMenuChangedIsWritten) {
     const std::string file = read_file(config.path());
     EXPECT_NE(file.find("volume = loud"), std::string::npos) << file;
     EXPECT_NE(file.find("skill = hard"), std::string::npos) << file;
-    EXPECT_NE(file.find("delay = 4"), std::string::npos) << file;
+    EXPECT_NE(file.find("delay = 1"), std::string::npos) << file;
     EXPECT_NE(file.find("player[1].fire = 37"), std::string::npos) << file;
     EXPECT_NE(file.find("player[2].fire = 119"), std::string::npos) << file;
     EXPECT_EQ(file.find("kills"), std::string::npos) << file;
