@@ -13,12 +13,6 @@ prepare_arena 320 120
 write_ini </dev/null
 cp -r "$ROOT/host/data" "$ROOT/host/vorlin.ini" "$ROOT/joiner/"
 
-# Where the players stand: the red pixels of view 1 (which shows the whole arena) as a mask.
-players() {
-    convert "$1" -crop 318x200+0+280 +repage -fill black +opaque "rgb(255,0,0)" \
-        -fill white -opaque "rgb(255,0,0)" "$1.players.png"
-    echo "$1.players.png"
-}
 # Both games started, in play.
 start_both() {
     use host

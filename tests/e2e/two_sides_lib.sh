@@ -44,3 +44,11 @@ verify_both() {
         echo "$verdict" | grep -qE '^ok [0-9]+ steps [0-9a-f]{16}$' || fail "$side: arena said: $verdict"
     done
 }
+
+# Where the players stand in a screenshot of a game on an arena of 320x120: the red
+# pixels of view 1 (which shows the whole arena) as a mask.
+players() {
+    convert "$1" -crop 318x200+0+280 +repage -fill black +opaque "rgb(255,0,0)" \
+        -fill white -opaque "rgb(255,0,0)" "$1.players.png"
+    echo "$1.players.png"
+}
