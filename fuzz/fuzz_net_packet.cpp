@@ -1,5 +1,5 @@
-// Packets from anyone on the network: the decoder, and a lockstep session fed with what
-// it accepts.
+// Packets from anyone on the network: the decoder, and a session (lockstep or rollback)
+// fed with what it accepts.
 //
 // The whole input is first one packet: what decodes must encode back to a packet that
 // decodes to the same bytes again, within the size limit. Then the input is read as a
@@ -38,11 +38,22 @@ void play_side(net::Lockstep& session, std::int64_t now) {
         if (session.step() % 17 == 0) r.commands.push_back("select 1");
         session.AddLocal(r);
     }
+    // A rollback side goes back to a wrong guess as its game would, never before the
+    // steps it confirmed.
+    if (const std::optional<std::uint32_t> wrong = session.Mispredicted()) {
+        if (*wrong < session.confirmed() || *wrong >= session.step())
+            fuzz::fail("a wrong guess outside the steps not confirmed");
+        const std::uint32_t until = session.step();
+        session.Rewind(*wrong);
+        while (session.step() < until) session.Advance();
+    }
     if (session.Ready()) {
         if (session.Input().players.size() != 2) fuzz::fail("a step input without two players");
         session.Advance();
         if (session.DigestDue()) session.AddLocalDigest(session.step());
     }
+    if (session.step() - session.confirmed() > net::kMaxPrediction)
+        fuzz::fail("guessed further than a side may");
     for (const net::Message& m : session.Outgoing(now)) checked_encode(m);
 }
 
@@ -50,6 +61,11 @@ void stream(const std::uint8_t* data, std::size_t size) {
     net::LockstepOptions options;
     options.local_player = 1 + static_cast<int>(size % 2);
     options.digest_interval = 4;
+    // Half the inputs play rollback without a delay.
+    if (size % 4 >= 2) {
+        options.prediction = net::kMaxPrediction;
+        options.delay = 0;
+    }
     net::Lockstep session(options, 0);
     std::int64_t now = 0;
     std::size_t at = 0;
