@@ -251,6 +251,21 @@ int run_guessed(net::Lockstep& s, int bits) {
     return theirs;
 }
 
+TEST(Rollback, TheHelloCarriesItAndOnlyItMayHaveNoDelay) {
+    net::Hello hello;
+    hello.delay = 0;
+    std::string why;
+    EXPECT_FALSE(decode(net::encode(hello), &why)) << "lockstep needs a delay";
+    EXPECT_EQ("bad delay", why);
+    hello.rollback = net::kMaxPrediction;
+    const std::optional<Message> back = decode(net::encode(hello), &why);
+    ASSERT_TRUE(back) << why;
+    EXPECT_EQ(net::kMaxPrediction, std::get<net::Hello>(*back).rollback);
+    hello.rollback = net::kMaxPrediction + 1;
+    EXPECT_FALSE(decode(net::encode(hello), &why));
+    EXPECT_EQ("bad rollback", why);
+}
+
 TEST(Rollback, GuessesHoldTheLastKnownActionsAndAWrongOneIsNamedAndPlayedAgain) {
     net::Lockstep s(rollback_options(), 0);
     EXPECT_EQ(0, run_guessed(s, 1)) << "nothing known: the other player does nothing";
