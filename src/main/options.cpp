@@ -7,7 +7,7 @@
 const char* const kMainUsage =
     "Usage: vorlin [--record FILE | --replay FILE] [--host [PORT] | --join HOST[:PORT]]\n"
     "              [--bot [N] | --bots] [--skill S] [--kills N] [--minutes M] [--lives L]\n"
-    "              [--level NAME] [--rope]\n"
+    "              [--level NAME] [--rope] [--lockstep] [--delay N]\n"
     "       vorlin --menu\n"
     "Two-player split-screen action game; works in the current folder (vorlin.ini, data/),\n"
     "or, installed and started elsewhere, in $XDG_DATA_HOME/vorlin (~/.local/share/vorlin).\n"
@@ -19,6 +19,10 @@ const char* const kMainUsage =
     "                 PORT (default 24816)\n"
     "  --join HOST[:PORT]\n"
     "                 play over the network as player 2 against the game hosted on HOST\n"
+    "  --lockstep     with --host: each step waits for both players' keys, instead of\n"
+    "                 rollback (default: \"rollback\" of section [network] of vorlin.ini)\n"
+    "  --delay N      with --host: both players' keys act N steps of 1/60 s after they are\n"
+    "                 pressed, 0 to 30 (1 to 30 in lockstep; default: \"delay\" of [network])\n"
     "  --bot [N]      the computer plays player N (1 or 2, default 2); the other player\n"
     "                 plays with its keys\n"
     "  --bots         the computer plays both players\n"
@@ -56,6 +60,30 @@ bool check_network(const MainOptions& o, std::string* why) {
     } else {
         return true;
     }
+    return false;
+}
+
+// A delay of 0 only for rollback.
+bool parse_delay(const std::string& text, bool lockstep, int* delay) {
+    if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const int value = std::stoi(text);
+    if (value < (lockstep ? net::kMinDelay : 0) || value > net::kMaxDelay) return false;
+    *delay = value;
+    return true;
+}
+
+// --lockstep and --delay N: the host's choice of how both play.
+bool check_network_play(const MainOptions& o, std::string* why) {
+    if (!o.lockstep && o.delay.empty()) return true;
+    if (!o.host) {
+        *why = "the host chooses how the game is played: --lockstep and --delay go with --host";
+        return false;
+    }
+    int delay = 0;
+    if (o.delay.empty() || parse_delay(o.delay, o.lockstep, &delay)) return true;
+    *why = std::string("--delay takes ") + (o.lockstep ? "1" : "0") + " to " +
+           std::to_string(net::kMaxDelay) + " steps, not " + o.delay;
     return false;
 }
 
@@ -102,6 +130,8 @@ bool parse_main_options(int argc, const char* const* argv, MainOptions* o, std::
     parser.Value("replay", &o->replay);
     parser.Optional("host", &o->host, &o->host_port);
     parser.Value("join", &o->join);
+    parser.Flag("lockstep", &o->lockstep);
+    parser.Value("delay", &o->delay);
     parser.Optional("bot", &bot, &which);
     parser.Flag("bots", &bots);
     parser.Value("skill", &o->skill);
@@ -130,7 +160,7 @@ bool parse_main_options(int argc, const char* const* argv, MainOptions* o, std::
         *why = "--replay plays what was recorded: no --bot or --bots";
         return false;
     }
-    if (!check_network(*o, why)) return false;
+    if (!check_network(*o, why) || !check_network_play(*o, why)) return false;
     const bool more = !o->record.empty() || !o->replay.empty() || o->host || !o->join.empty() ||
                       !o->computer.empty() || !o->skill.empty() || o->rules_given;
     if (o->menu && more) {
@@ -145,6 +175,9 @@ bool network_start(const MainOptions& o, net::NetStart* start) {
     start->rules = o.rules;
     if (o.host) {
         start->hosting = true;
+        if (o.lockstep) start->rollback = 0;
+        // Checked by parse_main_options.
+        if (!o.delay.empty()) parse_delay(o.delay, o.lockstep, &start->delay);
         return o.host_port.empty() || net::parse_port(o.host_port, &start->port);
     }
     return !o.join.empty() && net::parse_address(o.join, &start->host, &start->port);

@@ -23,6 +23,10 @@ struct MainOptions {
     bool host = false;
     std::string host_port;  // empty: the default port
     std::string join;
+    // --lockstep, --delay N: how the host's game is played over the network, instead of
+    // [network] of "vorlin.ini".
+    bool lockstep = false;
+    std::string delay;  // empty: the one of "vorlin.ini"
     // --bot [N], --bots: the players the computer plays from the start.
     std::vector<int> computer;
     std::string skill;  // --skill: easy, normal or hard; empty for the one of "vorlin.ini"

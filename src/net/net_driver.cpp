@@ -52,9 +52,10 @@ bool NetDriver::Open(const NetStart& start, const std::string& level, std::strin
         *why = "Unable to record " + start.record + ": it is the level file";
         return false;
     }
-    const int rollback = configured_rollback();
+    const int rollback = start.rollback >= 0 ? start.rollback : configured_rollback();
+    const int delay = start.delay >= 0 ? start.delay : configured_delay(rollback != 0);
     std::optional<Hello> hello =
-        make_hello(level, Game::ConfiguredStepDt(), random_state(), configured_delay(rollback != 0),
+        make_hello(level, Game::ConfiguredStepDt(), random_state(), delay,
                    start.hosting ? start.rules : MatchRules(),
                    start.hosting ? start.level_name : std::string());
     if (!hello) {

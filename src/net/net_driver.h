@@ -20,6 +20,10 @@ struct NetStart {
     std::uint16_t port = kDefaultPort;
     std::string record;  // --record FILE: this side's game is recorded there
     MatchRules rules;    // hosting: the match both sides play; a joiner takes the host's
+    // Hosting: lockstep (0) or rollback (kMaxPrediction), and the input delay in steps;
+    // -1 for [network] of "vorlin.ini". A joiner plays the host's.
+    int rollback = -1;
+    int delay = -1;
     std::string level_name;  // hosting: the level of the levels folder played, if not data/
     // Without --record, where a match is recorded (a game that turns out endless keeps
     // only its scratch replay); empty for nowhere.

@@ -51,6 +51,23 @@ TEST(MainOptions, NetworkGamesTakeTheirPortAndAddress) {
     EXPECT_FALSE(parse({"--record", "c.rpl"}).network) << "no network game without its option";
 }
 
+TEST(MainOptions, TheHostChoosesLockstepAndTheDelay) {
+    const struct {
+        std::vector<const char*> args;
+        int rollback, delay;  // -1: vorlin.ini's
+    } cases[] = {
+        {{"--host"}, -1, -1},
+        {{"--host", "--delay", "0"}, -1, 0},
+        {{"--host", "--lockstep", "--delay=8"}, 0, 8},
+    };
+    for (const auto& c : cases) {
+        const Parsed p = parse(c.args);
+        ASSERT_TRUE(p.ok && p.network) << p.why;
+        EXPECT_EQ(c.rollback, p.start.rollback);
+        EXPECT_EQ(c.delay, p.start.delay);
+    }
+}
+
 TEST(MainOptions, BadNetworkOptionsAreRefusedWithTheirReason) {
     const struct {
         std::vector<const char*> args;
@@ -66,6 +83,11 @@ TEST(MainOptions, BadNetworkOptionsAreRefusedWithTheirReason) {
         {{"--join", ":24816"}, "--join needs HOST or HOST:PORT, not :24816"},
         {{"--host", "--join", "h"}, "--host and --join exclude each other"},
         {{"--join", "h", "--replay", "r.rpl"}, "--replay and a network game exclude each other"},
+        {{"--join", "h", "--lockstep"},
+         "the host chooses how the game is played: --lockstep and --delay go with --host"},
+        {{"--host", "--delay", "31"}, "--delay takes 0 to 30 steps, not 31"},
+        {{"--host", "--lockstep", "--delay", "0"}, "--delay takes 1 to 30 steps, not 0"},
+        {{"--host", "--delay", "-1"}, "--delay takes 0 to 30 steps, not -1"},
     };
     for (const auto& c : cases) {
         const Parsed p = parse(c.args);
