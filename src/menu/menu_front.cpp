@@ -28,6 +28,7 @@
 #include "menu/menu_model.h"
 #include "menu/menu_replays.h"
 #include "menu/menu_settings.h"
+#include "net/handshake.h"
 #include "net/net_driver.h"
 #include "main/game_folder.h"
 #include "replay/replay_folder.h"
@@ -187,6 +188,18 @@ private:
                 nullptr};
     }
 
+    // The network delay as the host will play it: lockstep takes no 0, and plays its
+    // default then.
+    MenuEntry Delay(const char* label) {
+        MenuEntry entry = Number(label, "network", "delay", 1, "");
+        entry.value = [this] {
+            const int delay = settings_.Get("network", "delay");
+            const bool lockstep = settings_.Get("network", "rollback") == 0;
+            return std::to_string(lockstep && delay < net::kMinDelay ? net::kDefaultLockstepDelay : delay);
+        };
+        return entry;
+    }
+
     // A setting that is 1 (on) or 0 (off).
     MenuEntry Switch(const char* label, const char* section, const char* key) {
         return {label,
@@ -305,7 +318,8 @@ private:
     void Host() {
         MenuScreen screen("Host a network game", {
             Number("Port", "menu", "port", 1, ""),
-            Number("Delay (1/60 s)", "network", "delay", 1, ""),
+            Switch("Rollback", "network", "rollback"),
+            Delay("Delay (1/60 s)"),
             {"Start hosting", nullptr, nullptr, [this] {
                  net::NetStart start;
                  start.hosting = true;
@@ -313,9 +327,8 @@ private:
                  PlayNetwork(start, "Waiting on UDP port " + std::to_string(start.port) +
                                         "; this machine: " + own_addresses());
              }},
-            Switch("Rollback", "network", "rollback"),
         });
-        screen.Select(2);
+        screen.Select(3);
         Loop(screen);
     }
 
@@ -440,7 +453,7 @@ private:
             {"Player 1 gamepad", nullptr, nullptr, [this] { Pad(1); }},
             {"Player 2 gamepad", nullptr, nullptr, [this] { Pad(2); }},
             Switch("Network rollback", "network", "rollback"),
-            Number("Network delay (1/60 s)", "network", "delay", 1, ""),
+            Delay("Network delay (1/60 s)"),
             Skill("Computer's skill"),
         });
         Loop(screen);

@@ -42,7 +42,7 @@ int configured_rollback() {
 
 int configured_delay(bool rollback) {
     return rollback ? config_int("network", "delay", 0, 0, kMaxDelay)
-                    : config_int("network", "delay", 3, kMinDelay, kMaxDelay);
+                    : config_int("network", "delay", kDefaultLockstepDelay, kMinDelay, kMaxDelay);
 }
 
 std::optional<Hello> make_hello(const std::string& level_file, double step_length,

@@ -22,6 +22,7 @@ int configured_rollback();
 // rollback 0 to kMaxDelay, 0 when absent or bad; in lockstep kMinDelay to kMaxDelay, 3
 // (50 ms) when absent or bad.
 int configured_delay(bool rollback);
+constexpr int kDefaultLockstepDelay = 3;
 
 // This machine's hello for a game on `level_file`; nothing when the file cannot be read.
 std::optional<Hello> make_hello(const std::string& level_file, double step_length,
