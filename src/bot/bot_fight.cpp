@@ -17,9 +17,6 @@ constexpr float kMuzzle = 15.0f;
 constexpr float kPlayerRadius = 10.0f;
 // Closer than this an enemy beyond the aim's reach may still be hit at the muzzle.
 constexpr float kPointBlank = 40.0f;
-// A small shot's flight in one step at its slowest and fastest launch speed, pixels.
-constexpr double kSlowestShotStep = 600.0 / 60.0;
-constexpr double kFastestShotStep = 800.0 / 60.0;
 // Margin kept beyond a blast radius: the bot's own disc and a little more.
 constexpr float kBlastMargin = 22.0f;
 // A rocket fired into dirt to open a line of fire must burst this close to the enemy.
@@ -99,23 +96,11 @@ BotInput::Shot BotInput::Evaluate(Player& me, const Inventory::Weapon* weapon,
 }
 
 BotInput::Shot BotInput::PointBlank(const Player& me, Shot s, const Sighting& at) const {
-    // Right above or below, out of the aim's reach: the shot still hits when one of the
-    // first places it is tested at, a step's flight apart from the muzzle on, lies within
-    // the enemy's disc, however fast the shot leaves. The muzzle itself is never tested.
+    // Right above or below, out of the aim's reach: the steepest aim may still hit.
     if (distance(me.x, me.y, at.x, at.y) > kPointBlank || flight_of(s.kind).blast > 0) return s;
     s.elevation = s.elevation > 0 ? aim_frame::kLimit : -aim_frame::kLimit;
     const double angle = aim_frame::angle(s.face, s.elevation);
-    const double cx = std::cos(angle), cy = -std::sin(angle);
-    for (const double step : {kSlowestShotStep, kFastestShotStep}) {
-        bool hit = false;
-        for (double along = kMuzzle + step; along <= kMuzzle + kPointBlank && !hit; along += step) {
-            const float x = me.x + static_cast<float>(along * cx);
-            const float y = me.y + static_cast<float>(along * cy);
-            if (grid_.mask().Solid(static_cast<int>(x), static_cast<int>(y))) break;
-            hit = distance(x, y, at.x, at.y) < kPlayerRadius;
-        }
-        if (!hit) return s;
-    }
+    if (!small_shot_meets(grid_.mask(), me.x, me.y, angle, at.x, at.y, kPointBlank)) return s;
     s.solved = s.clear = true;
     s.score = score_of(s.kind, 0.0f, true, true, false);
     return s;
