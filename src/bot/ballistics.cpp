@@ -16,6 +16,14 @@ constexpr double kLongestTrace = 2.0;
 // Pixels between two tested points of a trace.
 constexpr double kTraceStep = 2.0;
 
+// The small shots' muzzle (pixels from the player's centre), their flight in one step at
+// their slowest and fastest launch speed (600 to 800 px/s at 60 steps a second), and the
+// distance within which it counts on a hit: it touches a player of radius 10 at 12.
+constexpr double kMuzzle = 15.0;
+constexpr double kSlowestStep = 600.0 / 60.0;
+constexpr double kFastestStep = 800.0 / 60.0;
+constexpr double kContact = 10.0;
+
 }  // namespace
 
 WeaponKind kind_of(const Inventory::Weapon* weapon) {
@@ -86,4 +94,19 @@ ShotTrace trace_shot(const MaskView& mask, const Flight& flight, float x, float 
         if (py > mask.height() + 50) break;
     }
     return {false, static_cast<float>(px), static_cast<float>(py)};
+}
+
+bool small_shot_meets(const MaskView& mask, float x, float y, double angle, float tx, float ty,
+                      double reach) {
+    const double cx = std::cos(angle), cy = -std::sin(angle);
+    for (const double step : {kSlowestStep, kFastestStep}) {
+        bool hit = false;
+        for (double along = kMuzzle + step; along <= kMuzzle + reach && !hit; along += step) {
+            const double px = x + along * cx, py = y + along * cy;
+            if (mask.Solid(static_cast<int>(px), static_cast<int>(py))) break;
+            hit = std::hypot(px - tx, py - ty) < kContact;
+        }
+        if (!hit) return false;
+    }
+    return true;
 }

@@ -96,22 +96,13 @@ BotInput::Shot BotInput::Evaluate(Player& me, const Inventory::Weapon* weapon,
 }
 
 BotInput::Shot BotInput::PointBlank(const Player& me, Shot s, const Sighting& at) const {
-    // Right above or below, out of the aim's reach: the shot still hits when the enemy's
-    // disc covers the first stretch of the steepest aim.
+    // Right above or below, out of the aim's reach: the steepest aim may still hit.
     if (distance(me.x, me.y, at.x, at.y) > kPointBlank || flight_of(s.kind).blast > 0) return s;
     s.elevation = s.elevation > 0 ? aim_frame::kLimit : -aim_frame::kLimit;
     const double angle = aim_frame::angle(s.face, s.elevation);
-    const double cx = std::cos(angle), cy = -std::sin(angle);
-    for (float along = kMuzzle; along <= kMuzzle + kPointBlank; along += 4.0f) {
-        const float x = me.x + along * static_cast<float>(cx);
-        const float y = me.y + along * static_cast<float>(cy);
-        if (grid_.mask().Solid(static_cast<int>(x), static_cast<int>(y))) break;
-        if (distance(x, y, at.x, at.y) < kPlayerRadius - 1) {
-            s.solved = s.clear = true;
-            s.score = score_of(s.kind, 0.0f, true, true, false);
-            break;
-        }
-    }
+    if (!small_shot_meets(grid_.mask(), me.x, me.y, angle, at.x, at.y, kPointBlank)) return s;
+    s.solved = s.clear = true;
+    s.score = score_of(s.kind, 0.0f, true, true, false);
     return s;
 }
 

@@ -9,10 +9,13 @@
 
 namespace {
 
-// Cost of one cell of digging by direction; a cell of walking costs 1.
+// Cost of one cell of digging by direction; a cell of walking costs 1. A dig sideways or
+// diagonally down never moves a player sideways by itself (the walk tests the column one
+// pixel beyond the disc, 7 rows under the centre, which no dig clears): such a way needs
+// craters or a fight on the spot, and is the last one taken.
 constexpr float kDigDown = 4.0f;
-constexpr float kDigDiagonalDown = 5.0f;
-constexpr float kDigSideways = 25.0f;
+constexpr float kDigDiagonalDown = 60.0f;
+constexpr float kDigSideways = 200.0f;
 constexpr float kDigUp = 30.0f;
 constexpr int kJumpCells = 5;
 

@@ -16,10 +16,9 @@ struct PathNode {
 
 // Finds a cheap way for a player's centre from one cell to another over the moves a
 // player has: walking along supported ground up and down one cell, falling, jumping up
-// to five cells (the jump lifts a player about 53 pixels), and digging through dirt,
-// cheap downwards and dear sideways or up (the walk cannot enter a dug face, so such a
-// way needs jumps and craters); sideways only from the ground and up only straight,
-// beside terrain to cling to. Rock is never entered. A* with an octile estimate.
+// to five cells (the jump lifts a player about 53 pixels), and digging through dirt
+// straight down (cheap) or straight up beside terrain to cling to (dear); no dig moves a
+// player sideways. Rock is never entered. A* with an octile estimate.
 class PathPlanner {
 public:
     // Nodes expanded before a search gives up and returns the way to the node closest

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "arena/match.h"
+#include "bot/ballistics.h"
 #include "bot/bot_input.h"
 #include "bot/bot_skill.h"
 #include "bot/computer_seats.h"
@@ -13,6 +14,8 @@
 #include "game/game.h"
 #include "base/random.h"
 #include "input/scripted_input.h"
+#include "inventory/weapon.h"
+#include "support/game_support.h"
 #include "level/level.h"
 #include "replay/replay_game.h"
 #include "replay/replay_reader.h"
@@ -281,6 +284,35 @@ TEST(BotInput, ClimbsOutOfAPitDeeperThanAJump) {
         if (me.action != PA_Dead) highest = std::min(highest, me.y);
     }
     EXPECT_LE(highest, 110) << "still at the bottom of the pit";
+}
+
+// The steepest aims meet an enemy close by where the game's own pistol shot hits it, and
+// only there: right below or above, or beside the muzzle, a shot passes through.
+TEST(Ballistics, APointBlankShotMeetsOnlyWhereTheGameTestsIt) {
+    const struct {
+        float dx, dy;  // the enemy from the shooter, y down
+        bool meets;
+    } cases[] = {{10, 20, true}, {13, 28, true}, {16, -28, true}, {0, 20, false},
+                 {0, -24, false}, {-8, 24, false}, {6, 6, false}, {30, 10, false}};
+    auto air = testsupport::make_level(400, 300, [](int, int y) { return y >= 290; });
+    TerrainGrid grid;
+    grid.Build(*air);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy);
+        const double angle = c.dy > 0 ? -PI / 3 : PI / 3;
+        EXPECT_EQ(c.meets, small_shot_meets(grid.mask(), 200, 150, angle, 200 + c.dx, 150 + c.dy, 40));
+        Arena arena([](int, int y) { return y >= 390; });
+        Player& me = arena.player(1);
+        Player& enemy = arena.player(2);
+        delete arena.game.inputs[1];
+        arena.game.inputs[1] = new ScriptedInput(std::vector<int>{ACT_FIRE});
+        testsupport::hand_over(me, new Inventory::Pistol(&arena.game, &arena.game.level));
+        me.SetPosition(200, 150);
+        me.aim = static_cast<float>(angle);
+        enemy.SetPosition(200 + c.dx, 150 + c.dy);
+        for (int i = 0; i < 10; ++i) arena.game.Logic(kDt);
+        EXPECT_EQ(c.meets, enemy.health < 100) << "the game's shot";
+    }
 }
 
 }  // namespace
