@@ -57,6 +57,10 @@ for program in vorlin vorlin-arena; do
     done
 done
 
+# The desktop's menu opens the game's own front end, not the bare game and its mode dialog.
+grep -qx 'Exec=vorlin --menu' "$usr/share/applications/vorlin.desktop" ||
+    fail "the desktop entry does not start the menu"
+
 skipped=""
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$usr/share/applications/vorlin.desktop" || fail "desktop entry"
