@@ -11,7 +11,7 @@
 #include "particle/particle.h"
 
 // Tuned on the default level with bench/crossing_bench.cpp (README: the rope): a shot
-// reaches the slope beyond the next valley, the pull flings the holder there at up to
+// reaches the slope beyond the next valley, the pull flings the holder there at about
 // 900 pixels a second, so that the level's width takes a player who plays well about
 // 4 s; a hanging holder stretches the line by GRAVITY / stiffness, 17 pixels, and a
 // line hooked in a hall's roof still swings its holder below the roof.
