@@ -51,6 +51,7 @@ gbuf::gbuf()
       blink(0),
       wrap(false),
       insert(true),
+      copy(nullptr),
       accept(AcceptAll),
       draw_cursor(DrawBlockCursor),
       notify(NotifyNothing),
@@ -155,6 +156,10 @@ int gbuf::sync() {
 
 int gbuf::Write(const char* s, int n) {
     if (!s || n <= 0) return 0;
+    if (copy) {
+        std::fwrite(s, 1, static_cast<std::size_t>(n), copy);
+        std::fflush(copy);
+    }
     const char* const end = s + n;
     const char* run = s;
     const char* p = s;

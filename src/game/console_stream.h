@@ -1,6 +1,7 @@
 #ifndef VORLIN_GAME_CONSOLE_STREAM_H
 #define VORLIN_GAME_CONSOLE_STREAM_H
 
+#include <cstdio>
 #include <istream>
 #include <streambuf>
 
@@ -31,6 +32,9 @@ public:
     int blink;       // cursor blink period in timer units; <= 0: no blinking
     bool wrap;
     bool insert;
+    // Not owned; null: none. Every byte laid out goes here too, as it is laid out, and
+    // the file is flushed at once, so that a line reaches it when it reaches the screen.
+    std::FILE* copy;
     AcceptFn accept;
     DrawCursorFn draw_cursor;
     NotifyFn notify;

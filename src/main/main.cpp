@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
 
     const std::unique_ptr<ComputerSeats> computers = computer_setup(options);
     Setup setup;
+    setup.echo_console = options.echo_console;
     std::string error;
     if (!bootstrap_level(kDefaultLevelDir, setup.level.file, &error)) return failed_start(error);
     if (!options.level.empty() && !play_level(options.level, &setup, &why))

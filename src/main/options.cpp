@@ -7,7 +7,7 @@
 const char* const kMainUsage =
     "Usage: vorlin [--record FILE | --replay FILE] [--host [PORT] | --join HOST[:PORT]]\n"
     "              [--bot [N] | --bots] [--skill S] [--kills N] [--minutes M] [--lives L]\n"
-    "              [--level NAME] [--rope] [--lockstep] [--delay N]\n"
+    "              [--level NAME] [--rope] [--lockstep] [--delay N] [--echo-console]\n"
     "       vorlin --menu\n"
     "Two-player split-screen action game; works in the current folder (vorlin.ini, data/),\n"
     "or, installed and started elsewhere, in $XDG_DATA_HOME/vorlin (~/.local/share/vorlin).\n"
@@ -37,6 +37,7 @@ const char* const kMainUsage =
     "                 level file given by its path; \"random\" picks one of levels/)\n"
     "  --rope         every player carries a grappling rope (its key fires it and lets\n"
     "                 go; up and down reel it in and out); a rule like the three above\n"
+    "  --echo-console also write every line the console shows to standard error\n"
     "  --menu         the front end: menus that set up every kind of game and the options,\n"
     "                 in a window scaled to fit the screen (F11: full screen)\n"
     "  --version      show the version\n"
@@ -138,6 +139,7 @@ bool parse_main_options(int argc, const char* const* argv, MainOptions* o, std::
     MatchOptions match;
     match.Declare(parser);
     parser.Value("level", &o->level);
+    parser.Flag("echo-console", &o->echo_console);
     if (!parser.Parse(argc, argv, why)) return false;
     o->rules_given = match.given();
     if (!match.Read(&o->rules, why) || !match_allowed(*o, why)) return false;
@@ -162,7 +164,8 @@ bool parse_main_options(int argc, const char* const* argv, MainOptions* o, std::
     }
     if (!check_network(*o, why) || !check_network_play(*o, why)) return false;
     const bool more = !o->record.empty() || !o->replay.empty() || o->host || !o->join.empty() ||
-                      !o->computer.empty() || !o->skill.empty() || o->rules_given;
+                      !o->computer.empty() || !o->skill.empty() || o->rules_given ||
+                      o->echo_console;
     if (o->menu && more) {
         *why = "--menu takes no other options: the menu sets up the game";
         return false;

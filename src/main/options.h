@@ -37,6 +37,8 @@ struct MainOptions {
     // --level NAME: a level of levels/ (or a folder or level file by its path, or
     // "random"); empty for the default level.
     std::string level;
+    // --echo-console: every line of the console also on standard error.
+    bool echo_console = false;
 };
 
 extern const char* const kMainUsage;

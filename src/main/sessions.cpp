@@ -66,6 +66,7 @@ AfterGame play(StepDriver* driver, int players, ComputerPlayers* computers, cons
     const std::unique_ptr<Game> game =
         setup.frame ? std::make_unique<Game>(setup.frame->width(), setup.frame->height())
                     : std::make_unique<Game>();
+    if (setup.echo_console) game->console.copy = stderr;
     game->computers = computers;
     game->driver = driver;
     game->sound_sink = sound.get();

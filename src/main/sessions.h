@@ -23,6 +23,7 @@ struct Setup {
     bool rematch_offered = false;
     bool watch_offered = false;        // the results screen offers watching the replay
     FrameSink* frame = nullptr;        // not owned; null: the picture is the screen
+    bool echo_console = false;         // the console's lines also on standard error
 };
 
 // What the results screen asked for.

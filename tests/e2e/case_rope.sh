@@ -1,10 +1,12 @@
 # The rope (--rope) in a real window: player 1 digs through a roof into the hall below,
 # fires the rope up at the roof's underside, is pulled up and swings, lets go and falls;
 # then, at the hall's right wall, fires it into the wall and digs the wall away under the
-# hook, which drops the rope. Positions are those of player 1's red disc in view 1,
-# which shows the whole arena (the console's "player info" is on the screen only).
-# Each wait is for what the screen shows rather than for a time, and keys are held until
-# it shows: a loaded machine runs the game's steps late.
+# hook, which drops the rope. Player 1's positions before the pull and back on the floor
+# after the fall are read from "player info" in the console, whose lines the game
+# copies to standard error (--echo-console); in between, what he does is followed on the
+# screen, by his red disc in view 1, which shows the whole arena. Each wait is for what
+# the screen or the console shows rather than for a time, and keys are held until it
+# shows: a loaded machine runs the game's steps late.
 #
 # The arena, 300 x 240: open rows at the top where players arrive, a roof of dirt (rows 32
 # to 51), the hall, a floor from row 200; walls at both sides. View 1 shows level pixel
@@ -51,7 +53,24 @@ watch_until() { # watch_until <seconds> <name> <check> [key...]
 in_view() { true; }
 walked_left() { [ "$x" -le 80 ]; }
 
-start_playing --rope
+# "x y state" of player 1 from "player info", whole pixels (the console open).
+info() {
+    console_reply '^Player 1 \(' "player info" |
+        sed -E 's/^Player 1 \(([^,]+), ([^)]+)\) \([^)]*\) [A-Za-z_]+ ([A-Za-z_]+).*/\1 \2 \3/' |
+        awk '{printf "%d %d %s\n", $1, $2, $3}'
+}
+# Reads "player info" until the check (run with px, py and state set) succeeds; fails
+# with the message after the seconds given.
+info_until() { # info_until <seconds> <check> <message>
+    local end=$((SECONDS + $1))
+    while :; do
+        read -r px py state <<<"$(info)"
+        $2 && return 0
+        [ $SECONDS -lt $end ] || fail "$3 (player info: $px $py $state)"
+    done
+}
+
+start_playing --rope --echo-console
 settle 2
 # Aim straight down and dig through the roof; then fall to the floor.
 hold s 1.2
@@ -68,6 +87,12 @@ press d
 settle 0.5
 watch_until 5 stood in_view || fail "player 1 left the hall"
 x0=$x y0=$y
+open_console
+console_reply '^Selected player 1' "select 1" >/dev/null
+on_the_floor() { [ "$state" = PS_Normal ]; }
+info_until 10 on_the_floor "player 1 is not standing before the pull"
+px0=$px py0=$py
+close_console
 
 # Aim up as far as it goes (60 degrees to the right) and fire: the hook sticks under the
 # roof and the stretched line pulls player 1 up, swinging past the hook. (Reeled in, the
@@ -84,11 +109,18 @@ watch_until 10 pulled pulled_up_swinging ||
     fail "the rope did not pull player 1 up and swing (y $y0, then up to $top; x $xmin to $xmax)"
 [ "$(rope_pixels "$attached" 0)" -gt 20 ] || fail "no rope drawn in view 1"
 [ "$(rope_pixels "$attached" 321)" -gt 20 ] || fail "no rope drawn in view 2"
+# The swing is followed on the screen, not in the console: while the console is open his
+# keys do nothing, and a line that touches the floor drags him up again, each time higher,
+# until he meets the roof, where he would stay.
 
 # Let go: the rope is gone and player 1 falls back to the floor.
 fell() { [ "$rope" -eq 0 ] && [ "$y" -gt $((top + 40)) ]; }
 press e
 watch_until 10 let_go fell || fail "player 1 did not fall after letting go (y $top, then $y; rope $rope)"
+open_console
+back_on_the_floor() { [ "$state" = PS_Normal ] && [ "$py" -ge $((py0 - 2)) ] && [ "$py" -le $((py0 + 2)) ]; }
+info_until 20 back_on_the_floor "player 1 did not come back to the floor (stood at $px0 $py0)"
+close_console
 
 # At the right wall, aiming about level, the hook sticks in the wall beside player 1 (the
 # line is slack: it stands still); digging sideways takes the wall under the hook away,

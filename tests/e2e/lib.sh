@@ -214,6 +214,42 @@ prepare_arena() {
     convert -size "${w}x${h}" xc:'rgb(30,30,90)' -type TrueColor BMP3:"$WORK/data/back.bmp"
 }
 
+# Whether the screen shows the console open: the white line under its scroll-back.
+console_shown() { [ "$(pixel "$(shot console)" 300 108)" = "255,255,255" ]; }
+# Opens (open_console) or closes (close_console) the console and waits until the screen
+# shows it so; its key is pressed again only when a press has not shown after 3 s.
+console_to() { # console_to <open|closed>
+    local want=$1 tries end
+    for tries in 1 2 3 4; do
+        if console_shown; then [ "$want" = open ] && return 0; else [ "$want" = closed ] && return 0; fi
+        hold grave 0.2
+        end=$((SECONDS + 3))
+        while [ $SECONDS -lt $end ]; do
+            if console_shown; then [ "$want" = open ] && return 0; else [ "$want" = closed ] && return 0; fi
+            sleep 0.2
+        done
+    done
+    fail "the console is not $want"
+}
+open_console() { console_to open; }
+close_console() { console_to closed; }
+
+# With the game started with --echo-console and the console open: types the command,
+# sends it and prints the first line of the reply that matches the extended regular
+# expression, waiting for it on standard error (for at most 20 s).
+console_reply() { # console_reply <pattern> <command>
+    local pattern=$1 before end
+    before=$(grep -cE -- "$pattern" "$WORK/stderr.log" || true)
+    type_text "$2"
+    press Return
+    end=$((SECONDS + 20))
+    until [ "$(grep -cE -- "$pattern" "$WORK/stderr.log" || true)" -gt "$before" ]; do
+        [ $SECONDS -lt $end ] || fail "no reply to '$2' matching '$pattern' on standard error"
+        sleep 0.2
+    done
+    grep -E -- "$pattern" "$WORK/stderr.log" | sed -n "$((before + 1))p"
+}
+
 # Types a console command and sends it (the console must be open).
 console_command() {
     type_text "$1"

@@ -1,6 +1,7 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -230,4 +231,20 @@ TEST_F(CommandProcessorTest, RepliesTypedIntoTheConsoleAreDrawnInItsScrollBack) 
     draw_text(expected, "Selected player 2", 0, 99);
     EXPECT_EQ(bitmap_difference(console.buffer, expected), "");
     EXPECT_EQ(game.selected, two);
+}
+
+TEST_F(CommandProcessorTest, AConsoleWithACopyWritesItsRepliesThereAsTheyAreDrawn) {
+    Game::Console& console = game.console;
+    std::FILE* copy = std::tmpfile();
+    ASSERT_NE(copy, nullptr);
+    console.copy = copy;
+    enter_into(console, "select 1");
+    enter_into(console, "player info");
+    // Flushed with each line: what is on the screen is in the file.
+    std::string written(256, '\0');
+    std::rewind(copy);
+    written.resize(std::fread(&written[0], 1, written.size(), copy));
+    EXPECT_EQ(written, "Selected player 1\n" + Run("player info"));
+    console.copy = nullptr;
+    std::fclose(copy);
 }

@@ -101,10 +101,22 @@ TEST(MainOptions, TheMenuStandsAlone) {
     EXPECT_FALSE(parse({}).options.menu);
     for (std::vector<const char*> args :
          {std::vector<const char*>{"--menu", "--bot"}, {"--kills", "3", "--menu"},
-          {"--menu", "--host"}, {"--menu", "--replay", "r.rpl"}, {"--menu", "--skill", "easy"}}) {
+          {"--menu", "--host"}, {"--menu", "--replay", "r.rpl"}, {"--menu", "--skill", "easy"},
+          {"--menu", "--echo-console"}}) {
         const Parsed p = parse(args);
         EXPECT_FALSE(p.ok) << args[1];
         EXPECT_EQ(p.why, "--menu takes no other options: the menu sets up the game");
+    }
+}
+
+TEST(MainOptions, TheConsoleIsEchoedOnlyWhenAsked) {
+    EXPECT_FALSE(parse({}).options.echo_console);
+    for (std::vector<const char*> args : {std::vector<const char*>{"--echo-console"},
+                                          {"--rope", "--echo-console", "--bot"},
+                                          {"--replay", "r.rpl", "--echo-console"}}) {
+        const Parsed p = parse(args);
+        ASSERT_TRUE(p.ok) << args[0] << ": " << p.why;
+        EXPECT_TRUE(p.options.echo_console) << args[0];
     }
 }
 
