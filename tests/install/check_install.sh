@@ -53,7 +53,8 @@ for program in vorlin vorlin-arena; do
     page=$(zcat "$usr/share/man/man6/$program.6.gz")
     ! grep -q 'Folder:' <<<"$page" || fail "$program.6 names a folder"
     for option in $("$usr/games/$program" --help | grep -oE '^  --[a-z-]+'); do
-        grep -qF ".B \\-\\-${option#--}" <<<"$page" || fail "$program.6 lacks $option"
+        # roff escapes every minus sign of an option, those inside its name too.
+        grep -qF ".B ${option//-/\\-}" <<<"$page" || fail "$program.6 lacks $option"
     done
 done
 
