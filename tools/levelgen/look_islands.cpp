@@ -70,10 +70,10 @@ void hang_stalk(Terrain& t, const Island& is, int i, Rng& rng) {
 
 // Stepping stones: flat slabs of dirt beside an island's rim, each kStoneRise lower than
 // the one before and alternately near the rim and farther out. A player jumps 53 pixels
-// (170 px/s against the game's gravity); from one stone he needs to rise kStoneRise - 2
-// to walk onto the next, and the stone on his own side above leaves him
-// kStoneRise - kStoneThick - 18 pixels to spare under it.
-constexpr int kStoneRise = 38, kStoneThick = 7, kStoneWidth = 32, kStoneGap = 6;
+// (170 px/s against the game's gravity), about 40 with the walk held; from one stone he
+// needs to rise kStoneRise - 2 to walk onto the next, and the stone on his own side above
+// leaves him 2 * kStoneRise - kStoneThick - 20 pixels to rise under it.
+constexpr int kStoneRise = 30, kStoneThick = 6, kStoneWidth = 32, kStoneGap = 6;
 
 bool open_rect(const Terrain& t, int x0, int y0, int x1, int y1) {
     for (int y = y0; y < y1; ++y)
