@@ -794,3 +794,43 @@ TEST_F(PlayerTest, DrawsARedDiscWithTheAimLine) {
     EXPECT_EQ(getpixel(target, 46, 18), 0);
     EXPECT_EQ(getpixel(target, 40, 30), -1);
 }
+
+namespace {
+
+// A zigzag of stepping stones as levelgen's islands lay them: slabs 32 wide and 6 thick,
+// each 30 higher than the one below, alternately 6 and 44 pixels out from x = 54, over
+// ground at y = 190.
+bool stepping_stones(int x, int y) {
+    if (y >= 190) return true;
+    for (int k = 1; k <= 3; ++k) {
+        const int top = 190 - 30 * k, x0 = k % 2 ? 60 : 98;
+        if (y >= top && y < top + 6 && x >= x0 && x < x0 + 32) return true;
+    }
+    return false;
+}
+
+// Holds the walk towards `dir` and jumps whenever it may, until the player stands on the
+// slab whose top row is `top`, between x0 and x1; false after 10 s.
+bool climb_onto(Player& p, int dir, int top, int x0, int x1) {
+    for (int step = 0; step < 600; ++step) {
+        if (p.state == PS_Normal && p.x >= x0 && p.x < x1 && p.y < top && p.y > top - 12) return true;
+        if (dir > 0) p.MoveRight();
+        else p.MoveLeft();
+        p.Jump();
+        p.Update(kDt);
+    }
+    return false;
+}
+
+}  // namespace
+
+// The walk held in the air costs a pixel of height a step: such a jump rises about 40
+// pixels, not 53.
+TEST_F(PlayerTest, WalkingAndJumpingClimbsAZigzagOfSteppingStones) {
+    auto level = testsupport::make_level(kW, 200, stepping_stones);
+    Player p(&game, level.get(), 1);
+    p.SetPosition(30.0f, 180.0f);
+    EXPECT_TRUE(climb_onto(p, +1, 160, 60, 92)) << p.x << "," << p.y;
+    EXPECT_TRUE(climb_onto(p, +1, 130, 98, 130)) << p.x << "," << p.y;
+    EXPECT_TRUE(climb_onto(p, -1, 100, 60, 92)) << p.x << "," << p.y;
+}

@@ -102,7 +102,10 @@ void build_roof(Terrain& t, const Maze& m, int roof, Rng& rng) {
         if (c0 + span < m.cols) {
             const int tx = int(m.x0 + (c0 + span) * m.dx);
             fill_rect(t, tx - 30, roof - 30, tx + 30, roof, Rock);
-            for (int k = -30; k < 30; k += 20) fill_rect(t, tx + k, roof - 40, tx + k + 10, roof - 30, Rock);
+            // A merlon at each corner: the crenel between them (36 pixels) is wider than
+            // a player (20), so whoever stands up there can always walk down into it.
+            fill_rect(t, tx - 30, roof - 40, tx - 18, roof - 30, Rock);
+            fill_rect(t, tx + 18, roof - 40, tx + 30, roof - 30, Rock);
         }
     }
 }

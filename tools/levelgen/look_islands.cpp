@@ -1,6 +1,7 @@
 // Floating islands of dirt under a day sky, above a deep misty pit floored with dark
-// basalt that can never be dug. Every island hangs on an earthen stalk down to the
-// island or the pit floor below it, so that a player who fell can dig his way up again.
+// basalt that can never be dug. Every island hangs on an earthen stalk down to what lies
+// below it, and beside it a zigzag of stepping stones leads down from its rim to the
+// ground below, so that a player can climb back to every island.
 
 #include <algorithm>
 
@@ -67,6 +68,43 @@ void hang_stalk(Terrain& t, const Island& is, int i, Rng& rng) {
     }
 }
 
+// Stepping stones: flat slabs of dirt beside an island's rim, each kStoneRise lower than
+// the one before and alternately near the rim and farther out. A player jumps 53 pixels
+// (170 px/s against the game's gravity), about 40 with the walk held; from one stone he
+// needs to rise kStoneRise - 2 to walk onto the next, and the stone on his own side above
+// leaves him 2 * kStoneRise - kStoneThick - 20 pixels to rise under it.
+constexpr int kStoneRise = 30, kStoneThick = 6, kStoneWidth = 32, kStoneGap = 6;
+
+bool open_rect(const Terrain& t, int x0, int y0, int x1, int y1) {
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            if (t.at(x, y) != Air) return false;
+    return true;
+}
+
+// Stones down from the rim at `edge` (dir +1: the right rim, -1: the left), until the
+// ground below the next stone is close enough to jump from onto the last one.
+void lay_stones(Terrain& t, int edge, int rim, int dir) {
+    for (int k = 1;; ++k) {
+        const int top = rim + k * kStoneRise;
+        if (top + kStoneThick >= t.h) return;
+        const int offset = kStoneGap + (k % 2 ? 0 : kStoneWidth + kStoneGap);
+        const int x0 = dir > 0 ? edge + offset : edge - offset - kStoneWidth, x1 = x0 + kStoneWidth;
+        if (!open_rect(t, x0, top - kStoneRise + kStoneThick + 1, x1, top + kStoneThick)) return;
+        fill_rect(t, x0, top, x1, top + kStoneThick, Earth);
+    }
+}
+
+// A stair on the side of the island with room for it within the level.
+void stair_island(Terrain& t, const Island& is, Rng& rng) {
+    const int reach = 2 * (kStoneWidth + kStoneGap);
+    const int right = int(is.cx + is.a), left = int(is.cx - is.a) + 1;
+    const bool room_right = right + reach < t.w, room_left = left - reach >= 0;
+    if (!room_right && !room_left) return;
+    const bool go_right = room_right && (!room_left || rng.below(2) == 0);
+    lay_stones(t, go_right ? right : left, int(is.cy), go_right ? 1 : -1);
+}
+
 void shape_islands(Terrain& t) {
     make_floor(t);
     Rng rng(std::uint64_t(t.seed) * 0x2545F4914F6CDD1Dull + 0x151A4Dull);
@@ -88,6 +126,10 @@ void shape_islands(Terrain& t) {
         }
     }
     for (std::size_t i = 0; i < islands.size(); ++i) raise_island(t, islands[i], int(i));
+    // The stones before the stalks: a stalk may end on a stone, but no stone ends on the
+    // side of a stalk, where nobody can stand.
+    Rng stairs(std::uint64_t(t.seed) * 0x9E3779B97F4A7C15ull + 0x57A125ull);
+    for (std::size_t i = islands.size(); i-- > 0;) stair_island(t, islands[i], stairs);
     // Lowest first, so that a stalk from above may end on one below.
     for (std::size_t i = islands.size(); i-- > 0;) hang_stalk(t, islands[i], int(i), rng);
 }
@@ -157,8 +199,10 @@ Paint paint_islands(const Terrain& t, int x, int y) { return {island_fore(t, x, 
 }  // namespace
 
 Look islands_look() {
-    return {"islands", "floating islands of dirt on earthen stalks above a deep pit floored with rock", shape_islands,
-            paint_islands};
+    return {"islands",
+            "floating islands of dirt on earthen stalks, with stepping stones up to them, above a deep pit "
+            "floored with rock",
+            shape_islands, paint_islands};
 }
 
 }  // namespace levelgen
