@@ -56,6 +56,7 @@ watching=$(shot watching)
 expect_eq "$(count_colour "$watching" 160 142 320 16 255,255,0)" "0" "results over the replay"
 menu_shown "$watching" && fail "R went back to the menu instead of playing the replay"
 expect_eq "$(difference "$start" "$watching" 266 450 108 30)" "0" "score box as the replay starts"
+plays_meadow "$watching" || fail "the replay does not play the level of its match"
 hold Escape 0.5
 wait_menu after-game
 # Back on the match screen: to the main menu, round to Quit.
