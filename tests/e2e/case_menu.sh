@@ -1,6 +1,6 @@
 # The front end, driven by keys alone: `vorlin --menu` without vorlin.ini opens its menu
-# (no mode dialog); a match against the computer to one kill is set up and played to its
-# results, Return plays it again, R on its results plays its replay, Escape goes back to
+# (no mode dialog); a match against the computer to one kill is set up on a level of
+# levels/ and played there to its results, Return plays it again, R on its results plays its replay, Escape goes back to
 # the menu and Quit ends with status 0. Player 1's fire key rebound in the options to player 2's is written to vorlin.ini,
 # swapped, and fires in the next game. A gamepad alone goes through the main menu into a
 # game.
@@ -10,6 +10,13 @@ source "$(dirname "$E2E_LIB")/menu_lib.sh"
 # instead of ending the case without a word.
 trap '' PIPE
 prepare_arena 240 160
+# A level of levels/: the arena's bitmaps under a green background of its own, which tells
+# in a screenshot whether a game plays it.
+GREEN=20,140,60
+mkdir -p levels/meadow
+cp data/*.bmp levels/meadow/
+convert -size 240x160 xc:"rgb($GREEN)" -type TrueColor BMP3:levels/meadow/back.bmp
+plays_meadow() { [ "$(count_colour "$1" 0 330 318 100 "$GREEN")" -gt 3000 ]; }
 
 # The results panel's yellow title (as in the match case).
 wait_results() {
@@ -27,12 +34,14 @@ start_game --menu
 wait_window
 wait_menu first
 pgrep -x xmessage >/dev/null && fail "a message box opened"
-# Against the computer, to one kill, the computer at its hardest: the match starts.
+# Against the computer, on meadow (the entry after the default level), to one kill, the
+# computer at its hardest: the match starts.
 press Down Return
 wait_menu setup
-press Up Up Up Up Right Down Down Down Right Down Return
+press Up Up Up Up Up Right Down Right Down Down Down Right Down Return
 wait_game_frame
 start=$(shot start)
+plays_meadow "$start" || fail "the game against the computer does not play meadow"
 wait_results
 press Return
 settle 2
@@ -47,6 +56,7 @@ watching=$(shot watching)
 expect_eq "$(count_colour "$watching" 160 142 320 16 255,255,0)" "0" "results over the replay"
 menu_shown "$watching" && fail "R went back to the menu instead of playing the replay"
 expect_eq "$(difference "$start" "$watching" 266 450 108 30)" "0" "score box as the replay starts"
+plays_meadow "$watching" || fail "the replay does not play the level of its match"
 hold Escape 0.5
 wait_menu after-game
 # Back on the match screen: to the main menu, round to Quit.
@@ -57,6 +67,9 @@ grep -q '^\[graphics\]' vorlin.ini && fail "the menu stored a graphics mode"
 grep -Eq '^kills = 1$' vorlin.ini || fail "the kill limit was not stored"
 grep -Eq '^skill = hard$' vorlin.ini || fail "the skill was not stored"
 expect_eq "$(ls replays/*.rpl | wc -l)" "2" "replays of the two matches"
+grep -Eq '^level = meadow$' vorlin.ini || fail "the level chosen against the computer was not stored"
+# The games below start from the default level.
+sed -i '/^level = /d' vorlin.ini
 
 # Options, player 1's keys, Fire: the keypad's 0, player 2's fire key, which gets Alt.
 start_game --menu
@@ -160,10 +173,6 @@ mv data.away data
 
 # A level of levels/ chosen in the match setup: its thumbnail (its green background) is
 # shown beside the entry, the choice is stored in vorlin.ini at once, and Start plays it.
-GREEN=20,140,60
-mkdir -p levels/meadow
-cp data/*.bmp levels/meadow/
-convert -size 240x160 xc:"rgb($GREEN)" -type TrueColor BMP3:levels/meadow/back.bmp
 start_game --menu
 wait_window
 wait_menu
@@ -176,8 +185,7 @@ grep -Eq '^level = meadow$' vorlin.ini || fail "the level chosen was not stored"
 press Down Down Down Down Return
 wait_game_frame
 settle 1
-meadow=$(shot meadow)
-[ "$(count_colour "$meadow" 0 330 318 100 "$GREEN")" -gt 3000 ] || fail "the game does not play meadow"
+plays_meadow "$(shot meadow)" || fail "the game does not play meadow"
 hold Escape 0.5
 wait_menu level-back
 press Escape Escape
