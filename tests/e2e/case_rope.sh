@@ -122,18 +122,19 @@ back_on_the_floor() { [ "$state" = PS_Normal ] && [ "$py" -ge $((py0 - 2)) ] && 
 info_until 20 back_on_the_floor "player 1 did not come back to the floor (stood at $px0 $py0)"
 close_console
 
-# At the right wall, aiming about level, the hook sticks in the wall beside player 1 (the
-# line is slack: it stands still); digging sideways takes the wall under the hook away,
-# and the rope drops. Jumping as it walks, over the pit the dig left in the floor.
+# At the right wall, aiming down as far as it goes, the hook sticks in the floor beside
+# player 1 (the line is slack: it stands still); digging takes the floor under the hook
+# away (he sinks into his own hole, each dig reaching deeper), and the rope drops.
+# Jumping as it walks, over the pit the dig left in the floor.
 last_x=-1
 at_right_wall() { local was=$last_x; last_x=$x; [ "$x" -gt 200 ] && [ "$x" -eq "$was" ]; }
 watch_until 20 walking at_right_wall d space || fail "player 1 did not reach the right wall (x $x)"
 settle 1
-hold s 0.55
+hold s 2.5
 press e
 hooked() { [ "$rope" -gt 3 ]; }
 unhooked() { [ "$rope" -eq 0 ]; }
-watch_until 5 at_wall hooked || fail "no rope into the wall"
+watch_until 5 at_wall hooked || fail "no rope into the floor"
 watch_until 10 dug_away unhooked Control_L || fail "the rope stayed after its terrain was dug away"
 hold Escape 0.5
 expect_eq "$(wait_exit 10)" "0" "exit status"
