@@ -35,17 +35,16 @@ settle 1
 # less than lockstep's 3 steps of delay.
 SOON_MS=40
 
-# window <name>: the joiner's window as $WORK/<name>.png, grabbed with xwd (quicker than
-# the other screenshots, so that several fall within a few frames).
+# The joiner's window grabbed with xwd, quicker than shot: several grabs fall within a
+# few frames.
 grab() { xwd -id "$GAME_WINDOW" -silent >"$WORK/$1.xwd"; }
 as_png() { convert "xwd:$WORK/$1.xwd" "$WORK/$1.png"; echo "$WORK/$1.png"; }
 
 # key_shows_soon <key> <try>: holds the key, grabbing the window as fast as it can; true
 # when the first grab finished at least SOON_MS after the key shows the player moved.
 key_shows_soon() {
-    local key=$1 try=$2 i start ms first=""
+    local key=$1 try=$2 i start ms first="" before moved
     grab "before-$try"
-    local before
     before=$(players "$(as_png "before-$try")")
     focus_game
     start=$(date +%s%N)
@@ -59,7 +58,6 @@ key_shows_soon() {
     sleep 0.5
     xdotool keyup "$key"
     [ -n "$first" ] || return 1
-    local moved
     moved=$(difference "$before" "$(players "$(as_png "key-$try-$first")")" 0 0 318 200)
     echo "try $try: grab $first shows $moved pixels moved" >>"$WORK/key-times"
     [ "$moved" -gt 0 ]
@@ -67,9 +65,8 @@ key_shows_soon() {
 
 shown=""
 for try in 1 2 3; do
-    key=d
-    [ $((try % 2)) -eq 0 ] && key=a
-    if key_shows_soon "$key" "$try"; then shown=$try; break; fi
+    key=d; [ $((try % 2)) -eq 0 ] && key=a
+    key_shows_soon "$key" "$try" && { shown=$try; break; }
     settle 1
 done
 [ -n "$shown" ] || fail "a key held in the joiner's window did not show within $SOON_MS ms: $(tr '\n' ';' <"$WORK/key-times")"
