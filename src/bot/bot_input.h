@@ -103,6 +103,10 @@ private:
     float climb_top_ = 1e9f;  // highest place of this climb
     int climb_pause_ = 0;     // steps since the way last went up through dirt
     int held_steps_ = 0;
+    // The height (pixel row) the centre must rise to on the planned jump under way.
+    static constexpr float kNoJumpTop = -1e9f;
+    float jump_top_ = kNoJumpTop;
+    int jump_cx_ = -1, jump_cy_ = -1;  // the node that jump goes to
     float held_x_ = 0, held_y_ = 0;
 
     // Fighting.
@@ -140,6 +144,10 @@ private:
     // Straight up through dirt: a dig while dirt is over the head, else a jump.
     void ClimbThroughDirt(Player& me, Intent& intent) const;
     static bool Aligned(const Player& me, const Intent& intent);
+    // Whether a rising jump has height to spare for the walk.
+    bool WalkWhileRising(const Player& me, int dir) const;
+    // No terrain near the disc's side towards `dir` (-1 left, +1 right).
+    bool ClearBeside(const Player& me, int dir) const;
     // Terrain in the column above the head, up to `reach` pixels above it.
     bool DirtOverhead(const Player& me, int reach) const;
 

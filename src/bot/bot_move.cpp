@@ -46,6 +46,14 @@ constexpr int kPickupTries = 2;
 constexpr unsigned long kIgnoreSteps = 1200;
 // Upward speed (pixels per second, negative up) above which a jump is still rising fast.
 constexpr float kRisingSpeed = -60.0f;
+// Pixels a planned jump carries the centre above the top of the cell it lands in: the disc
+// must clear the edge of what it lands on.
+constexpr float kJumpClearance = 4.0f;
+// Pixels from the node a planned jump starts from within which the bot takes off.
+constexpr float kTakeOff = 4.0f;
+// What a rising disc keeps clear of beside it, pixels from the centre: aside, above and
+// below (the radius is 10).
+constexpr int kBesideReach = 12, kBesideAbove = 12, kBesideBelow = 6;
 // Steps of a climb without a dig up in its way before the climb counts as over.
 constexpr int kClimbPause = 60;
 // Pixels above the centre where dirt means the head is against it.
@@ -183,14 +191,25 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
                path_[k + 1].move != Move::Jump)
             ++k;
         tx = TerrainGrid::CentreOf(path_[k].cx);
+        // Before a jump, on the ground or coming down onto it: the node it starts from.
+        const bool this_jump = path_[1].cx == jump_cx_ && path_[1].cy == jump_cy_;
+        if (next == Move::Jump && (me.state == PS_Normal || !this_jump))
+            tx = TerrainGrid::CentreOf(path_[0].cx);
     }
     const float dx = tx - me.x;
     intent.walk = dx > 2 ? 1 : dx < -2 ? -1 : 0;
-    // Walking in the air sinks a player a pixel a step: a jump climbs highest when the
-    // walk waits for the top of its rise.
-    if (me.state == PS_Falling && me.vy < kRisingSpeed) intent.walk = 0;
+    if (me.state == PS_Normal) jump_top_ = kNoJumpTop, jump_cx_ = jump_cy_ = -1;
+    if (next == Move::Jump && standing(me) && std::fabs(dx) <= kTakeOff) {
+        // A walk off an edge in the step of the jump pulls the disc down onto the edge,
+        // which ends the jump.
+        intent.walk = 0;
+        intent.jump = true;
+        jump_top_ = static_cast<float>(path_[1].cy * TerrainGrid::kCell) - kJumpClearance;
+        jump_cx_ = path_[1].cx;
+        jump_cy_ = path_[1].cy;
+    }
+    if (me.state == PS_Falling && me.vy < 0 && !WalkWhileRising(me, intent.walk)) intent.walk = 0;
 
-    if (next == Move::Jump && standing(me)) intent.jump = true;
     climbing_ = next == Move::Dig && ddy < 0 && ddx == 0;
     if (climbing_) {
         ClimbThroughDirt(me, intent);
@@ -209,6 +228,27 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
         blocked_ = 0;
     if (blocked_ > 8 && standing(me)) intent.jump = true;
     last_x_ = me.x;
+}
+
+bool BotInput::WalkWhileRising(const Player& me, int dir) const {
+    // Walking in the air sinks a player a pixel a step. The height a jump has left beyond
+    // the height its way needs is spent on the walk, as long as the disc has room beside
+    // it: a planned jump goes straight up past what it lands on, then aside over it.
+    // Without a planned jump the walk waits for the top of the rise, where a jump climbs
+    // highest.
+    if (jump_top_ == kNoJumpTop) return me.vy >= kRisingSpeed;
+    const float rise_left = me.vy * me.vy / (2.0f * GRAVITY);
+    return dir != 0 && rise_left > me.y - jump_top_ && ClearBeside(me, dir);
+}
+
+bool BotInput::ClearBeside(const Player& me, int dir) const {
+    // The column a few pixels beyond the disc on that side, from below the centre to above
+    // the head, and the corner above it: what a disc going up and aside would graze.
+    const MaskView& mask = grid_.mask();
+    const int x = static_cast<int>(me.x), y = static_cast<int>(me.y);
+    for (int dy = -kBesideAbove; dy <= kBesideBelow; dy += 2)
+        if (mask.Solid(x + dir * kBesideReach, y + dy)) return false;
+    return !mask.Solid(x + dir * kBesideReach / 2, y - kBesideAbove);
 }
 
 bool BotInput::Aligned(const Player& me, const Intent& intent) {
