@@ -1,7 +1,7 @@
 // Floating islands of dirt under a day sky, above a deep misty pit floored with dark
-// basalt that can never be dug. Every island hangs on an earthen stalk down to what lies
-// below it, and beside it a zigzag of stepping stones leads down from its rim to the
-// ground below, so that a player can climb back to every island.
+// basalt that can never be dug. Most islands hang on an earthen stalk down to what lies
+// below them, short of the pit floor, and beside each a zigzag of stepping stones leads
+// down from its rim to the ground below, so that a player can climb back to every island.
 
 #include <algorithm>
 
@@ -49,31 +49,20 @@ void raise_island(Terrain& t, const Island& is, int i) {
     }
 }
 
-// The stalk under an island: down from its underside until it meets terrain below.
-void hang_stalk(Terrain& t, const Island& is, int i, Rng& rng) {
-    const std::uint32_t k = salt(t.seed) + std::uint32_t(i) * 7919u;
-    const double x0 = is.cx + rng.uniform(-is.a / 3, is.a / 3);
-    const double half = rng.uniform(13, 18);
-    int start = int(is.cy) + 4;
-    while (start < t.h && t.at(int(x0), start) != Air) ++start;
-    for (int y = start; y < t.h; ++y) {
-        // Straight out of the island, then wandering; its own island's ragged underside
-        // does not end it.
-        const double sway = std::min(1.0, (y - start) / 60.0);
-        const double xc = x0 + sway * 28 * (fbm(y / 70.0, i * 1.7, 2, 520 + k) - 0.5);
-        const double hw = half * (0.8 + 0.4 * fbm(y / 45.0, i * 2.3, 2, 521 + k));
-        if (y > start + 24 && t.at(int(xc), y + 2) != Air) break;
-        for (int x = int(xc - hw); x <= int(xc + hw); ++x)
-            if (t.at(x, y) == Air) t.set(x, y, Earth, kStalk);
-    }
-}
-
 // Stepping stones: flat slabs of dirt beside an island's rim, each kStoneRise lower than
 // the one before and alternately near the rim and farther out. A player jumps 53 pixels
 // (170 px/s against the game's gravity), about 40 with the walk held; from one stone he
 // needs to rise kStoneRise - 2 to walk onto the next, and the stone on his own side above
 // leaves him 2 * kStoneRise - kStoneThick - 20 pixels to rise under it.
 constexpr int kStoneRise = 30, kStoneThick = 6, kStoneWidth = 32, kStoneGap = 6;
+// Room a player needs under a stone to walk beneath it, pixels.
+constexpr int kUnderStone = 26;
+// The air kept free of stalks around a stair's last hop, pixels: into the island from its
+// rim, out beyond the top stone, and above the rim (a jump and a player's height).
+constexpr int kLandingInside = 40, kLandingOutside = 2 * kStoneGap + kStoneWidth + 10;
+constexpr int kLandingHeight = 75;
+// Air left between the foot of a stalk and the pit floor, pixels: a player and a margin.
+constexpr int kUnderStalk = 30;
 
 bool open_rect(const Terrain& t, int x0, int y0, int x1, int y1) {
     for (int y = y0; y < y1; ++y)
@@ -91,18 +80,68 @@ void lay_stones(Terrain& t, int edge, int rim, int dir) {
         const int offset = kStoneGap + (k % 2 ? 0 : kStoneWidth + kStoneGap);
         const int x0 = dir > 0 ? edge + offset : edge - offset - kStoneWidth, x1 = x0 + kStoneWidth;
         if (!open_rect(t, x0, top - kStoneRise + kStoneThick + 1, x1, top + kStoneThick)) return;
+        // A stone with ground close under it would wedge a player in between: it stands on
+        // the ground instead, the stair's first step.
+        if (!open_rect(t, x0, top + kStoneThick, x1, top + kStoneThick + kUnderStone)) {
+            for (int x = x0; x < x1; ++x)
+                for (int y = top; y < t.h && t.at(x, y) == Air; ++y) t.set(x, y, Earth);
+            return;
+        }
         fill_rect(t, x0, top, x1, top + kStoneThick, Earth);
     }
 }
 
+// Where a stair meets its island: the rim at `edge` (`dir` the side the stones go out to)
+// and the island's height there.
+struct Landing {
+    int edge, rim, dir;
+};
+
 // A stair on the side of the island with room for it within the level.
-void stair_island(Terrain& t, const Island& is, Rng& rng) {
+bool stair_island(Terrain& t, const Island& is, Rng& rng, Landing* landing) {
     const int reach = 2 * (kStoneWidth + kStoneGap);
     const int right = int(is.cx + is.a), left = int(is.cx - is.a) + 1;
     const bool room_right = right + reach < t.w, room_left = left - reach >= 0;
-    if (!room_right && !room_left) return;
+    if (!room_right && !room_left) return false;
     const bool go_right = room_right && (!room_left || rng.below(2) == 0);
-    lay_stones(t, go_right ? right : left, int(is.cy), go_right ? 1 : -1);
+    *landing = {go_right ? right : left, int(is.cy), go_right ? 1 : -1};
+    lay_stones(t, landing->edge, landing->rim, landing->dir);
+    return true;
+}
+
+// The last hop, from the top stone up over the rim, needs the air a jump takes.
+bool in_landing(const Landing& l, int x, int y) {
+    const int x0 = l.dir > 0 ? l.edge - kLandingInside : l.edge - kLandingOutside;
+    const int x1 = l.dir > 0 ? l.edge + kLandingOutside : l.edge + kLandingInside;
+    return x >= x0 && x <= x1 && y >= l.rim - kLandingHeight && y < l.rim + kStoneRise;
+}
+
+// The stalk under an island: down from its underside until it meets terrain below, or
+// until a player's height over the pit floor, so that he walks under it. A stalk that
+// would stand where a stair's last hop goes is left out: that island floats.
+void hang_stalk(Terrain& t, const Island& is, int i, Rng& rng, const std::vector<Landing>& landings) {
+    const std::uint32_t k = salt(t.seed) + std::uint32_t(i) * 7919u;
+    const double x0 = is.cx + rng.uniform(-is.a / 3, is.a / 3);
+    const double half = rng.uniform(13, 18);
+    int start = int(is.cy) + 4;
+    while (start < t.h && t.at(int(x0), start) != Air) ++start;
+    std::vector<std::pair<int, int>> stalk;
+    for (int y = start; y < t.h; ++y) {
+        // Straight out of the island, then wandering; its own island's ragged underside
+        // does not end it.
+        const double sway = std::min(1.0, (y - start) / 60.0);
+        const double xc = x0 + sway * 28 * (fbm(y / 70.0, i * 1.7, 2, 520 + k) - 0.5);
+        const double hw = half * (0.8 + 0.4 * fbm(y / 45.0, i * 2.3, 2, 521 + k));
+        if (y > start + 24 && t.at(int(xc), y + 2) != Air) break;
+        for (int x = int(xc - hw); x <= int(xc + hw); ++x) {
+            if (t.at(x, y) != Air) continue;
+            for (const Landing& l : landings)
+                if (in_landing(l, x, y)) return;
+            // The pit floor stays one walk from end to end: no stalk stands on it.
+            if (x >= 0 && x < t.w && y < t.surface[x] - kUnderStalk) stalk.push_back({x, y});
+        }
+    }
+    for (const auto& [x, y] : stalk) t.set(x, y, Earth, kStalk);
 }
 
 void shape_islands(Terrain& t) {
@@ -129,9 +168,13 @@ void shape_islands(Terrain& t) {
     // The stones before the stalks: a stalk may end on a stone, but no stone ends on the
     // side of a stalk, where nobody can stand.
     Rng stairs(std::uint64_t(t.seed) * 0x9E3779B97F4A7C15ull + 0x57A125ull);
-    for (std::size_t i = islands.size(); i-- > 0;) stair_island(t, islands[i], stairs);
+    std::vector<Landing> landings;
+    for (std::size_t i = islands.size(); i-- > 0;) {
+        Landing l;
+        if (stair_island(t, islands[i], stairs, &l)) landings.push_back(l);
+    }
     // Lowest first, so that a stalk from above may end on one below.
-    for (std::size_t i = islands.size(); i-- > 0;) hang_stalk(t, islands[i], int(i), rng);
+    for (std::size_t i = islands.size(); i-- > 0;) hang_stalk(t, islands[i], int(i), rng, landings);
 }
 
 // ---------------------------------------------------------------- pictures
