@@ -198,7 +198,10 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
     }
     const float dx = tx - me.x;
     intent.walk = dx > 2 ? 1 : dx < -2 ? -1 : 0;
-    if (me.state == PS_Normal) jump_top_ = kNoJumpTop, jump_cx_ = jump_cy_ = -1;
+    if (me.state == PS_Normal) {
+        jump_top_ = kNoJumpTop;
+        jump_cx_ = jump_cy_ = -1;
+    }
     if (next == Move::Jump && standing(me) && std::fabs(dx) <= kTakeOff) {
         // A walk off an edge in the step of the jump pulls the disc down onto the edge,
         // which ends the jump.

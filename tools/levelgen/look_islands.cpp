@@ -71,8 +71,9 @@ bool open_rect(const Terrain& t, int x0, int y0, int x1, int y1) {
     return true;
 }
 
-// Stones down from the rim at `edge` (dir +1: the right rim, -1: the left), until the
-// ground below the next stone is close enough to jump from onto the last one.
+// Stones down from the rim at `edge` (dir +1: the right rim, -1: the left), until terrain
+// stands where the next one goes or above it, or until one comes within a player's
+// height of the ground, where it stands on the ground as the first step.
 void lay_stones(Terrain& t, int edge, int rim, int dir) {
     for (int k = 1;; ++k) {
         const int top = rim + k * kStoneRise;
