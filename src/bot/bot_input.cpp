@@ -83,6 +83,7 @@ bool BotInput::SeenEnemy(Sighting* now, float* vx, float* vy) const {
 
 void BotInput::ResetLife() {
     path_.clear();
+    hop_ = Hop{};
     tactic_ = -1;
     no_progress_ = 0;
     best_goal_distance_ = 1e9f;

@@ -108,6 +108,15 @@ private:
     float jump_top_ = kNoJumpTop;
     int jump_cx_ = -1, jump_cy_ = -1;  // the node that jump goes to
     float held_x_ = 0, held_y_ = 0;
+    // The hop under way: its walk (-1, 0, +1) from `delay` steps on, steps since its
+    // take-off and the steps it was foreseen to take; delay < 0 when there is none.
+    struct Hop {
+        int delay = -1;
+        int dir = 0;
+        int step = 0;
+        int length = 0;
+    };
+    Hop hop_;
 
     // Fighting.
     double aim_offset_ = 0;
@@ -150,6 +159,25 @@ private:
     bool ClearBeside(const Player& me, int dir) const;
     // Terrain in the column above the head, up to `reach` pixels above it.
     bool DirtOverhead(const Player& me, int reach) const;
+    // Where holding a walk (and a jump pressed now) leads over the next second.
+    struct Outlook {
+        int reached;  // the furthest node of the way next to where the disc ends; -1 none
+        bool lost;    // it drops well below the way's next nodes, off the way
+    };
+    Outlook Foresee(const Player& me, int walk, bool jump) const;
+    // When the walk would drop the bot off its way, the walk or jump that keeps to it.
+    void KeepToTheWay(const Player& me, Intent& intent) const;
+    // The furthest of the way's first `nodes` nodes next to the cell; -1 when none is.
+    int Progress(int cx, int cy, std::size_t nodes) const;
+    // A jump taken now whose walk, from `delay` steps after the take-off on, goes `dir`:
+    // the progress (as above) of where it comes to rest, after `*steps` steps; -1 when
+    // it is still in the air after two seconds.
+    int HopLands(const Player& me, int delay, int dir, int* steps) const;
+    // Looks for a hop that lands on the way when the next move is a jump; true when one
+    // was found and taken.
+    bool TakeHop(const Player& me, Intent& intent);
+    // Goes on with the hop under way; false once it is over.
+    bool Hopping(const Player& me, Intent& intent);
 
     void LetGoOfLedges(const Player& me, Intent& intent);
     int Compose(Player& me, const Intent& intent, WeaponSlot& next_weapon);

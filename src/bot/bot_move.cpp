@@ -6,6 +6,7 @@
 
 #include "bot/aim_frame.h"
 #include "bot/bot_input.h"
+#include "bot/disc_motion.h"
 #include "game/game.h"
 #include "inventory/weapon.h"
 #include "player/player.h"
@@ -41,6 +42,7 @@ constexpr double kSteep = 1.2;
 constexpr float kPickupReachArmed = 160.0f;
 constexpr float kPickupReachUnarmed = 300.0f;
 constexpr float kPickupDepth = 40.0f;
+constexpr float kPickupLift = 5.0f;
 // Manoeuvres spent on one weapon before the bot leaves it alone for kIgnoreSteps.
 constexpr int kPickupTries = 2;
 constexpr unsigned long kIgnoreSteps = 1200;
@@ -58,6 +60,17 @@ constexpr int kBesideReach = 12, kBesideAbove = 12, kBesideBelow = 6;
 constexpr int kClimbPause = 60;
 // Pixels above the centre where dirt means the head is against it.
 constexpr int kHeadClearance = 9;
+// The look ahead: steps foreseen, nodes of the way looked at beyond the furthest reached,
+// and the cells below the lowest of them at which a disc off the way counts as lost.
+constexpr int kForeseeSteps = 60;
+constexpr std::size_t kForeseeNodes = 8;
+constexpr int kLostDrop = 3;
+// Hops: the longest flight foreseen, the nodes of the way looked at for the landing, and
+// the walks tried (from the take-off, then every few steps later, up to this late).
+constexpr int kHopSteps = 120;
+constexpr std::size_t kHopNodes = 12;
+constexpr int kHopLatestWalk = 36;
+constexpr int kHopDelayStep = 3;
 // Closer than this to its enemy the bot cannot aim at it (the aim stops at 60 degrees
 // up or down) and backs away.
 constexpr float kTooClose = 45.0f;
@@ -104,7 +117,9 @@ void BotInput::ChooseGoal(Player& me, Game& game, bool engaged) {
     if (worth && (!engaged || pickup_d < 40)) {
         pickup_ = pickup;
         goal_x_ = pickup->x;
-        goal_y_ = pickup->y;
+        // Where a player's centre is when it stands where the weapon lies: a disc's
+        // height above the ground, not half a weapon's, or the way ends in the ground.
+        goal_y_ = pickup->y - kPickupLift;
     } else if (enemy) {
         goal_x_ = at.x;
         goal_y_ = at.y;
@@ -179,6 +194,7 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
     }
     path_.erase(path_.begin(), path_.begin() + static_cast<std::ptrdiff_t>(nearest));
 
+    if (Hopping(me, intent)) return;
     float tx = goal_x_;
     Move next = Move::Walk;
     int ddx = 0, ddy = 0;
@@ -202,6 +218,7 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
         jump_top_ = kNoJumpTop;
         jump_cx_ = jump_cy_ = -1;
     }
+    if (next == Move::Jump && standing(me) && TakeHop(me, intent)) return;
     if (next == Move::Jump && standing(me) && std::fabs(dx) <= kTakeOff) {
         // A walk off an edge in the step of the jump pulls the disc down onto the edge,
         // which ends the jump.
@@ -231,6 +248,95 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
         blocked_ = 0;
     if (blocked_ > 8 && standing(me)) intent.jump = true;
     last_x_ = me.x;
+    if (!climbing_ && next != Move::Dig) KeepToTheWay(me, intent);
+}
+
+int BotInput::Progress(int cx, int cy, std::size_t nodes) const {
+    int reached = -1;
+    for (std::size_t i = 0; i < path_.size() && i <= nodes; ++i)
+        if (chebyshev(cx, cy, path_[i].cx, path_[i].cy) <= 1) reached = static_cast<int>(i);
+    return reached;
+}
+
+int BotInput::HopLands(const Player& me, int delay, int dir, int* steps) const {
+    DiscMotion d{me.x, me.y, me.vx, me.vy, me.state == PS_Normal, false, 0};
+    for (int s = 0; s < kHopSteps; ++s) {
+        d.Step(grid_.mask(), me.game->step_dt, s >= delay ? dir : 0, s == 0);
+        if (s == 0 || !d.Standing(grid_.mask())) continue;
+        *steps = s + 1;
+        return Progress(TerrainGrid::CellOf(d.x), TerrainGrid::CellOf(d.y), kHopNodes);
+    }
+    return -1;
+}
+
+bool BotInput::TakeHop(const Player& me, Intent& intent) {
+    // The earliest walk that lands furthest along the way, towards the jump's end first;
+    // none that comes down no further than it starts.
+    const int toward = sign_of(TerrainGrid::CentreOf(path_[1].cx) - me.x);
+    int best = std::max(0, Progress(TerrainGrid::CellOf(me.x), TerrainGrid::CellOf(me.y), kHopNodes));
+    bool found = false;
+    for (int dir : {toward, -toward, 0})
+        for (int delay = 0; delay <= kHopLatestWalk; delay += kHopDelayStep) {
+            int steps = 0;
+            const int lands = HopLands(me, delay, dir, &steps);
+            if (lands > best) best = lands, hop_ = {delay, dir, 0, steps}, found = true;
+            if (dir == 0) break;
+        }
+    return found && Hopping(me, intent);
+}
+
+bool BotInput::Hopping(const Player& me, Intent& intent) {
+    if (hop_.delay < 0) return false;
+    // Over once the bot stands; a touch at a side or overhead on the way, as foreseen,
+    // is not the end of it.
+    const bool landed = me.state == PS_Normal && DiscMotion::Grounded(grid_.mask(), me.x, me.y);
+    if (hop_.step > 0 && (landed || hop_.step >= hop_.length)) {
+        hop_ = Hop{};
+        return false;
+    }
+    intent.jump = hop_.step == 0;
+    intent.walk = hop_.step >= hop_.delay ? hop_.dir : 0;
+    // A turn to aim is a step of walking, which the hop cannot spare.
+    if (intent.walk == 0) intent.aiming = false;
+    ++hop_.step;
+    return true;
+}
+
+BotInput::Outlook BotInput::Foresee(const Player& me, int walk, bool jump) const {
+    DiscMotion d{me.x, me.y, me.vx, me.vy, me.state == PS_Normal, me.action != PA_Idle,
+                 static_cast<float>((me.action == PA_Jumping ? 0.5 : 0.05) - me.action_time)};
+    Outlook o{-1, false};
+    int passed = 0;  // the furthest node passed by so far
+    for (int s = 0; s < kForeseeSteps && !o.lost; ++s) {
+        d.Step(grid_.mask(), me.game->step_dt, walk, jump && s == 0);
+        const int cx = TerrainGrid::CellOf(d.x), cy = TerrainGrid::CellOf(d.y);
+        const std::size_t last = std::min(path_.size(), passed + kForeseeNodes + 1);
+        int lowest = -1;
+        o.reached = -1;
+        for (std::size_t i = 0; i < last; ++i) {
+            lowest = std::max(lowest, path_[i].cy);
+            if (chebyshev(cx, cy, path_[i].cx, path_[i].cy) <= 1) o.reached = static_cast<int>(i);
+        }
+        passed = std::max(passed, o.reached);
+        o.lost = o.reached < 0 && cy > lowest + kLostDrop;
+    }
+    return o;
+}
+
+void BotInput::KeepToTheWay(const Player& me, Intent& intent) const {
+    if (path_.size() < 2 || me.action == PA_Dead) return;
+    if (!Foresee(me, intent.walk, intent.jump).lost) return;
+    // Another walk, or a jump now, that ends further along the way than the bot is now.
+    int best = Progress(TerrainGrid::CellOf(me.x), TerrainGrid::CellOf(me.y), kForeseeNodes);
+    for (int jump = 0; jump <= (standing(me) ? 1 : 0); ++jump)
+        for (int walk = -1; walk <= 1; ++walk) {
+            if (walk == intent.walk && (jump != 0) == intent.jump) continue;
+            const Outlook o = Foresee(me, walk, jump != 0);
+            if (o.lost || o.reached <= best) continue;
+            best = o.reached;
+            intent.walk = walk;
+            intent.jump = jump != 0;
+        }
 }
 
 bool BotInput::WalkWhileRising(const Player& me, int dir) const {
@@ -315,7 +421,9 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
         still_ = 0;
         return;
     }
-    if (tactic_ >= 0 || (no_progress_ <= kNoProgressSteps && still_ <= kStillSteps)) return;
+    // A hop under way is seen to its end first.
+    if (tactic_ >= 0 || hop_.delay >= 0 || (no_progress_ <= kNoProgressSteps && still_ <= kStillSteps))
+        return;
     // Something different from the last manoeuvre, the climb most often.
     tactic_ = rng_.Chance(0.4) ? 0 : (tactic_turn_ + 1 + rng_.Below(kTactics - 1)) % kTactics;
     // Digging down out of a hole only deepens it.
@@ -336,6 +444,7 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
     still_ = 0;
     best_goal_distance_ = d;
     path_.clear();
+    hop_ = Hop{};
 }
 
 void BotInput::Unstick(Player& me, Intent& intent) {

@@ -1,0 +1,26 @@
+#ifndef VORLIN_BOT_DISC_MOTION_H
+#define VORLIN_BOT_DISC_MOTION_H
+
+class MaskView;
+
+// A player's disc moved as the game moves it (the walk along the ground, the jump, the
+// fall and its stop at terrain), over the bot's view of the mask, so that the bot can see
+// where holding a key for a while takes it before it presses it. Nothing of the world is
+// changed; what it leaves out (digging, other objects, the rope) the look ahead cannot
+// foresee.
+struct DiscMotion {
+    float x, y;          // centre, pixels
+    float vx, vy;        // pixels per second
+    bool resting;        // movement state normal: touching terrain
+    bool locked;         // a jump or a dig still under way: no new one
+    float lock_left;     // seconds of the lock still to run
+
+    // One logic step of `dt` seconds with the walk (-1, 0, +1) and the jump key.
+    void Step(const MaskView& mask, double dt, int walk, bool jump);
+    // At rest on terrain under the disc, not held by its side or its head.
+    bool Standing(const MaskView& mask) const { return resting && Grounded(mask, x, y); }
+    // Terrain just under a disc centred at (x, y).
+    static bool Grounded(const MaskView& mask, float x, float y);
+};
+
+#endif
