@@ -169,10 +169,12 @@ private:
     void KeepToTheWay(const Player& me, Intent& intent) const;
     // The furthest of the way's first `nodes` nodes next to the cell; -1 when none is.
     int Progress(int cx, int cy, std::size_t nodes) const;
-    // A jump taken now whose walk, from `delay` steps after the take-off on, goes `dir`:
-    // the progress (as above) of where it comes to rest, after `*steps` steps; -1 when
-    // it is still in the air after two seconds.
-    int HopLands(const Player& me, int delay, int dir, int* steps) const;
+    // A jump taken now (or, without `jump`, the flight under way) whose walk, from
+    // `delay` steps on, goes `dir`: the progress (as above) of where it comes to stand,
+    // after `*steps` steps; -1 when it is still in the air after two seconds.
+    int HopLands(const Player& me, int delay, int dir, int* steps, bool jump = true) const;
+    // In the air: the walk that lands furthest along the way; false when none lands on it.
+    bool SteerInTheAir(const Player& me, Intent& intent) const;
     // Looks for a hop that lands on the way when the next move is a jump; true when one
     // was found and taken.
     bool TakeHop(const Player& me, Intent& intent);

@@ -228,7 +228,9 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
         jump_cx_ = path_[1].cx;
         jump_cy_ = path_[1].cy;
     }
-    if (me.state == PS_Falling && me.vy < 0 && !WalkWhileRising(me, intent.walk)) intent.walk = 0;
+    if (me.state == PS_Falling && !SteerInTheAir(me, intent) && me.vy < 0 &&
+        !WalkWhileRising(me, intent.walk))
+        intent.walk = 0;
 
     climbing_ = next == Move::Dig && ddy < 0 && ddx == 0;
     if (climbing_) {
@@ -258,10 +260,10 @@ int BotInput::Progress(int cx, int cy, std::size_t nodes) const {
     return reached;
 }
 
-int BotInput::HopLands(const Player& me, int delay, int dir, int* steps) const {
+int BotInput::HopLands(const Player& me, int delay, int dir, int* steps, bool jump) const {
     DiscMotion d{me.x, me.y, me.vx, me.vy, me.state == PS_Normal, false, 0};
     for (int s = 0; s < kHopSteps; ++s) {
-        d.Step(grid_.mask(), me.game->step_dt, s >= delay ? dir : 0, s == 0);
+        d.Step(grid_.mask(), me.game->step_dt, s >= delay ? dir : 0, jump && s == 0);
         if (s == 0 || !d.Standing(grid_.mask())) continue;
         *steps = s + 1;
         return Progress(TerrainGrid::CellOf(d.x), TerrainGrid::CellOf(d.y), kHopNodes);
@@ -283,6 +285,22 @@ bool BotInput::TakeHop(const Player& me, Intent& intent) {
             if (dir == 0) break;
         }
     return found && Hopping(me, intent);
+}
+
+bool BotInput::SteerInTheAir(const Player& me, Intent& intent) const {
+    // Of the walks held until the landing, the one that comes down furthest along the way;
+    // the one wanted already when others do no better.
+    int steps = 0;
+    int best = HopLands(me, 0, intent.walk, &steps, false);
+    int walk = intent.walk;
+    for (int dir = -1; dir <= 1; ++dir) {
+        if (dir == intent.walk) continue;
+        const int lands = HopLands(me, 0, dir, &steps, false);
+        if (lands > best) best = lands, walk = dir;
+    }
+    if (best < 0) return false;
+    intent.walk = walk;
+    return true;
 }
 
 bool BotInput::Hopping(const Player& me, Intent& intent) {
@@ -372,10 +390,12 @@ void BotInput::ClimbThroughDirt(Player& me, Intent& intent) const {
     intent.walk = 0;
     if (!standing(me) || !Aligned(me, intent)) return;
     // Dig while dirt is over the head, then jump into what was dug: the jump stops at
-    // the dirt above, where the player hangs until the next dig.
+    // the dirt above, where the player hangs until the next dig. A walk can leave the
+    // centre itself in the tip of a wall, where a jump cannot start (a stop at terrain
+    // goes back along the centre's path to its first solid pixel): dig that away too.
     const MaskView& mask = grid_.mask();
     const int x = static_cast<int>(me.x), y = static_cast<int>(me.y);
-    if (mask.Solid(x, y - kHeadClearance) || mask.Solid(x, y - kHeadClearance - 3))
+    if (mask.Solid(x, y) || mask.Solid(x, y - kHeadClearance) || mask.Solid(x, y - kHeadClearance - 3))
         intent.dig = true;
     else
         intent.jump = true;
