@@ -108,13 +108,18 @@ private:
     float jump_top_ = kNoJumpTop;
     int jump_cx_ = -1, jump_cy_ = -1;  // the node that jump goes to
     float held_x_ = 0, held_y_ = 0;
-    // The hop under way: its walk (-1, 0, +1) from `delay` steps on, steps since its
-    // take-off and the steps it was foreseen to take; delay < 0 when there is none.
+    // A hop: a run-up of `run` steps walking `run_dir`, the jump, and after `delay` more
+    // steps the walk `dir` (-1, 0, +1); with `run` kNoJump, no jump: the flight under way.
+    // Under way: steps since it began, of the `length` foreseen; 0 when there is none.
+    static constexpr int kNoJump = -1;
     struct Hop {
-        int delay = -1;
+        int run = 0;
+        int run_dir = 0;
+        int delay = 0;
         int dir = 0;
-        int step = 0;
         int length = 0;
+        int step = 0;
+        int Walk(int s) const { return s < run ? run_dir : s - run >= delay ? dir : 0; }
     };
     Hop hop_;
 
@@ -169,10 +174,9 @@ private:
     void KeepToTheWay(const Player& me, Intent& intent) const;
     // The furthest of the way's first `nodes` nodes next to the cell; -1 when none is.
     int Progress(int cx, int cy, std::size_t nodes) const;
-    // A jump taken now (or, without `jump`, the flight under way) whose walk, from
-    // `delay` steps on, goes `dir`: the progress (as above) of where it comes to stand,
+    // Where the hop begun now comes to stand after a flight: its progress (as above),
     // after `*steps` steps; -1 when it is still in the air after two seconds.
-    int HopLands(const Player& me, int delay, int dir, int* steps, bool jump = true) const;
+    int HopLands(const Player& me, const Hop& hop, int* steps) const;
     // In the air: the walk that lands furthest along the way; false when none lands on it.
     bool SteerInTheAir(const Player& me, Intent& intent) const;
     // Looks for a hop that lands on the way when the next move is a jump; true when one

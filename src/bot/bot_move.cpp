@@ -71,6 +71,11 @@ constexpr int kHopSteps = 120;
 constexpr std::size_t kHopNodes = 12;
 constexpr int kHopLatestWalk = 36;
 constexpr int kHopDelayStep = 3;
+// Run-ups: tried every few steps, of a few steps each way, up to this long; their walks
+// after the take-off are tried more coarsely.
+constexpr unsigned long kRunUpEvery = 4;
+constexpr int kRunUpStep = 4, kRunUpLongest = 16;
+constexpr int kRunUpDelayStep = 6;
 // Closer than this to its enemy the bot cannot aim at it (the aim stops at 60 degrees
 // up or down) and backs away.
 constexpr float kTooClose = 45.0f;
@@ -260,11 +265,13 @@ int BotInput::Progress(int cx, int cy, std::size_t nodes) const {
     return reached;
 }
 
-int BotInput::HopLands(const Player& me, int delay, int dir, int* steps, bool jump) const {
+int BotInput::HopLands(const Player& me, const Hop& hop, int* steps) const {
     DiscMotion d{me.x, me.y, me.vx, me.vy, me.state == PS_Normal, false, 0};
-    for (int s = 0; s < kHopSteps; ++s) {
-        d.Step(grid_.mask(), me.game->step_dt, s >= delay ? dir : 0, jump && s == 0);
-        if (s == 0 || !d.Standing(grid_.mask())) continue;
+    bool flown = !d.resting;
+    for (int s = 0; s < kHopSteps + hop.run; ++s) {
+        d.Step(grid_.mask(), me.game->step_dt, hop.Walk(s), s == hop.run);
+        flown = flown || !d.resting;
+        if (!flown || !d.Standing(grid_.mask())) continue;
         *steps = s + 1;
         return Progress(TerrainGrid::CellOf(d.x), TerrainGrid::CellOf(d.y), kHopNodes);
     }
@@ -272,30 +279,40 @@ int BotInput::HopLands(const Player& me, int delay, int dir, int* steps, bool ju
 }
 
 bool BotInput::TakeHop(const Player& me, Intent& intent) {
-    // The earliest walk that lands furthest along the way, towards the jump's end first;
-    // none that comes down no further than it starts.
+    // The hop that lands furthest along the way, and of those the first tried: from here,
+    // the walk towards the jump's end first and the earliest; none that comes down no
+    // further than it starts. When none does, now and then a short run-up either way.
     const int toward = sign_of(TerrainGrid::CentreOf(path_[1].cx) - me.x);
     int best = std::max(0, Progress(TerrainGrid::CellOf(me.x), TerrainGrid::CellOf(me.y), kHopNodes));
-    bool found = false;
+    Hop found;
+    auto consider = [&](Hop h) {
+        const int lands = HopLands(me, h, &h.length);
+        if (lands > best) best = lands, found = h;
+    };
     for (int dir : {toward, -toward, 0})
         for (int delay = 0; delay <= kHopLatestWalk; delay += kHopDelayStep) {
-            int steps = 0;
-            const int lands = HopLands(me, delay, dir, &steps);
-            if (lands > best) best = lands, hop_ = {delay, dir, 0, steps}, found = true;
+            consider({0, 0, delay, dir});
             if (dir == 0) break;
         }
-    return found && Hopping(me, intent);
+    if (found.length == 0 && step_ % kRunUpEvery == 0)
+        for (int run = kRunUpStep; run <= kRunUpLongest; run += kRunUpStep)
+            for (int run_dir : {-1, 1})
+                for (int delay = 0; delay <= kHopLatestWalk; delay += kRunUpDelayStep)
+                    consider({run, run_dir, delay, toward});
+    if (found.length == 0) return false;
+    hop_ = found;
+    return Hopping(me, intent);
 }
 
 bool BotInput::SteerInTheAir(const Player& me, Intent& intent) const {
     // Of the walks held until the landing, the one that comes down furthest along the way;
     // the one wanted already when others do no better.
     int steps = 0;
-    int best = HopLands(me, 0, intent.walk, &steps, false);
+    int best = HopLands(me, {kNoJump, 0, 0, intent.walk}, &steps);
     int walk = intent.walk;
     for (int dir = -1; dir <= 1; ++dir) {
         if (dir == intent.walk) continue;
-        const int lands = HopLands(me, 0, dir, &steps, false);
+        const int lands = HopLands(me, {kNoJump, 0, 0, dir}, &steps);
         if (lands > best) best = lands, walk = dir;
     }
     if (best < 0) return false;
@@ -304,16 +321,16 @@ bool BotInput::SteerInTheAir(const Player& me, Intent& intent) const {
 }
 
 bool BotInput::Hopping(const Player& me, Intent& intent) {
-    if (hop_.delay < 0) return false;
-    // Over once the bot stands; a touch at a side or overhead on the way, as foreseen,
-    // is not the end of it.
+    if (hop_.length == 0) return false;
+    // Over once the bot stands after the take-off; a touch at a side or overhead on the
+    // way, as foreseen, is not the end of it.
     const bool landed = me.state == PS_Normal && DiscMotion::Grounded(grid_.mask(), me.x, me.y);
-    if (hop_.step > 0 && (landed || hop_.step >= hop_.length)) {
+    if ((hop_.step > hop_.run && landed) || hop_.step >= hop_.length) {
         hop_ = Hop{};
         return false;
     }
-    intent.jump = hop_.step == 0;
-    intent.walk = hop_.step >= hop_.delay ? hop_.dir : 0;
+    intent.jump = hop_.step == hop_.run;
+    intent.walk = hop_.Walk(hop_.step);
     // A turn to aim is a step of walking, which the hop cannot spare.
     if (intent.walk == 0) intent.aiming = false;
     ++hop_.step;
@@ -442,7 +459,7 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
         return;
     }
     // A hop under way is seen to its end first.
-    if (tactic_ >= 0 || hop_.delay >= 0 || (no_progress_ <= kNoProgressSteps && still_ <= kStillSteps))
+    if (tactic_ >= 0 || hop_.length > 0 || (no_progress_ <= kNoProgressSteps && still_ <= kStillSteps))
         return;
     // Something different from the last manoeuvre, the climb most often.
     tactic_ = rng_.Chance(0.4) ? 0 : (tactic_turn_ + 1 + rng_.Below(kTactics - 1)) % kTactics;
