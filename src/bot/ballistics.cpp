@@ -97,8 +97,9 @@ ShotTrace trace_shot(const MaskView& mask, const Flight& flight, float x, float 
 }
 
 bool small_shot_meets(const MaskView& mask, float x, float y, double angle, float tx, float ty,
-                      double reach) {
+                      double reach, bool at_every_speed) {
     const double cx = std::cos(angle), cy = -std::sin(angle);
+    int hits = 0;
     for (const double step : {kSlowestStep, kFastestStep}) {
         bool hit = false;
         for (double along = kMuzzle + step; along <= kMuzzle + reach && !hit; along += step) {
@@ -106,7 +107,7 @@ bool small_shot_meets(const MaskView& mask, float x, float y, double angle, floa
             if (mask.Solid(static_cast<int>(px), static_cast<int>(py))) break;
             hit = std::hypot(px - tx, py - ty) < kContact;
         }
-        if (!hit) return false;
+        hits += hit;
     }
-    return true;
+    return at_every_speed ? hits == 2 : hits > 0;
 }

@@ -43,10 +43,11 @@ ShotTrace trace_shot(const MaskView& mask, const Flight& flight, float x, float 
 
 // Whether a pistol shot or pellet fired from a player at (x, y) at world angle `angle`
 // meets a player at (tx, ty) within `reach` pixels of the muzzle, at its slowest and at
-// its fastest launch speed. A shot is tested against players a step's flight beyond the
-// muzzle and then every step, never at the muzzle itself, so a player right beside the
-// muzzle may be passed through; terrain on the way stops it.
+// its fastest launch speed (at either of them with `at_every_speed` false). A shot is
+// tested against players a step's flight beyond the muzzle and then every step, never at
+// the muzzle itself, so a player right beside the muzzle may be passed through; terrain
+// on the way stops it.
 bool small_shot_meets(const MaskView& mask, float x, float y, double angle, float tx, float ty,
-                      double reach);
+                      double reach, bool at_every_speed = true);
 
 #endif

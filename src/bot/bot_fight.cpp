@@ -23,6 +23,9 @@ constexpr float kBlastMargin = 22.0f;
 constexpr float kBlowReach = 220.0f;
 // Logic steps of fighting without hurting the enemy before the bot finds a better place.
 constexpr int kFruitlessSteps = 360;
+// Steps of backing away from a close enemy, beyond the first few, after which a bot still
+// that close counts as cornered.
+constexpr int kCornered = 60;
 constexpr int kRepositionSteps = 120;
 
 float distance(float ax, float ay, float bx, float by) { return std::hypot(ax - bx, ay - by); }
@@ -96,11 +99,13 @@ BotInput::Shot BotInput::Evaluate(Player& me, const Inventory::Weapon* weapon,
 }
 
 BotInput::Shot BotInput::PointBlank(const Player& me, Shot s, const Sighting& at) const {
-    // Right above or below, out of the aim's reach: the steepest aim may still hit.
+    // Right above or below, out of the aim's reach: the steepest aim may still hit. A bot
+    // that cannot get away from there takes a shot that hits at some speeds only.
     if (distance(me.x, me.y, at.x, at.y) > kPointBlank || flight_of(s.kind).blast > 0) return s;
     s.elevation = s.elevation > 0 ? aim_frame::kLimit : -aim_frame::kLimit;
     const double angle = aim_frame::angle(s.face, s.elevation);
-    if (!small_shot_meets(grid_.mask(), me.x, me.y, angle, at.x, at.y, kPointBlank)) return s;
+    const bool cornered = cornered_steps_ > kCornered;
+    if (!small_shot_meets(grid_.mask(), me.x, me.y, angle, at.x, at.y, kPointBlank, !cornered)) return s;
     s.solved = s.clear = true;
     s.score = score_of(s.kind, 0.0f, true, true, false);
     return s;

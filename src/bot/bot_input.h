@@ -131,6 +131,7 @@ private:
     int reposition_ = 0;
     unsigned long last_switch_ = 0;
     float enemy_distance_ = 1e9f;
+    int cornered_steps_ = 0;  // backing away from a close enemy and still close
 
     void Perceive(Player& me, Game& game);
     bool SeenEnemy(Sighting* now, float* vx, float* vy) const;

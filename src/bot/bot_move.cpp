@@ -157,7 +157,9 @@ void BotInput::Travel(Player& me, Intent& intent) {
         return;
     }
     if (!has_goal_ || intent.hold) return;
-    if (enemy_distance_ < kTooClose && goal_is_enemy_) {
+    const bool too_close = enemy_distance_ < kTooClose && goal_is_enemy_;
+    cornered_steps_ = too_close && blocked_ > 8 ? cornered_steps_ + 1 : 0;
+    if (too_close) {
         // Away from the enemy, unless a side of the level is in the way.
         intent.walk = goal_x_ < me.x ? 1 : -1;
         if (me.x < kTooClose) intent.walk = 1;

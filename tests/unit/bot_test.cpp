@@ -326,7 +326,8 @@ TEST(BotInput, ClimbsOutOfAPitDeeperThanAJump) {
 
 // The steepest aims meet an enemy close by where the game's own pistol shot hits it at
 // every launch speed, and only there: right below or above, or beside the muzzle, a shot
-// passes through, at some speeds or at all. The game's shots are fired with the world's
+// passes through, at some speeds or at all. Asked for a hit at some speed only, they meet
+// nowhere the game's shot never hits. The game's shots are fired with the world's
 // generator seeded, so that what earlier tests drew does not choose the speeds.
 TEST(Ballistics, APointBlankShotMeetsOnlyWhereTheGameTestsIt) {
     enum Game { Never, Sometimes, Always };
@@ -336,7 +337,8 @@ TEST(Ballistics, APointBlankShotMeetsOnlyWhereTheGameTestsIt) {
         Game game;
     } cases[] = {{10, 20, true, Always},    {13, 28, true, Always},  {16, -28, true, Always},
                  {0, 20, false, Sometimes}, {0, -24, false, Never},  {-8, 24, false, Never},
-                 {6, 6, false, Never},      {30, 10, false, Never}};
+                 {6, 6, false, Never},      {30, 10, false, Never},  {4, 20, false, Always},
+                 {4, -22, false, Always}};
     auto air = testsupport::make_level(400, 300, [](int, int y) { return y >= 290; });
     TerrainGrid grid;
     grid.Build(*air);
@@ -347,6 +349,7 @@ TEST(Ballistics, APointBlankShotMeetsOnlyWhereTheGameTestsIt) {
         SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy);
         const double angle = c.dy > 0 ? -PI / 3 : PI / 3;
         EXPECT_EQ(c.meets, small_shot_meets(grid.mask(), 200, 150, angle, 200 + c.dx, 150 + c.dy, 40));
+        const bool sometimes = small_shot_meets(grid.mask(), 200, 150, angle, 200 + c.dx, 150 + c.dy, 40, false);
         int hits = 0;
         for (int shot = 1; shot <= kShots; ++shot) {
             Arena arena(ground);
@@ -364,6 +367,7 @@ TEST(Ballistics, APointBlankShotMeetsOnlyWhereTheGameTestsIt) {
         }
         const Game seen = hits == 0 ? Never : hits == kShots ? Always : Sometimes;
         EXPECT_EQ(c.game, seen) << "the game's shots: " << hits << " of " << kShots << " hit";
+        EXPECT_TRUE(!sometimes || seen != Never) << "meets at some speed, but the game's shots never hit";
     }
 }
 
