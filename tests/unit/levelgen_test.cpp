@@ -106,6 +106,26 @@ TEST(Levelgen, SeedsMakeDifferentLevelsAndTheSameSeedTheSame) {
     }
 }
 
+// The islands' pit floor is one walk from side to side: what stands on it (a stair's
+// first step) is low enough to jump onto, and whatever hangs over it (a stalk, an island)
+// leaves a player's height free above it.
+TEST(Levelgen, TheIslandsPitFloorIsOneWalk) {
+    constexpr int kPlayerHeight = 22;  // the disc and a pixel over and under it
+    constexpr int kHighestStep = 40;   // a jump lifts a player 53 pixels
+    for (std::uint32_t seed = 0; seed < 6; ++seed) {
+        const levelgen::Terrain t = levelgen::make_terrain({seed, 1280, 800, "islands"});
+        for (int x = 0; x < t.w; ++x) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << ", x " << x);
+            int y = t.surface[x] - 1;
+            while (y > t.sky && t.at(x, y) != levelgen::Air) --y;
+            const int ground = y + 1;
+            EXPECT_LE(t.surface[x] - ground, kHighestStep) << "a step too high to climb";
+            while (y > t.sky && t.at(x, y) == levelgen::Air) --y;
+            EXPECT_TRUE(y <= t.sky || ground - 1 - y >= kPlayerHeight) << "terrain hangs " << ground - 1 - y << " pixels over it";
+        }
+    }
+}
+
 TEST(Levelgen, OptionsTakeTheFolderAnywhereAndRefuseBadValues) {
     struct Good {
         std::vector<const char*> args;

@@ -55,8 +55,9 @@ void raise_island(Terrain& t, const Island& is, int i) {
 // needs to rise kStoneRise - 2 to walk onto the next, and the stone on his own side above
 // leaves him 2 * kStoneRise - kStoneThick - 20 pixels to rise under it.
 constexpr int kStoneRise = 30, kStoneThick = 6, kStoneWidth = 32, kStoneGap = 6;
-// Room a player needs under a stone to walk beneath it, pixels.
-constexpr int kUnderStone = 26;
+// Room a player needs under a stone to walk beneath it, pixels, and the deepest a stair's
+// first step reaches down to the ground under it.
+constexpr int kUnderStone = 26, kStepFoot = 2 * kUnderStone;
 // The air kept free of stalks around a stair's last hop, pixels: into the island from its
 // rim, out beyond the top stone, and above the rim (a jump and a player's height).
 constexpr int kLandingInside = 40, kLandingOutside = 2 * kStoneGap + kStoneWidth + 10;
@@ -82,10 +83,16 @@ void lay_stones(Terrain& t, int edge, int rim, int dir) {
         const int x0 = dir > 0 ? edge + offset : edge - offset - kStoneWidth, x1 = x0 + kStoneWidth;
         if (!open_rect(t, x0, top - kStoneRise + kStoneThick + 1, x1, top + kStoneThick)) return;
         // A stone with ground close under it would wedge a player in between: it stands on
-        // the ground instead, the stair's first step.
+        // the ground instead, the stair's first step. Where the ground falls away under
+        // part of it (the rim of an island), that part stays a slab rather than reach
+        // down to the pit.
         if (!open_rect(t, x0, top + kStoneThick, x1, top + kStoneThick + kUnderStone)) {
-            for (int x = x0; x < x1; ++x)
-                for (int y = top; y < t.h && t.at(x, y) == Air; ++y) t.set(x, y, Earth);
+            for (int x = x0; x < x1; ++x) {
+                const int below = top + kStoneThick + kStepFoot;
+                const bool ground = !open_rect(t, x, top + kStoneThick, x + 1, below);
+                for (int y = top; y < (ground ? below : top + kStoneThick) && t.at(x, y) == Air; ++y)
+                    t.set(x, y, Earth);
+            }
             return;
         }
         fill_rect(t, x0, top, x1, top + kStoneThick, Earth);
@@ -117,6 +124,13 @@ bool in_landing(const Landing& l, int x, int y) {
     return x >= x0 && x <= x1 && y >= l.rim - kLandingHeight && y < l.rim + kStoneRise;
 }
 
+// The top of what stands on the pit floor in column x: the floor, or a step on it.
+int floor_top(const Terrain& t, int x) {
+    int y = t.surface[x];
+    while (y > t.sky && t.at(x, y - 1) != Air) --y;
+    return y;
+}
+
 // The stalk under an island: down from its underside until it meets terrain below, or
 // until a player's height over the pit floor, so that he walks under it. A stalk that
 // would stand where a stair's last hop goes is left out: that island floats.
@@ -138,8 +152,9 @@ void hang_stalk(Terrain& t, const Island& is, int i, Rng& rng, const std::vector
             if (t.at(x, y) != Air) continue;
             for (const Landing& l : landings)
                 if (in_landing(l, x, y)) return;
-            // The pit floor stays one walk from end to end: no stalk stands on it.
-            if (x >= 0 && x < t.w && y < t.surface[x] - kUnderStalk) stalk.push_back({x, y});
+            // The pit floor stays one walk from end to end: no stalk stands on it or on a
+            // stair's first step there.
+            if (x >= 0 && x < t.w && y < floor_top(t, x) - kUnderStalk) stalk.push_back({x, y});
         }
     }
     for (const auto& [x, y] : stalk) t.set(x, y, Earth, kStalk);
