@@ -37,6 +37,10 @@ hold Escape 0.3
 expect_eq "$(wait_exit 10)" "0" "exit status of a host that gave up"
 
 start_both --record game.rpl
+# A few steps left first: the clock's seed may put the joiner's player against the right
+# wall, where the walk right below would not move it.
+use joiner
+hold a 0.6
 settle 1
 use host; before_host=$(shot before)
 use joiner; before_joiner=$(shot before)
