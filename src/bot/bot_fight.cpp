@@ -152,7 +152,10 @@ void BotInput::AimAt(const Player& me, const Shot& current, const Sighting& at,
     intent.aiming = true;
     if (current.solved) {
         intent.face = current.face;
-        intent.elevation = current.elevation + aim_offset_;
+        // The error never aims past the limit: an aim that cannot be reached is never
+        // fired, and the error is drawn again only after a shot.
+        intent.elevation =
+            std::clamp(current.elevation + aim_offset_, -aim_frame::kLimit, aim_frame::kLimit);
     } else {
         intent.face = at.x < me.x ? -1 : 1;
         intent.elevation = std::atan2(me.y - at.y, std::fabs(at.x - me.x));
