@@ -1,6 +1,7 @@
 #ifndef VORLIN_BOT_BOT_INPUT_H
 #define VORLIN_BOT_BOT_INPUT_H
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -91,6 +92,8 @@ private:
     };
     std::vector<Ignored> ignored_;
     float best_goal_distance_ = 1e9f;
+    // Fewest nodes of the way left since the last progress towards the goal.
+    std::size_t best_way_left_ = SIZE_MAX;
     int no_progress_ = 0;
     int blocked_ = 0;
     float last_x_ = 0;

@@ -18,8 +18,11 @@ constexpr int kPlanSteps = 40;
 // Planner expansions earned per step and the fewest a plan gets.
 constexpr int kPlanCreditPerStep = 1200;
 constexpr int kPlanLeast = 3000;
-// Steps without coming 8 pixels closer to the goal before an unstick manoeuvre.
+// Steps without progress (8 pixels closer to the goal, or a node further along a way
+// round to it) before an unstick manoeuvre.
 constexpr int kNoProgressSteps = 150;
+// Pixels from the goal beyond which following the way counts as progress as well.
+constexpr float kAroundDistance = 120.0f;
 // Steps without any change of place or aim before one.
 constexpr int kStillSteps = 240;
 constexpr int kTacticSteps = 140;
@@ -446,8 +449,14 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
     climb_pause_ = climbing_ ? 0 : climb_pause_ + 1;
     const bool rising = climbing_ && me.y < climb_top_ - 2;
     if (rising || climb_pause_ > kClimbPause) climb_top_ = me.y;
-    if (!has_goal_ || intent.hold || rising || d < best_goal_distance_ - 8) {
-        best_goal_distance_ = d;
+    // A way around, away from the goal at first, is progress as long as it is followed:
+    // every node of it left behind. Close to the goal the distance tells; a bot that
+    // jumps about near it gains nodes and loses them again.
+    const bool along = d > kAroundDistance && !path_.empty() && path_.size() < best_way_left_;
+    if (!has_goal_ || intent.hold || rising || along || d < best_goal_distance_ - 8) {
+        // Along the way, the nearest yet stays the mark: a fall back is no progress.
+        best_goal_distance_ = along ? std::min(best_goal_distance_, d) : d;
+        best_way_left_ = path_.empty() ? SIZE_MAX : path_.size();
         no_progress_ = 0;
     } else {
         ++no_progress_;
@@ -482,6 +491,7 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
     no_progress_ = 0;
     still_ = 0;
     best_goal_distance_ = d;
+    best_way_left_ = SIZE_MAX;
     path_.clear();
     hop_ = Hop{};
 }

@@ -424,3 +424,27 @@ TEST(BotJumps, ClimbsAZigzagOfSteppingStonesOntoAnIsland) {
         EXPECT_LE(highest, 60) << "never above the island, world seed " << world;
     }
 }
+
+// The enemy on a plateau above a cliff, the bot at the cliff's foot: the only way up is a
+// ramp that reaches down to the floor far off, so the bot walks away from the enemy under
+// the ramp, hops onto its end and climbs it. It keeps to that way while every step along it
+// takes it further off.
+TEST(BotInput, FollowsAWayRoundThatLeadsAwayFromTheEnemyFirst) {
+    auto plateau_and_ramp = [](int x, int y) {
+        const float ramp = 200 + 0.5f * static_cast<float>(x - 300);
+        return y >= 380 || (x < 300 && y >= 200) || (x >= 300 && x < 600 && y >= ramp && y < ramp + 6);
+    };
+    for (unsigned world = 1; world <= 8; ++world) {
+        seed_random(world);
+        Arena arena(plateau_and_ramp, 640, 400);
+        Player& me = arena.player(1);
+        delete arena.game.inputs[1];
+        arena.game.inputs[1] = new BotInput(BotSkill::Normal, world);
+        me.SetPosition(330, 369);
+        arena.player(2).SetPosition(150, 189);
+        int i = 0;
+        for (; i < 22 * 60 && me.y > 200; ++i) arena.game.Logic(kDt);
+        EXPECT_LT(i, 22 * 60) << "not up on the plateau in 22 s, world seed " << world << "; at " << me.x
+                               << "," << me.y;
+    }
+}
