@@ -188,6 +188,14 @@ struct Arena {
         }
     }
     Player& player(int n) { return n == 1 ? game.players.front() : game.players.back(); }
+    // Player 1 played by a normal bot at (x, y), its idle enemy at (ex, ey).
+    Player& BotAgainstIdle(unsigned bot_seed, float x, float y, float ex, float ey) {
+        delete game.inputs[1];
+        game.inputs[1] = new BotInput(BotSkill::Normal, bot_seed);
+        player(1).SetPosition(x, y);
+        player(2).SetPosition(ex, ey);
+        return player(1);
+    }
 };
 
 // The bot's look ahead moves a disc as the game moves its player: over the hills and into
@@ -380,11 +388,7 @@ TEST(BotJumps, JumpsAShaftInTheWayInsteadOfFallingIn) {
     for (unsigned world = 1; world <= 4; ++world) {
         seed_random(world);
         Arena arena(ground_with_shaft, 640, 600);
-        Player& me = arena.player(1);
-        delete arena.game.inputs[1];
-        arena.game.inputs[1] = new BotInput(BotSkill::Normal, world);
-        me.SetPosition(120, 289);
-        arena.player(2).SetPosition(420, 289);
+        Player& me = arena.BotAgainstIdle(world, 120, 289, 420, 289);
         float lowest = me.y;
         for (int i = 0; i < 10 * 60 && me.x < 240; ++i) {
             arena.game.Logic(kDt);
@@ -411,11 +415,7 @@ TEST(BotJumps, ClimbsAZigzagOfSteppingStonesOntoAnIsland) {
     for (unsigned world = 1; world <= 8; ++world) {
         seed_random(world);
         Arena arena(island_and_stones, 400, 200);
-        Player& me = arena.player(1);
-        delete arena.game.inputs[1];
-        arena.game.inputs[1] = new BotInput(BotSkill::Normal, 9);
-        me.SetPosition(250, 179);
-        arena.player(2).SetPosition(20, 59);
+        Player& me = arena.BotAgainstIdle(9, 250, 179, 20, 59);
         float highest = me.y;
         for (int i = 0; i < 20 * 60 && highest > 60; ++i) {
             arena.game.Logic(kDt);
@@ -437,11 +437,7 @@ TEST(BotInput, FollowsAWayRoundThatLeadsAwayFromTheEnemyFirst) {
     for (unsigned world = 1; world <= 8; ++world) {
         seed_random(world);
         Arena arena(plateau_and_ramp, 640, 400);
-        Player& me = arena.player(1);
-        delete arena.game.inputs[1];
-        arena.game.inputs[1] = new BotInput(BotSkill::Normal, world);
-        me.SetPosition(330, 369);
-        arena.player(2).SetPosition(150, 189);
+        Player& me = arena.BotAgainstIdle(world, 330, 369, 150, 189);
         int i = 0;
         for (; i < 22 * 60 && me.y > 200; ++i) arena.game.Logic(kDt);
         EXPECT_LT(i, 22 * 60) << "not up on the plateau in 22 s, world seed " << world << "; at " << me.x
