@@ -6,7 +6,8 @@
 # copies to standard error (--echo-console); in between, what he does is followed on the
 # screen, by his red disc in view 1, which shows the whole arena. Each wait is for what
 # the screen or the console shows rather than for a time, and keys are held until it
-# shows: a loaded machine runs the game's steps late.
+# shows: a loaded machine runs the game's steps late, and a short press can fall between
+# two of them. The rope key acts once per press however long it is held.
 #
 # The arena, 300 x 240: open rows at the top where players arrive, a roof of dirt (rows 32
 # to 51), the hall, a floor from row 200; walls at both sides. View 1 shows level pixel
@@ -104,8 +105,7 @@ pulled_up_swinging() {
     [ "$top" -lt $((y0 - 60)) ] && [ "$xmin" -lt "$xmax" ]
 }
 hold w 2.5
-press e
-watch_until 10 pulled pulled_up_swinging ||
+watch_until 10 pulled pulled_up_swinging e ||
     fail "the rope did not pull player 1 up and swing (y $y0, then up to $top; x $xmin to $xmax)"
 [ "$(rope_pixels "$attached" 0)" -gt 20 ] || fail "no rope drawn in view 1"
 [ "$(rope_pixels "$attached" 321)" -gt 20 ] || fail "no rope drawn in view 2"
@@ -115,8 +115,7 @@ watch_until 10 pulled pulled_up_swinging ||
 
 # Let go: the rope is gone and player 1 falls back to the floor.
 fell() { [ "$rope" -eq 0 ] && [ "$y" -gt $((top + 40)) ]; }
-press e
-watch_until 10 let_go fell || fail "player 1 did not fall after letting go (y $top, then $y; rope $rope)"
+watch_until 10 let_go fell e || fail "player 1 did not fall after letting go (y $top, then $y; rope $rope)"
 open_console
 back_on_the_floor() { [ "$state" = PS_Normal ] && [ "$py" -ge $((py0 - 2)) ] && [ "$py" -le $((py0 + 2)) ]; }
 info_until 20 back_on_the_floor "player 1 did not come back to the floor (stood at $px0 $py0)"
@@ -131,10 +130,9 @@ at_right_wall() { local was=$last_x; last_x=$x; [ "$x" -gt 200 ] && [ "$x" -eq "
 watch_until 20 walking at_right_wall d space || fail "player 1 did not reach the right wall (x $x)"
 settle 1
 hold s 2.5
-press e
 hooked() { [ "$rope" -gt 3 ]; }
 unhooked() { [ "$rope" -eq 0 ]; }
-watch_until 5 at_wall hooked || fail "no rope into the floor"
+watch_until 5 at_wall hooked e || fail "no rope into the floor"
 watch_until 10 dug_away unhooked Control_L || fail "the rope stayed after its terrain was dug away"
 hold Escape 0.5
 expect_eq "$(wait_exit 10)" "0" "exit status"
