@@ -95,6 +95,7 @@ private:
     // Fewest nodes of the way left since the last progress towards the goal.
     std::size_t best_way_left_ = SIZE_MAX;
     int no_progress_ = 0;
+    unsigned long avoid_until_ = 0;  // step after which failed ways are tried again
     int blocked_ = 0;
     float last_x_ = 0;
     int tactic_ = -1;
@@ -158,6 +159,7 @@ private:
     void Replan(Player& me);
     void FollowPath(Player& me, Intent& intent);
     void WatchProgress(Player& me, Intent& intent);
+    void AvoidWhereTheWayFailed();
     void Unstick(Player& me, Intent& intent);
     // Straight up through dirt: a dig while dirt is over the head, else a jump.
     void ClimbThroughDirt(Player& me, Intent& intent) const;

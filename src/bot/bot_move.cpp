@@ -21,6 +21,10 @@ constexpr int kPlanLeast = 3000;
 // Steps without progress (8 pixels closer to the goal, or a node further along a way
 // round to it) before an unstick manoeuvre.
 constexpr int kNoProgressSteps = 150;
+// What entering a cell about a failed way adds to a plan (cells of walking), and the steps
+// it lasts after the last failure.
+constexpr float kFailedWayCost = 100.0f;
+constexpr unsigned long kAvoidSteps = 1800;
 // Pixels from the goal beyond which following the way counts as progress as well.
 constexpr float kAroundDistance = 120.0f;
 // Steps without any change of place or aim before one.
@@ -185,6 +189,7 @@ void BotInput::Replan(Player& me) {
     // Plans are paid from a credit of expansions that each step tops up: a bot whose plans
     // keep failing on a large level waits with the next one while it follows the last.
     if (!path_.empty() && plan_credit_ < kPlanLeast) return;
+    if (planner_.avoiding() && step_ > avoid_until_) planner_.ForgetAvoided();
     path_ = planner_.Plan(grid_, mx, my, gx, gy, std::max(plan_credit_, kPlanLeast));
     plan_credit_ -= planner_.last_expansions();
     plan_age_ = 0;
@@ -488,12 +493,24 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
         climb_pause_ = 0;
     }
     GiveUpPickup();
+    AvoidWhereTheWayFailed();
     no_progress_ = 0;
     still_ = 0;
     best_goal_distance_ = d;
     best_way_left_ = SIZE_MAX;
     path_.clear();
     hop_ = Hop{};
+}
+
+void BotInput::AvoidWhereTheWayFailed() {
+    // The next move of a way that brought no progress for seconds is one the grid allows
+    // and the world does not (a ledge too narrow to land on, a jump that touches
+    // overhead): the plans after the manoeuvre go round the cells about it for a while.
+    if (path_.size() < 2) return;
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            planner_.Avoid(grid_, path_[1].cx + dx, path_[1].cy + dy, kFailedWayCost);
+    avoid_until_ = step_ + kAvoidSteps;
 }
 
 void BotInput::Unstick(Player& me, Intent& intent) {

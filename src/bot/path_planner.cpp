@@ -101,6 +101,13 @@ void PathPlanner::Reset(std::size_t nodes) {
     }
 }
 
+void PathPlanner::Avoid(const TerrainGrid& grid, int cx, int cy, float cost) {
+    if (cx < 0 || cy < 0 || cx >= grid.cols() || cy >= grid.rows()) return;
+    const std::size_t nodes = static_cast<std::size_t>(grid.cols()) * grid.rows();
+    if (avoided_.size() != nodes) avoided_.assign(nodes, 0.0f);
+    avoided_[static_cast<std::size_t>(cy) * grid.cols() + cx] += cost;
+}
+
 std::vector<PathNode> PathPlanner::Plan(const TerrainGrid& grid, int fx, int fy, int tx, int ty) {
     return Plan(grid, fx, fy, tx, ty, max_expansions_);
 }
@@ -116,6 +123,7 @@ std::vector<PathNode> PathPlanner::Plan(const TerrainGrid& grid, int fx, int fy,
     tx = std::clamp(tx, 0, cols - 1);
     ty = std::clamp(ty, 0, rows - 1);
     Reset(static_cast<std::size_t>(cols) * rows);
+    if (avoided_.size() != stamp_.size()) avoided_.clear();
 
     auto index = [cols](int x, int y) { return y * cols + x; };
     std::priority_queue<Entry> open;
@@ -148,7 +156,7 @@ std::vector<PathNode> PathPlanner::Plan(const TerrainGrid& grid, int fx, int fy,
             const Step& s = steps[i];
             if (s.cx < 0 || s.cy < 0 || s.cx >= cols || s.cy >= rows) continue;
             const int j = index(s.cx, s.cy);
-            const float c = cost_[e.node] + s.cost;
+            const float c = cost_[e.node] + s.cost + (avoided_.empty() ? 0.0f : avoided_[j]);
             if (stamp_[j] == search_ && (closed_[j] || cost_[j] <= c)) continue;
             stamp_[j] = search_;
             closed_[j] = false;

@@ -32,6 +32,12 @@ public:
     // The same within at most `budget` expansions (never more than the planner's own).
     std::vector<PathNode> Plan(const TerrainGrid& grid, int fx, int fy, int tx, int ty, int budget);
 
+    // Makes every way through the cell dearer by `cost` in the plans to come, until
+    // ForgetAvoided: where a way failed in the world, the next plan looks for another.
+    void Avoid(const TerrainGrid& grid, int cx, int cy, float cost);
+    void ForgetAvoided() { avoided_.clear(); }
+    bool avoiding() const { return !avoided_.empty(); }
+
     int last_expansions() const { return last_expansions_; }
     bool reached() const { return reached_; }
 
@@ -51,6 +57,8 @@ private:
     std::vector<int> parent_;
     std::vector<Move> how_;
     std::vector<bool> closed_;
+    // Per node, the cost added to entering it; empty when none is avoided.
+    std::vector<float> avoided_;
     std::uint32_t search_ = 0;
 
     void Reset(std::size_t nodes);

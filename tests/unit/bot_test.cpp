@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "arena/match.h"
@@ -153,6 +154,42 @@ TEST(PathPlanner, DigsUpOnlyWhereAPlayerCanClingToTheDirt) {
             EXPECT_GE(path[i].cx, cell(c.cling_left) - 1) << "up in the open at " << path[i].cy;
             EXPECT_LE(path[i].cx, cell(c.cling_right - 1) + 1) << "up in the open at " << path[i].cy;
         }
+    }
+}
+
+// Where a way failed in the world, the next plan goes round it while the level has
+// another way, and still through it when it has none: an avoided cell costs a detour, it
+// is not a wall. A walk along rock ground, with room to jump over the avoided cells or in
+// a tunnel too low for that.
+TEST(PathPlanner, GoesRoundTheCellsItAvoidsWhileAnotherWayIs) {
+    const struct {
+        const char* name;
+        testsupport::SolidFn rock;
+        bool way_round;
+    } cases[] = {
+        {"open ground", [](int, int y) { return y >= 96; }, true},
+        {"low tunnel", [](int, int y) { return y >= 96 || y < 64; }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto level = make_level(240, 160, c.rock, c.rock);
+        TerrainGrid grid;
+        grid.Build(*level);
+        PathPlanner planner;
+        const int ax = cell(120), ay = cell(90);
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) planner.Avoid(grid, ax + dx, ay + dy, 100.0f);
+        auto through = [&](const std::vector<PathNode>& path) {
+            for (const PathNode& n : path)
+                if (std::abs(n.cx - ax) <= 1 && std::abs(n.cy - ay) <= 1) return true;
+            return false;
+        };
+        auto path = planner.Plan(grid, cell(40), ay, cell(200), ay);
+        ASSERT_TRUE(planner.reached());
+        EXPECT_EQ(!c.way_round, through(path));
+        planner.ForgetAvoided();
+        path = planner.Plan(grid, cell(40), ay, cell(200), ay);
+        EXPECT_TRUE(through(path));
     }
 }
 
