@@ -170,14 +170,17 @@ private:
     bool ClearBeside(const Player& me, int dir) const;
     // Terrain in the column above the head, up to `reach` pixels above it.
     bool DirtOverhead(const Player& me, int reach) const;
-    // Where holding a walk (and a jump pressed now) leads over the next second.
+    // Where holding a walk (and a jump pressed now) leads over the next second; with
+    // `walk_to`, the walk is let go once the centre reaches that column (pixels).
     struct Outlook {
         int reached;  // the furthest node of the way next to where the disc ends; -1 none
         bool lost;    // it drops well below the way's next nodes, off the way
     };
-    Outlook Foresee(const Player& me, int walk, bool jump) const;
+    static constexpr float kWalkOn = -1e9f;
+    Outlook Foresee(const Player& me, int walk, bool jump, float walk_to = kWalkOn) const;
     // When the walk would drop the bot off its way, the walk or jump that keeps to it.
-    void KeepToTheWay(const Player& me, Intent& intent) const;
+    // `take_off`: the column the walk goes to for a jump of the way, or kWalkOn.
+    void KeepToTheWay(const Player& me, Intent& intent, float take_off) const;
     // The furthest of the way's first `nodes` nodes next to the cell; -1 when none is.
     int Progress(int cx, int cy, std::size_t nodes) const;
     // Where the hop begun now comes to stand after a flight: its progress (as above),

@@ -78,9 +78,8 @@ constexpr int kHopSteps = 120;
 constexpr std::size_t kHopNodes = 12;
 constexpr int kHopLatestWalk = 36;
 constexpr int kHopDelayStep = 3;
-// Run-ups: tried every few steps, of a few steps each way, up to this long; their walks
-// after the take-off are tried more coarsely.
-constexpr unsigned long kRunUpEvery = 4;
+// Run-ups: a few steps each way, up to this long; their walks after the take-off are tried
+// more coarsely.
 constexpr int kRunUpStep = 4, kRunUpLongest = 16;
 constexpr int kRunUpDelayStep = 6;
 // Closer than this to its enemy the bot cannot aim at it (the aim stops at 60 degrees
@@ -211,6 +210,7 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
 
     if (Hopping(me, intent)) return;
     float tx = goal_x_;
+    float take_off = kWalkOn;
     Move next = Move::Walk;
     int ddx = 0, ddy = 0;
     if (path_.size() >= 2) {
@@ -222,6 +222,7 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
                path_[k + 1].move != Move::Jump)
             ++k;
         tx = TerrainGrid::CentreOf(path_[k].cx);
+        if (k + 1 < path_.size() && path_[k + 1].move == Move::Jump) take_off = tx;
         // Before a jump, on the ground or coming down onto it: the node it starts from.
         const bool this_jump = path_[1].cx == jump_cx_ && path_[1].cy == jump_cy_;
         if (next == Move::Jump && (me.state == PS_Normal || !this_jump))
@@ -265,7 +266,7 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
         blocked_ = 0;
     if (blocked_ > 8 && standing(me)) intent.jump = true;
     last_x_ = me.x;
-    if (!climbing_ && next != Move::Dig) KeepToTheWay(me, intent);
+    if (!climbing_ && next != Move::Dig) KeepToTheWay(me, intent, take_off);
 }
 
 int BotInput::Progress(int cx, int cy, std::size_t nodes) const {
@@ -291,7 +292,7 @@ int BotInput::HopLands(const Player& me, const Hop& hop, int* steps) const {
 bool BotInput::TakeHop(const Player& me, Intent& intent) {
     // The hop that lands furthest along the way, and of those the first tried: from here,
     // the walk towards the jump's end first and the earliest; none that comes down no
-    // further than it starts. When none does, now and then a short run-up either way.
+    // further than it starts. When none does, a short run-up either way.
     const int toward = sign_of(TerrainGrid::CentreOf(path_[1].cx) - me.x);
     int best = std::max(0, Progress(TerrainGrid::CellOf(me.x), TerrainGrid::CellOf(me.y), kHopNodes));
     Hop found;
@@ -304,7 +305,7 @@ bool BotInput::TakeHop(const Player& me, Intent& intent) {
             consider({0, 0, delay, dir});
             if (dir == 0) break;
         }
-    if (found.length == 0 && step_ % kRunUpEvery == 0)
+    if (found.length == 0)
         for (int run = kRunUpStep; run <= kRunUpLongest; run += kRunUpStep)
             for (int run_dir : {-1, 1})
                 for (int delay = 0; delay <= kHopLatestWalk; delay += kRunUpDelayStep)
@@ -347,12 +348,13 @@ bool BotInput::Hopping(const Player& me, Intent& intent) {
     return true;
 }
 
-BotInput::Outlook BotInput::Foresee(const Player& me, int walk, bool jump) const {
+BotInput::Outlook BotInput::Foresee(const Player& me, int walk, bool jump, float walk_to) const {
     DiscMotion d{me.x, me.y, me.vx, me.vy, me.state == PS_Normal, me.action != PA_Idle,
                  static_cast<float>((me.action == PA_Jumping ? 0.5 : 0.05) - me.action_time)};
     Outlook o{-1, false};
     int passed = 0;  // the furthest node passed by so far
     for (int s = 0; s < kForeseeSteps && !o.lost; ++s) {
+        if (walk_to != kWalkOn && walk * (d.x - walk_to) >= 0) walk = 0;
         d.Step(grid_.mask(), me.game->step_dt, walk, jump && s == 0);
         const int cx = TerrainGrid::CellOf(d.x), cy = TerrainGrid::CellOf(d.y);
         const std::size_t last = std::min(path_.size(), passed + kForeseeNodes + 1);
@@ -368,9 +370,12 @@ BotInput::Outlook BotInput::Foresee(const Player& me, int walk, bool jump) const
     return o;
 }
 
-void BotInput::KeepToTheWay(const Player& me, Intent& intent) const {
+void BotInput::KeepToTheWay(const Player& me, Intent& intent, float take_off) const {
     if (path_.size() < 2 || me.action == PA_Dead) return;
-    if (!Foresee(me, intent.walk, intent.jump).lost) return;
+    // A walk to where a jump of the way takes off stops there, and the hop goes on from
+    // it: held on beyond, it could run off the ledge the jump starts from.
+    const bool to_take_off = take_off != kWalkOn && intent.walk == sign_of(take_off - me.x);
+    if (!Foresee(me, intent.walk, intent.jump, to_take_off ? take_off : kWalkOn).lost) return;
     // Another walk, or a jump now, that ends further along the way than the bot is now.
     int best = Progress(TerrainGrid::CellOf(me.x), TerrainGrid::CellOf(me.y), kForeseeNodes);
     for (int jump = 0; jump <= (standing(me) ? 1 : 0); ++jump)

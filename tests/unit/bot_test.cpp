@@ -436,22 +436,30 @@ TEST(BotJumps, JumpsAShaftInTheWayInsteadOfFallingIn) {
     }
 }
 
-// A zigzag of stepping stones as levelgen's islands lay them, up to an island where the
-// enemy stands: the bot climbs it, jumping past each stone's edge and over onto it.
-TEST(BotJumps, ClimbsAZigzagOfSteppingStonesOntoAnIsland) {
-    auto island_and_stones = [](int x, int y) {
-        if (y >= 190 || (y >= 70 && y < 80 && x < 54)) return true;
-        for (int k = 1; k <= 3; ++k) {
+// A zigzag of stepping stones as levelgen's islands lay them, up to an island at y = 70
+// left of x = 54, over ground at the height of one more stone: stone k (from 1) has its top
+// at 70 + 30 k, from x = 60 when k is odd and from x = 98 when it is even, 32 wide and 6
+// thick.
+int zigzag_floor(int stones) { return 70 + 30 * (stones + 1); }
+testsupport::SolidFn island_and_stones(int stones) {
+    return [stones](int x, int y) {
+        if (y >= zigzag_floor(stones) || (y >= 70 && y < 80 && x < 54)) return true;
+        for (int k = 1; k <= stones; ++k) {
             const int top = 70 + 30 * k, x0 = k % 2 ? 60 : 98;
             if (y >= top && y < top + 6 && x >= x0 && x < x0 + 32) return true;
         }
         return false;
     };
+}
+
+// The enemy on the island: the bot climbs the stones, jumping past each stone's edge and
+// over onto it.
+TEST(BotJumps, ClimbsAZigzagOfSteppingStonesOntoAnIsland) {
     // The weapons the world drops differ with its random numbers, and the bot may go for
     // one on the way.
     for (unsigned world = 1; world <= 8; ++world) {
         seed_random(world);
-        Arena arena(island_and_stones, 400, 200);
+        Arena arena(island_and_stones(3), 400, 200);
         Player& me = arena.BotAgainstIdle(9, 250, 179, 20, 59);
         float highest = me.y;
         for (int i = 0; i < 20 * 60 && highest > 60; ++i) {
@@ -459,6 +467,22 @@ TEST(BotJumps, ClimbsAZigzagOfSteppingStonesOntoAnIsland) {
             if (me.action != PA_Dead) highest = std::min(highest, me.y);
         }
         EXPECT_LE(highest, 60) << "never above the island, world seed " << world;
+    }
+}
+
+// Nine stones: a walk to the take-off of a jump, from a stone's outer end under the next
+// one, stops there rather than run off the stone's other end, and no run-up that would get
+// the bot onto the next stone is left untried. The bot is up in half a minute.
+TEST(BotJumps, ClimbsATallZigzagWithoutFallingBackForLong) {
+    const int floor = zigzag_floor(9);
+    for (unsigned world = 1; world <= 8; ++world) {
+        seed_random(world);
+        Arena arena(island_and_stones(9), 400, floor + 40);
+        Player& me = arena.BotAgainstIdle(9, 250, static_cast<float>(floor - 11), 20, 59);
+        int i = 0;
+        for (; i < 30 * 60 && !(me.action != PA_Dead && me.y <= 60); ++i) arena.game.Logic(kDt);
+        EXPECT_LT(i, 30 * 60) << "not on the island in 30 s, world seed " << world << "; at "
+                              << me.x << "," << me.y;
     }
 }
 
