@@ -164,6 +164,7 @@ private:
     // Straight up through dirt: a dig while dirt is over the head, else a jump.
     void ClimbThroughDirt(Player& me, Intent& intent) const;
     static bool Aligned(const Player& me, const Intent& intent);
+    void LetGoOfTheWall(const Player& me, Move next, Intent& intent) const;
     // Whether a rising jump has height to spare for the walk.
     bool WalkWhileRising(const Player& me, int dir) const;
     // No terrain near the disc's side towards `dir` (-1 left, +1 right).

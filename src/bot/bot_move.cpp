@@ -234,6 +234,7 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
         jump_top_ = kNoJumpTop;
         jump_cx_ = jump_cy_ = -1;
     }
+    LetGoOfTheWall(me, next, intent);
     if (next == Move::Jump && standing(me) && TakeHop(me, intent)) return;
     if (next == Move::Jump && standing(me) && std::fabs(dx) <= kTakeOff) {
         // A walk off an edge in the step of the jump pulls the disc down onto the edge,
@@ -267,6 +268,15 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
     if (blocked_ > 8 && standing(me)) intent.jump = true;
     last_x_ = me.x;
     if (!climbing_ && next != Move::Dig) KeepToTheWay(me, intent, take_off);
+}
+
+void BotInput::LetGoOfTheWall(const Player& me, Move next, Intent& intent) const {
+    // A disc that rests against a wall with nothing under it stays there until it moves:
+    // where the way goes on by a fall, the bot steps away from the wall.
+    if (next != Move::Fall || intent.walk != 0 || me.state != PS_Normal) return;
+    const MaskView& mask = grid_.mask();
+    if (!DiscMotion::Grounded(mask, me.x, me.y))
+        intent.walk = -DiscMotion::HeldAside(mask, me.x, me.y);
 }
 
 int BotInput::Progress(int cx, int cy, std::size_t nodes) const {

@@ -81,6 +81,11 @@ void DiscMotion::Step(const MaskView& m, double dt, int walk_dir, bool jump) {
     if (locked && (lock_left -= static_cast<float>(dt)) <= 1e-6f) locked = false;
 }
 
+int DiscMotion::HeldAside(const MaskView& m, float x, float y) {
+    const int ix = static_cast<int>(x), iy = static_cast<int>(y);
+    return m.Solid(ix + kRadius, iy + 1) ? 1 : m.Solid(ix - kRadius, iy + 1) ? -1 : 0;
+}
+
 bool DiscMotion::Grounded(const MaskView& m, float x, float y) {
     return m.Solid(static_cast<int>(x), static_cast<int>(y) + kRadius + 1);
 }

@@ -21,6 +21,9 @@ struct DiscMotion {
     bool Standing(const MaskView& mask) const { return resting && Grounded(mask, x, y); }
     // Terrain just under a disc centred at (x, y).
     static bool Grounded(const MaskView& mask, float x, float y);
+    // The side (+1 right, -1 left) where terrain touches the disc and holds it at rest,
+    // as against a wall; 0 when neither does.
+    static int HeldAside(const MaskView& mask, float x, float y);
 };
 
 #endif

@@ -486,6 +486,18 @@ TEST(BotJumps, ClimbsATallZigzagWithoutFallingBackForLong) {
     }
 }
 
+// A disc that comes to rest against a wall, with nothing under it, stays there until it
+// moves. The bot's way goes straight down the shaft beside the wall, to the enemy under
+// the overhang: it steps away from the wall and falls.
+TEST(BotJumps, LetsGoOfAWallWhenItsWayFalls) {
+    auto shaft = [](int x, int y) { return y >= 190 || (y >= 100 && y < 160 && x >= 56); };
+    Arena arena(shaft, 200, 200);
+    Player& me = arena.BotAgainstIdle(9, 46, 100, 150, 179);
+    int i = 0;
+    for (; i < 2 * 60 && me.y < 150; ++i) arena.game.Logic(kDt);
+    EXPECT_LT(i, 2 * 60) << "still at " << me.x << "," << me.y;
+}
+
 // The enemy on a plateau above a cliff, the bot at the cliff's foot: the only way up is a
 // ramp that reaches down to the floor far off, so the bot walks away from the enemy under
 // the ramp, hops onto its end and climbs it. It keeps to that way while every step along it
