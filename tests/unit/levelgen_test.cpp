@@ -126,6 +126,31 @@ TEST(Levelgen, TheIslandsPitFloorIsOneWalk) {
     }
 }
 
+// A stair of the islands is climbed by jumping past the ends of its stones: no stalk
+// stands beside them, within a player's width (and a stone's rise above or below).
+TEST(Levelgen, NoStalkOfTheIslandsStandsBesideASteppingStone) {
+    constexpr int kAside = 20, kRise = 30;
+    for (std::uint32_t seed = 0; seed < 12; ++seed) {
+        const levelgen::Terrain t = levelgen::make_terrain({seed, 1280, 800, "islands"});
+        // Stalk pixels in the rectangle from the origin to (x, y), both excluded.
+        std::vector<int> sum(std::size_t(t.w + 1) * (t.h + 1), 0);
+        const auto at = [&](int x, int y) -> int& { return sum[std::size_t(y) * (t.w + 1) + x]; };
+        for (int y = 0; y < t.h; ++y)
+            for (int x = 0; x < t.w; ++x)
+                at(x + 1, y + 1) = at(x, y + 1) + at(x + 1, y) - at(x, y) + (t.tag(x, y) == levelgen::kIslandStalk);
+        const auto stalks_in = [&](int x0, int y0, int x1, int y1) {
+            x0 = std::max(x0, 0), y0 = std::max(y0, 0), x1 = std::min(x1, t.w), y1 = std::min(y1, t.h);
+            return x0 < x1 && y0 < y1 ? at(x1, y1) - at(x0, y1) - at(x1, y0) + at(x0, y0) : 0;
+        };
+        for (int y = 0; y < t.h; ++y)
+            for (int x = 0; x < t.w; ++x) {
+                if (t.tag(x, y) != levelgen::kIslandStone) continue;
+                ASSERT_EQ(stalks_in(x - kAside, y - kRise, x + kAside + 1, y + kRise + 1), 0)
+                    << "seed " << seed << ": a stalk beside the stone at " << x << "," << y;
+            }
+    }
+}
+
 TEST(Levelgen, OptionsTakeTheFolderAnywhereAndRefuseBadValues) {
     struct Good {
         std::vector<const char*> args;

@@ -36,6 +36,9 @@ struct Look {
     Paint (*paint)(const Terrain& t, int x, int y);
 };
 
+// The islands' tags: the earthen stalks under the islands and the stepping stones.
+constexpr std::uint8_t kIslandStalk = 1, kIslandStone = 2;
+
 // Every look, the default first.
 const std::vector<Look>& looks();
 // The look of that name; null when there is none.

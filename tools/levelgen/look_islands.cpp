@@ -11,7 +11,7 @@ namespace levelgen {
 
 namespace {
 
-constexpr std::uint8_t kStalk = 1;
+constexpr std::uint8_t kStalk = kIslandStalk, kStone = kIslandStone;
 
 // Column spacing and row spacing of the islands, in pixels.
 constexpr double kColumnGap = 240;
@@ -74,14 +74,16 @@ bool open_rect(const Terrain& t, int x0, int y0, int x1, int y1) {
 
 // Stones down from the rim at `edge` (dir +1: the right rim, -1: the left), until terrain
 // stands where the next one goes or above it, or until one comes within a player's
-// height of the ground, where it stands on the ground as the first step.
-void lay_stones(Terrain& t, int edge, int rim, int dir) {
+// height of the ground, where it stands on the ground as the first step. Returns the top
+// row of the lowest stone.
+int lay_stones(Terrain& t, int edge, int rim, int dir) {
     for (int k = 1;; ++k) {
         const int top = rim + k * kStoneRise;
-        if (top + kStoneThick >= t.h) return;
+        if (top + kStoneThick >= t.h) return top - kStoneRise;
         const int offset = kStoneGap + (k % 2 ? 0 : kStoneWidth + kStoneGap);
         const int x0 = dir > 0 ? edge + offset : edge - offset - kStoneWidth, x1 = x0 + kStoneWidth;
-        if (!open_rect(t, x0, top - kStoneRise + kStoneThick + 1, x1, top + kStoneThick)) return;
+        if (!open_rect(t, x0, top - kStoneRise + kStoneThick + 1, x1, top + kStoneThick))
+            return top - kStoneRise;
         // A stone with ground close under it would wedge a player in between: it stands on
         // the ground instead, the stair's first step. Where the ground falls away under
         // part of it (the rim of an island), that part stays a slab rather than reach
@@ -91,18 +93,19 @@ void lay_stones(Terrain& t, int edge, int rim, int dir) {
                 const int below = top + kStoneThick + kStepFoot;
                 const bool ground = !open_rect(t, x, top + kStoneThick, x + 1, below);
                 for (int y = top; y < (ground ? below : top + kStoneThick) && t.at(x, y) == Air; ++y)
-                    t.set(x, y, Earth);
+                    t.set(x, y, Earth, kStone);
             }
-            return;
+            return top;
         }
-        fill_rect(t, x0, top, x1, top + kStoneThick, Earth);
+        fill_rect(t, x0, top, x1, top + kStoneThick, Earth, kStone);
     }
 }
 
 // Where a stair meets its island: the rim at `edge` (`dir` the side the stones go out to)
-// and the island's height there.
+// and the island's height there; and the top row of its lowest stone.
 struct Landing {
     int edge, rim, dir;
+    int bottom;
 };
 
 // A stair on the side of the island with room for it within the level.
@@ -112,8 +115,8 @@ bool stair_island(Terrain& t, const Island& is, Rng& rng, Landing* landing) {
     const bool room_right = right + reach < t.w, room_left = left - reach >= 0;
     if (!room_right && !room_left) return false;
     const bool go_right = room_right && (!room_left || rng.below(2) == 0);
-    *landing = {go_right ? right : left, int(is.cy), go_right ? 1 : -1};
-    lay_stones(t, landing->edge, landing->rim, landing->dir);
+    *landing = {go_right ? right : left, int(is.cy), go_right ? 1 : -1, 0};
+    landing->bottom = lay_stones(t, landing->edge, landing->rim, landing->dir);
     return true;
 }
 
@@ -122,6 +125,15 @@ bool in_landing(const Landing& l, int x, int y) {
     const int x0 = l.dir > 0 ? l.edge - kLandingInside : l.edge - kLandingOutside;
     const int x1 = l.dir > 0 ? l.edge + kLandingOutside : l.edge + kLandingInside;
     return x >= x0 && x <= x1 && y >= l.rim - kLandingHeight && y < l.rim + kStoneRise;
+}
+
+// The air a stair's stones are climbed in: both columns of stones and a player's width
+// beyond them, from its landing down to its lowest stone. A wall there leaves the stones
+// too little room to jump past their ends.
+constexpr int kStairAside = 2 * (kStoneGap + kStoneWidth) + 20;
+bool in_stair(const Landing& l, int x, int y) {
+    const int out = (x - l.edge) * l.dir;
+    return out >= 0 && out <= kStairAside && y >= l.rim - kLandingHeight && y < l.bottom + kStoneThick;
 }
 
 // The top of what stands on the pit floor in column x: the floor, or a step on it.
@@ -133,7 +145,8 @@ int floor_top(const Terrain& t, int x) {
 
 // The stalk under an island: down from its underside until it meets terrain below, or
 // until a player's height over the pit floor, so that he walks under it. A stalk that
-// would stand where a stair's last hop goes is left out: that island floats.
+// would stand where a stair's last hop goes, or beside its stones, is left out: that
+// island floats.
 void hang_stalk(Terrain& t, const Island& is, int i, Rng& rng, const std::vector<Landing>& landings) {
     const std::uint32_t k = salt(t.seed) + std::uint32_t(i) * 7919u;
     const double x0 = is.cx + rng.uniform(-is.a / 3, is.a / 3);
@@ -151,7 +164,7 @@ void hang_stalk(Terrain& t, const Island& is, int i, Rng& rng, const std::vector
         for (int x = int(xc - hw); x <= int(xc + hw); ++x) {
             if (t.at(x, y) != Air) continue;
             for (const Landing& l : landings)
-                if (in_landing(l, x, y)) return;
+                if (in_landing(l, x, y) || in_stair(l, x, y)) return;
             // The pit floor stays one walk from end to end: no stalk stands on it or on a
             // stair's first step there.
             if (x >= 0 && x < t.w && y < floor_top(t, x) - kUnderStalk) stalk.push_back({x, y});
