@@ -164,6 +164,7 @@ private:
     // Straight up through dirt: a dig while dirt is over the head, else a jump.
     void ClimbThroughDirt(Player& me, Intent& intent) const;
     static bool Aligned(const Player& me, const Intent& intent);
+    // Off a wall it rests against with nothing underfoot, where the way goes on by a fall.
     void LetGoOfTheWall(const Player& me, Move next, Intent& intent) const;
     // Whether a rising jump has height to spare for the walk.
     bool WalkWhileRising(const Player& me, int dir) const;
