@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "bot/aim_frame.h"
 #include "bot/bot_input.h"
@@ -99,13 +100,22 @@ bool well_armed(const Player& p) {
     return false;
 }
 
+bool armed(const Player& p) {
+    for (const Inventory::Weapon* w : p.weapons)
+        if (w->ammo > 0 && kind_of(w) != WeaponKind::Dirt) return true;
+    return false;
+}
+
 int chebyshev(int ax, int ay, int bx, int by) { return std::max(std::abs(ax - bx), std::abs(ay - by)); }
 
 }  // namespace
 
 void BotInput::ChooseGoal(Player& me, Game& game, bool engaged) {
+    // With every weapon empty there is no fight to stay near, only a weapon to fetch,
+    // wherever it lies.
+    const bool empty_handed = !armed(me);
     const Inventory::Weapon* pickup = nullptr;
-    float pickup_d = well_armed(me) ? kPickupReachArmed : kPickupReachUnarmed;
+    float pickup_d = empty_handed ? std::numeric_limits<float>::max() : well_armed(me) ? kPickupReachArmed : kPickupReachUnarmed;
     for (const Particle* p : game.particles) {
         auto* w = dynamic_cast<const Inventory::Weapon*>(p);
         if (!w || w->owner || w->dead || w->detached || kind_of(w) == WeaponKind::Dirt ||
@@ -123,9 +133,10 @@ void BotInput::ChooseGoal(Player& me, Game& game, bool engaged) {
     goal_is_enemy_ = false;
     if (pickup != pickup_) pickup_failures_ = 0;
     pickup_ = nullptr;
-    // A weapon further than the enemy would only lead away from the fight.
-    const bool worth = pickup && (!enemy || pickup_d < enemy_distance_);
-    if (worth && (!engaged || pickup_d < 40)) {
+    // A weapon further than the enemy would only lead away from the fight, unless there is
+    // none to be had without it.
+    const bool worth = pickup && (!enemy || empty_handed || pickup_d < enemy_distance_);
+    if (worth && (!engaged || empty_handed || pickup_d < 40)) {
         pickup_ = pickup;
         goal_x_ = pickup->x;
         // Where a player's centre is when it stands where the weapon lies: a disc's

@@ -517,3 +517,19 @@ TEST(BotInput, FollowsAWayRoundThatLeadsAwayFromTheEnemyFirst) {
                                << "," << me.y;
     }
 }
+
+// With every round fired there is nothing to fight with: the bot leaves its enemy for a
+// weapon lying beyond it, further off than a bot with a pistol goes for one.
+TEST(BotPickups, FetchesAWeaponFromAfarOnceEveryWeaponIsEmpty) {
+    for (unsigned world = 1; world <= 4; ++world) {
+        seed_random(world);
+        Arena arena([](int, int y) { return y >= 300; }, 800, 400);
+        Player& me = arena.BotAgainstIdle(world, 400, 289, 300, 289);
+        (*me.current_weapon)->ammo = 0;
+        auto* shotgun = new Inventory::Shotgun(&arena.game, &arena.game.level);
+        shotgun->SetPosition(760, 289);
+        arena.game.AddParticle(shotgun);
+        for (int i = 0; i < 15 * 60 && shotgun->owner != &me; ++i) arena.game.Logic(kDt);
+        EXPECT_EQ(shotgun->owner, &me) << "world seed " << world << "; at " << me.x << "," << me.y;
+    }
+}
