@@ -129,7 +129,8 @@ void BotInput::Fight(Player& me, Game&, Intent& intent) {
     KeepOrLeavePlace(clear_shot, at);
     intent.hold = clear_shot && reposition_ == 0 && d <= preferred_distance(current.kind);
     const bool blow = !current.clear && current.kind == WeaponKind::Rockets && current.score >= 1.5;
-    FireWhenAimed(me, (clear_shot || blow) && current.solved, intent);
+    const bool worth = current.score >= traits_.least_worth;
+    FireWhenAimed(me, (clear_shot || blow) && current.solved && worth, intent);
 }
 
 // The shot with the weapon in hand; a switch is asked for when another is clearly better.

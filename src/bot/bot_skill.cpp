@@ -30,11 +30,11 @@ SkillTraits traits_of(BotSkill skill) {
     case BotSkill::Easy:
         // A beginner's opponent: late, wide of the mark, blind to motion and slow to fire;
         // BeginnerInput, a new player's crude play, wins about half its games.
-        return {50, 0.25, 0.0, 50};
+        return {50, 0.25, 0.0, 50, 0.0};
     case BotSkill::Hard:
-        return {4, 0.01, 1.0, 0};
+        return {4, 0.01, 1.0, 0, 1.0};
     default:
-        return {12, 0.04, 0.7, 6};
+        return {12, 0.04, 0.7, 6, 1.0};
     }
 }
 

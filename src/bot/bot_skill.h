@@ -13,6 +13,9 @@ struct SkillTraits {
     double aim_error;     // radians: each shot's aim is off by up to this much either way
     double lead;          // 0 aims where the enemy is seen, 1 leads its motion fully
     int hesitation;       // logic steps the bot waits, aimed, before a shot
+    double least_worth;   // the least a shot must be worth, as the bot rates weapons at a
+                          // distance, for a round to be spent on it (rounds are few, and
+                          // only weapons picked up bring more); 0 fires at anything
 };
 
 // "easy", "normal" or "hard"; false (and *skill untouched) for anything else.

@@ -533,3 +533,25 @@ TEST(BotPickups, FetchesAWeaponFromAfarOnceEveryWeaponIsEmpty) {
         EXPECT_EQ(shotgun->owner, &me) << "world seed " << world << "; at " << me.x << "," << me.y;
     }
 }
+
+// Rounds are few: a normal bot walking up to an enemy far off across flat ground fires no
+// pistol round before the enemy is within the pistol's reach. (A weapon the world drops on
+// the way may be picked up and fired; only the pistol's rounds count.)
+TEST(BotFight, SparesItsPistolRoundsUntilTheEnemyIsWithinReach) {
+    for (unsigned world = 1; world <= 4; ++world) {
+        seed_random(world);
+        Arena arena([](int, int y) { return y >= 300; }, 1280, 400);
+        Player& me = arena.BotAgainstIdle(world, 100, 289, 1100, 289);
+        const Player& enemy = arena.player(2);
+        const Inventory::Weapon* pistol = *me.current_weapon;
+        int rounds = pistol->ammo, spent = 0;
+        auto apart = [&] { return std::hypot(enemy.x - me.x, enemy.y - me.y); };
+        for (int i = 0; i < 30 * 60 && apart() > 330; ++i) {
+            arena.game.Logic(kDt);
+            spent += pistol->ammo < rounds;
+            rounds = pistol->ammo;
+        }
+        EXPECT_LE(apart(), 330) << "world seed " << world << "; at " << me.x << "," << me.y;
+        EXPECT_EQ(spent, 0) << "world seed " << world;
+    }
+}
