@@ -115,7 +115,9 @@ void BotInput::ChooseGoal(Player& me, Game& game, bool engaged) {
     // wherever it lies.
     const bool empty_handed = !armed(me);
     const Inventory::Weapon* pickup = nullptr;
-    float pickup_d = empty_handed ? std::numeric_limits<float>::max() : well_armed(me) ? kPickupReachArmed : kPickupReachUnarmed;
+    float pickup_d = empty_handed     ? std::numeric_limits<float>::max()
+                     : well_armed(me) ? kPickupReachArmed
+                                      : kPickupReachUnarmed;
     for (const Particle* p : game.particles) {
         auto* w = dynamic_cast<const Inventory::Weapon*>(p);
         if (!w || w->owner || w->dead || w->detached || kind_of(w) == WeaponKind::Dirt ||
