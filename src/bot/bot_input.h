@@ -156,6 +156,8 @@ private:
     bool Ignored(const Particle* weapon) const;
     void GiveUpPickup();
     void Travel(Player& me, Intent& intent);
+    // The walk away from an enemy too close to aim at: -1 or +1.
+    int BackingAway(const Player& me) const;
     void Replan(Player& me);
     void FollowPath(Player& me, Intent& intent);
     void WatchProgress(Player& me, Intent& intent);

@@ -86,6 +86,9 @@ constexpr int kRunUpDelayStep = 6;
 // Closer than this to its enemy the bot cannot aim at it (the aim stops at 60 degrees
 // up or down) and backs away.
 constexpr float kTooClose = 45.0f;
+// Room beside an enemy, to the side of the level, that a bot backs away into: that far
+// and a disc's width more.
+constexpr float kRoomToBackAway = kTooClose + 20.0f;
 
 bool standing(const Player& p) { return p.state == PS_Normal && p.action == PA_Idle; }
 
@@ -179,15 +182,22 @@ void BotInput::Travel(Player& me, Intent& intent) {
     const bool too_close = enemy_distance_ < kTooClose && goal_is_enemy_;
     cornered_steps_ = too_close && blocked_ > 8 ? cornered_steps_ + 1 : 0;
     if (too_close) {
-        // Away from the enemy, unless a side of the level is in the way.
-        intent.walk = goal_x_ < me.x ? 1 : -1;
-        if (me.x < kTooClose) intent.walk = 1;
-        if (me.x > static_cast<float>(grid_.mask().width()) - kTooClose) intent.walk = -1;
+        intent.walk = BackingAway(me);
         if (blocked_++ > 8 && standing(me)) intent.jump = true;
         return;
     }
     Replan(me);
     FollowPath(me, intent);
+}
+
+int BotInput::BackingAway(const Player& me) const {
+    // Away from the enemy, unless it stands too near a side of the level to leave room
+    // beyond it: then past it. The choice hangs on the enemy's place alone, so that a bot
+    // between the enemy and a side does not turn about at every step.
+    const float width = static_cast<float>(grid_.mask().width());
+    const int away = goal_x_ < me.x ? 1 : -1;
+    const float room = away > 0 ? width - goal_x_ : goal_x_;
+    return room < kRoomToBackAway ? -away : away;
 }
 
 void BotInput::Replan(Player& me) {

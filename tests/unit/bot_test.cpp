@@ -555,3 +555,18 @@ TEST(BotFight, SparesItsPistolRoundsUntilTheEnemyIsWithinReach) {
         EXPECT_EQ(spent, 0) << "world seed " << world;
     }
 }
+
+// The bot on top of its enemy, too close to aim, the enemy 47 pixels from the level's right
+// side: with too little room beyond the enemy, the bot backs away past it, to the left, and
+// shoots, instead of turning about at every step where it stands.
+TEST(BotFight, BacksAwayPastAnEnemyWithNoRoomBeyondIt) {
+    for (unsigned world = 1; world <= 4; ++world) {
+        seed_random(world);
+        Arena arena([](int, int y) { return y >= 300; }, 640, 400);
+        Player& me = arena.BotAgainstIdle(world, 595, 289, 593, 289);
+        const Player& enemy = arena.player(2);
+        int i = 0;
+        for (; i < 10 * 60 && enemy.health == 100; ++i) arena.game.Logic(kDt);
+        EXPECT_LT(i, 10 * 60) << "world seed " << world << "; the bot at " << me.x << "," << me.y;
+    }
+}
