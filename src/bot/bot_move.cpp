@@ -192,8 +192,9 @@ void BotInput::Travel(Player& me, Intent& intent) {
 
 int BotInput::BackingAway(const Player& me) const {
     // Away from the enemy, unless it stands too near a side of the level to leave room
-    // beyond it: then past it. The choice hangs on the enemy's place alone, so that a bot
-    // between the enemy and a side does not turn about at every step.
+    // beyond it: then past it. The choice hangs on where the enemy stands, not on how near
+    // the bot is to the side, so that a bot between the two does not turn about at every
+    // step.
     const float width = static_cast<float>(grid_.mask().width());
     const int away = goal_x_ < me.x ? 1 : -1;
     const float room = away > 0 ? width - goal_x_ : goal_x_;
