@@ -518,12 +518,14 @@ TEST(BotInput, FollowsAWayRoundThatLeadsAwayFromTheEnemyFirst) {
     }
 }
 
+bool flat_ground(int, int y) { return y >= 300; }
+
 // With every round fired there is nothing to fight with: the bot leaves its enemy for a
 // weapon lying beyond it, further off than a bot with a pistol goes for one.
 TEST(BotPickups, FetchesAWeaponFromAfarOnceEveryWeaponIsEmpty) {
     for (unsigned world = 1; world <= 4; ++world) {
         seed_random(world);
-        Arena arena([](int, int y) { return y >= 300; }, 800, 400);
+        Arena arena(flat_ground, 800, 400);
         Player& me = arena.BotAgainstIdle(world, 400, 289, 300, 289);
         (*me.current_weapon)->ammo = 0;
         auto* shotgun = new Inventory::Shotgun(&arena.game, &arena.game.level);
@@ -540,7 +542,7 @@ TEST(BotPickups, FetchesAWeaponFromAfarOnceEveryWeaponIsEmpty) {
 TEST(BotFight, SparesItsPistolRoundsUntilTheEnemyIsWithinReach) {
     for (unsigned world = 1; world <= 4; ++world) {
         seed_random(world);
-        Arena arena([](int, int y) { return y >= 300; }, 1280, 400);
+        Arena arena(flat_ground, 1280, 400);
         Player& me = arena.BotAgainstIdle(world, 100, 289, 1100, 289);
         const Player& enemy = arena.player(2);
         const Inventory::Weapon* pistol = *me.current_weapon;
@@ -562,7 +564,7 @@ TEST(BotFight, SparesItsPistolRoundsUntilTheEnemyIsWithinReach) {
 TEST(BotFight, BacksAwayPastAnEnemyWithNoRoomBeyondIt) {
     for (unsigned world = 1; world <= 4; ++world) {
         seed_random(world);
-        Arena arena([](int, int y) { return y >= 300; }, 640, 400);
+        Arena arena(flat_ground, 640, 400);
         Player& me = arena.BotAgainstIdle(world, 595, 289, 593, 289);
         const Player& enemy = arena.player(2);
         int i = 0;
