@@ -112,7 +112,7 @@ TEST(Levelgen, SeedsMakeDifferentLevelsAndTheSameSeedTheSame) {
 TEST(Levelgen, TheIslandsPitFloorIsOneWalk) {
     constexpr int kPlayerHeight = 22;  // the disc and a pixel over and under it
     constexpr int kHighestStep = 40;   // a jump lifts a player 53 pixels
-    for (std::uint32_t seed = 0; seed < 6; ++seed) {
+    for (std::uint32_t seed = 0; seed < 12; ++seed) {
         const levelgen::Terrain t = levelgen::make_terrain({seed, 1280, 800, "islands"});
         for (int x = 0; x < t.w; ++x) {
             SCOPED_TRACE(testing::Message() << "seed " << seed << ", x " << x);

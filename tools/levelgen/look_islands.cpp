@@ -1,7 +1,8 @@
 // Floating islands of dirt under a day sky, above a deep misty pit floored with dark
 // basalt that can never be dug. Most islands hang on an earthen stalk down to what lies
-// below them, short of the pit floor, and beside each a zigzag of stepping stones leads
-// down from its rim to the ground below, so that a player can climb back to every island.
+// below them, short of the pit floor, and on each side of an island a zigzag of stepping
+// stones leads down from its rim to the ground below, so that a player can climb back to
+// every island.
 
 #include <algorithm>
 
@@ -72,6 +73,31 @@ bool open_rect(const Terrain& t, int x0, int y0, int x1, int y1) {
     return true;
 }
 
+// A first step on a slope of the pit floor may stand higher over the floor at its low end
+// than a player climbs. The floor's heap is raised under it and piled against that side,
+// falling away a pixel a column as the heaps do, until no column of the step stands more
+// than kStepUp over the floor.
+constexpr int kStepUp = 32;
+void heap_under_step(Terrain& t, int x0, int x1, int top) {
+    // Whether column x holds terrain (or air) throughout from row y down to the floor.
+    const auto down_to_floor = [&](int x, int y, bool terrain) {
+        for (; y < t.surface[x]; ++y)
+            if ((t.at(x, y) != Air) != terrain) return false;
+        return true;
+    };
+    for (int x = x0; x < x1; ++x)
+        if (x < 0 || x >= t.w || !down_to_floor(x, top, true)) return;
+    const auto raise = [&](int x, int heap) {
+        if (x < 0 || x >= t.w || t.surface[x] <= heap || !down_to_floor(x, heap, x >= x0 && x < x1)) return false;
+        for (int y = heap; y < t.surface[x]; ++y) t.set(x, y, Earth);
+        t.surface[x] = heap;
+        return true;
+    };
+    for (int x = x0; x < x1; ++x) raise(x, top + kStepUp);
+    for (int x = x0 - 1, heap = top + kStepUp + 1; raise(x, heap); --x, ++heap) {}
+    for (int x = x1, heap = top + kStepUp + 1; raise(x, heap); ++x, ++heap) {}
+}
+
 // Stones down from the rim at `edge` (dir +1: the right rim, -1: the left), until terrain
 // stands where the next one goes or above it, or until one comes within a player's
 // height of the ground, where it stands on the ground as the first step. Returns the top
@@ -95,6 +121,7 @@ int lay_stones(Terrain& t, int edge, int rim, int dir) {
                 for (int y = top; y < (ground ? below : top + kStoneThick) && t.at(x, y) == Air; ++y)
                     t.set(x, y, Earth, kStone);
             }
+            heap_under_step(t, x0, x1, top);
             return top;
         }
         fill_rect(t, x0, top, x1, top + kStoneThick, Earth, kStone);
@@ -108,23 +135,43 @@ struct Landing {
     int bottom;
 };
 
-// A stair on the side of the island with room for it within the level.
-bool stair_island(Terrain& t, const Island& is, Rng& rng, Landing* landing) {
-    const int reach = 2 * (kStoneWidth + kStoneGap);
-    const int right = int(is.cx + is.a), left = int(is.cx - is.a) + 1;
-    const bool room_right = right + reach < t.w, room_left = left - reach >= 0;
-    if (!room_right && !room_left) return false;
-    const bool go_right = room_right && (!room_left || rng.below(2) == 0);
-    *landing = {go_right ? right : left, int(is.cy), go_right ? 1 : -1, 0};
-    landing->bottom = lay_stones(t, landing->edge, landing->rim, landing->dir);
-    return true;
+// A rectangle of pixels, x0..x1 and y0..y1 with the ends excluded.
+struct Box {
+    int x0, y0, x1, y1;
+    bool holds(int x, int y) const { return x >= x0 && x < x1 && y >= y0 && y < y1; }
+};
+
+// Whether a pixel in `box` bears `tag`.
+bool tag_in(const Terrain& t, const Box& box, std::uint8_t tag) {
+    for (int y = box.y0; y < box.y1; ++y)
+        for (int x = box.x0; x < box.x1; ++x)
+            if (t.tag(x, y) == tag) return true;
+    return false;
 }
 
 // The last hop, from the top stone up over the rim, needs the air a jump takes.
-bool in_landing(const Landing& l, int x, int y) {
+Box landing_air(const Landing& l) {
     const int x0 = l.dir > 0 ? l.edge - kLandingInside : l.edge - kLandingOutside;
     const int x1 = l.dir > 0 ? l.edge + kLandingOutside : l.edge + kLandingInside;
-    return x >= x0 && x <= x1 && y >= l.rim - kLandingHeight && y < l.rim + kStoneRise;
+    return {x0, l.rim - kLandingHeight, x1 + 1, l.rim + kStoneRise};
+}
+bool in_landing(const Landing& l, int x, int y) { return landing_air(l).holds(x, y); }
+
+// A stair down each side of the island that has room for one within the level, so that
+// no island is only reached the long way round. A stone of a stair laid before, standing
+// where the last hop goes, would leave a stair there no way onto the island: that side
+// has none. The side drawn first is laid first.
+void stair_island(Terrain& t, const Island& is, Rng& rng, std::vector<Landing>* laid) {
+    const int reach = 2 * (kStoneWidth + kStoneGap);
+    const int right = int(is.cx + is.a), left = int(is.cx - is.a) + 1;
+    const bool right_first = rng.below(2) == 0;
+    for (const bool go_right : {right_first, !right_first}) {
+        if (go_right ? right + reach >= t.w : left - reach < 0) continue;
+        Landing l{go_right ? right : left, int(is.cy), go_right ? 1 : -1, 0};
+        if (tag_in(t, landing_air(l), kStone)) continue;
+        l.bottom = lay_stones(t, l.edge, l.rim, l.dir);
+        laid->push_back(l);
+    }
 }
 
 // The air a stair's stones are climbed in: both columns of stones and a player's width
@@ -198,10 +245,7 @@ void shape_islands(Terrain& t) {
     // side of a stalk, where nobody can stand.
     Rng stairs(std::uint64_t(t.seed) * 0x9E3779B97F4A7C15ull + 0x57A125ull);
     std::vector<Landing> landings;
-    for (std::size_t i = islands.size(); i-- > 0;) {
-        Landing l;
-        if (stair_island(t, islands[i], stairs, &l)) landings.push_back(l);
-    }
+    for (std::size_t i = islands.size(); i-- > 0;) stair_island(t, islands[i], stairs, &landings);
     // Lowest first, so that a stalk from above may end on one below.
     for (std::size_t i = islands.size(); i-- > 0;) hang_stalk(t, islands[i], int(i), rng, landings);
 }
