@@ -1,6 +1,7 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -112,16 +113,26 @@ TEST(Levelgen, SeedsMakeDifferentLevelsAndTheSameSeedTheSame) {
 TEST(Levelgen, TheIslandsPitFloorIsOneWalk) {
     constexpr int kPlayerHeight = 22;  // the disc and a pixel over and under it
     constexpr int kHighestStep = 40;   // a jump lifts a player 53 pixels
-    for (std::uint32_t seed = 0; seed < 12; ++seed) {
-        const levelgen::Terrain t = levelgen::make_terrain({seed, 1280, 800, "islands"});
-        for (int x = 0; x < t.w; ++x) {
-            SCOPED_TRACE(testing::Message() << "seed " << seed << ", x " << x);
-            int y = t.surface[x] - 1;
-            while (y > t.sky && t.at(x, y) != levelgen::Air) --y;
-            const int ground = y + 1;
-            EXPECT_LE(t.surface[x] - ground, kHighestStep) << "a step too high to climb";
-            while (y > t.sky && t.at(x, y) == levelgen::Air) --y;
-            EXPECT_TRUE(y <= t.sky || ground - 1 - y >= kPlayerHeight) << "terrain hangs " << ground - 1 - y << " pixels over it";
+    struct Sizes {
+        int w, h;
+        std::uint32_t seeds;
+    };
+    for (const Sizes size : {Sizes{1280, 800, 12}, Sizes{4096, 2048, 1}}) {
+        for (std::uint32_t seed = 0; seed < size.seeds; ++seed) {
+            const levelgen::Terrain t = levelgen::make_terrain({seed, size.w, size.h, "islands"});
+            int last_ground = 0;
+            for (int x = 0; x < t.w; ++x) {
+                SCOPED_TRACE(testing::Message() << size.w << "x" << size.h << " seed " << seed << ", x " << x);
+                int y = t.surface[x] - 1;
+                while (y > t.sky && t.at(x, y) != levelgen::Air) --y;
+                const int ground = y + 1;
+                if (x > 0) EXPECT_LE(std::abs(ground - last_ground), kHighestStep) << "a step too high beside it";
+                last_ground = ground;
+                EXPECT_LE(t.surface[x] - ground, kHighestStep) << "a step too high to climb";
+                while (y > t.sky && t.at(x, y) == levelgen::Air) --y;
+                EXPECT_TRUE(y <= t.sky || ground - 1 - y >= kPlayerHeight)
+                    << "terrain hangs " << ground - 1 - y << " pixels over it";
+            }
         }
     }
 }

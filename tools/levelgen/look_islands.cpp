@@ -74,28 +74,45 @@ bool open_rect(const Terrain& t, int x0, int y0, int x1, int y1) {
 }
 
 // A first step on a slope of the pit floor may stand higher over the floor at its low end
-// than a player climbs. The floor's heap is raised under it and piled against that side,
-// falling away a pixel a column as the heaps do, until no column of the step stands more
-// than kStepUp over the floor.
-constexpr int kStepUp = 32;
+// than a player climbs, or reach down to it in some columns only. Where there is room, it
+// is made solid down to the floor, the floor's heap is raised under it and dirt is piled
+// against its sides, falling away a pixel a column as the heaps do, so that no column of
+// the step stands more than kStepUp over the floor or over the pile beside it. A step on
+// an island, or with terrain too low over where a pile goes, is left as it is.
+constexpr int kStepUp = 32, kPileReach = 40;
 void heap_under_step(Terrain& t, int x0, int x1, int top) {
+    x0 = std::max(x0, 0), x1 = std::min(x1, t.w);
     // Whether column x holds terrain (or air) throughout from row y down to the floor.
     const auto down_to_floor = [&](int x, int y, bool terrain) {
         for (; y < t.surface[x]; ++y)
             if ((t.at(x, y) != Air) != terrain) return false;
         return true;
     };
-    for (int x = x0; x < x1; ++x)
-        if (x < 0 || x >= t.w || !down_to_floor(x, top, true)) return;
-    const auto raise = [&](int x, int heap) {
-        if (x < 0 || x >= t.w || t.surface[x] <= heap || !down_to_floor(x, heap, x >= x0 && x < x1)) return false;
-        for (int y = heap; y < t.surface[x]; ++y) t.set(x, y, Earth);
-        t.surface[x] = heap;
+    bool on_floor = false;
+    for (int x = x0; x < x1; ++x) on_floor = on_floor || down_to_floor(x, top, true);
+    if (!on_floor) return;
+    // The pile down one side, to the floor or for kPileReach columns (on a floor that falls
+    // away as steeply, it ends in a step, lower than the one it mends): its columns, or none
+    // when it meets terrain or leaves less than a player's height of air over itself.
+    const auto pile = [&](int x, int dir, std::vector<std::pair<int, int>>* columns) {
+        for (int heap = top + kStepUp + 1, n = 0; n < kPileReach && x >= 0 && x < t.w && t.surface[x] > heap;
+             x += dir, ++heap, ++n) {
+            if (!down_to_floor(x, heap, false) || !open_rect(t, x, heap - kUnderStone, x + 1, heap)) return false;
+            columns->push_back({x, heap});
+        }
         return true;
     };
-    for (int x = x0; x < x1; ++x) raise(x, top + kStepUp);
-    for (int x = x0 - 1, heap = top + kStepUp + 1; raise(x, heap); --x, ++heap) {}
-    for (int x = x1, heap = top + kStepUp + 1; raise(x, heap); ++x, ++heap) {}
+    std::vector<std::pair<int, int>> raised;
+    if (!pile(x0 - 1, -1, &raised) || !pile(x1, 1, &raised)) return;
+    for (int x = x0; x < x1; ++x) {
+        for (int y = top; y < t.surface[x]; ++y)
+            if (t.at(x, y) == Air) t.set(x, y, Earth, kStone);
+        if (t.surface[x] > top + kStepUp) raised.push_back({x, top + kStepUp});
+    }
+    for (const auto& [x, heap] : raised) {
+        for (int y = heap; y < t.surface[x]; ++y) t.set(x, y, Earth);
+        t.surface[x] = heap;
+    }
 }
 
 // Stones down from the rim at `edge` (dir +1: the right rim, -1: the left), until terrain
