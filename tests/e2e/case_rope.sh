@@ -52,7 +52,14 @@ watch_until() { # watch_until <seconds> <name> <check> [key...]
     return $status
 }
 in_view() { true; }
-walked_left() { [ "$x" -le 80 ]; }
+# Where the hook goes, 60 degrees up to the right, meets the roof about 80 pixels to the
+# right of player 1; in the hole he dug it would fly out, so he stands where it meets the
+# roof at least 30 pixels to either side of the hole (walking on too far when a
+# screenshot is slow only takes the hook further from a hole to its right).
+walked_left() {
+    local limit=$((hole >= 150 ? (hole - 110 < 80 ? hole - 110 : 80) : (hole - 35 > 40 ? hole - 35 : 40)))
+    [ "$x" -le "$limit" ]
+}
 
 # "x y state" of player 1 from "player info", whole pixels (the console open).
 info() {
@@ -81,8 +88,9 @@ until read -r x y <<<"$(in_hall "$(shot roof)")" && [ -n "$y" ]; do
     [ $SECONDS -lt $end ] || { xdotool keyup Control_L; fail "player 1 did not dig into the hall"; }
 done
 xdotool keyup Control_L
+hole=$x
 settle 2
-# Walk to about x = 60, far enough from the right wall to swing freely, and turn right.
+# Walk left, far enough from the right wall to swing freely, and turn right.
 watch_until 10 walked walked_left a || fail "player 1 did not walk left (x $x)"
 press d
 settle 0.5
