@@ -137,6 +137,86 @@ TEST(Levelgen, TheIslandsPitFloorIsOneWalk) {
     }
 }
 
+// The caves are entered from the top and none is a trap: from every place where a player
+// stands after arriving at the top and walking on (up a step of a small hop at most) or
+// falling, a walk leads back up to the surface.
+TEST(Levelgen, EveryCaveAPlayerFallsIntoIsWalkedBackOutOf) {
+    constexpr int kHead = 22;  // air a player needs over the ground: the disc and a pixel
+    constexpr int kHop = 8;    // the highest step taken without a real jump
+    struct Case {
+        int w, h;
+        std::uint32_t seed;
+    };
+    for (const Case c : {Case{1280, 800, 0}, Case{1280, 800, 1}, Case{1280, 800, 2}, Case{1280, 800, 3},
+                         Case{1280, 800, 4}, Case{1280, 800, 5}, Case{4096, 2048, 1}}) {
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " seed " << c.seed);
+        const levelgen::Terrain t = levelgen::make_terrain({c.seed, c.w, c.h, "caves"});
+        const auto air = [&](int x, int y0, int y1) {  // rows [y0, y1) of column x
+            for (int y = std::max(y0, 0); y < y1; ++y)
+                if (t.at(x, y) != levelgen::Air) return false;
+            return true;
+        };
+        // A place to stand: (column, first solid row under the player), numbered.
+        std::vector<std::vector<int>> ground(t.w);
+        std::vector<std::pair<int, int>> places;
+        std::vector<std::vector<int>> number(t.w);
+        for (int x = 0; x < t.w; ++x)
+            for (int y = 1; y < t.h; ++y)
+                if (t.at(x, y) != levelgen::Air && air(x, y - kHead, y)) {
+                    ground[x].push_back(y);
+                    number[x].push_back(int(places.size()));
+                    places.push_back({x, y});
+                }
+        const auto place = [&](int x, int y) {
+            for (std::size_t k = 0; k < ground[x].size(); ++k)
+                if (ground[x][k] == y) return number[x][k];
+            return -1;
+        };
+        // Where a step aside from place p ends: on ground no higher than a hop, or after a
+        // fall; -1 when terrain or a low roof is in the way.
+        const auto step = [&](int p, int to) {
+            const auto [x, g] = places[p];
+            if (to < 0 || to >= t.w) return -1;
+            int s = g - kHop;
+            if (t.at(to, s) != levelgen::Air) return -1;
+            while (s < t.h && t.at(to, s) == levelgen::Air) ++s;
+            if (s >= t.h || !air(to, std::min(g, s) - kHead, s)) return -1;
+            return place(to, s);
+        };
+        std::vector<std::vector<int>> next(places.size()), back(places.size());
+        for (std::size_t p = 0; p < places.size(); ++p)
+            for (int d : {-1, 1}) {
+                const int q = step(int(p), places[p].first + d);
+                if (q < 0) continue;
+                next[p].push_back(q);
+                back[q].push_back(int(p));
+            }
+        const auto flood = [&](const std::vector<std::vector<int>>& edges) {
+            std::vector<char> seen(places.size(), 0);
+            std::vector<int> todo;
+            for (int x = 0; x < t.w; ++x)
+                if (!ground[x].empty() && air(x, 0, ground[x][0])) todo.push_back(number[x][0]);
+            for (int p : todo) seen[p] = 1;
+            while (!todo.empty()) {
+                const int p = todo.back();
+                todo.pop_back();
+                for (int q : edges[p])
+                    if (!seen[q]) seen[q] = 1, todo.push_back(q);
+            }
+            return seen;
+        };
+        const std::vector<char> reached = flood(next), leads_up = flood(back);
+        int traps = 0, deepest = 0;
+        for (std::size_t p = 0; p < places.size(); ++p) {
+            if (reached[p]) deepest = std::max(deepest, places[p].second);
+            if (reached[p] && !leads_up[p] && traps++ < 3)
+                ADD_FAILURE() << "no way back up from " << places[p].first << "," << places[p].second;
+        }
+        EXPECT_EQ(traps, 0);
+        EXPECT_GT(deepest, t.h / 4) << "the maze is not entered below its top row";
+    }
+}
+
 // A stair of the islands is climbed by jumping past the ends of its stones: no stalk
 // stands beside them, within a player's width (and a stone's rise above or below).
 TEST(Levelgen, NoStalkOfTheIslandsStandsBesideASteppingStone) {
