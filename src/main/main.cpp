@@ -48,7 +48,9 @@ int main(int argc, char** argv) {
     Setup setup;
     setup.echo_console = options.echo_console;
     std::string error;
-    if (!bootstrap_level(kDefaultLevelDir, setup.level.file, &error)) return failed_start(error);
+    // A level named on the command line is played instead: data/ may hold none.
+    if (options.level.empty() && !bootstrap_level(kDefaultLevelDir, setup.level.file, &error))
+        return failed_start(error);
     if (!options.level.empty() && !play_level(options.level, &setup, &why))
         return failed_start("Unable to play the level " + options.level + ": " + why);
     std::string warning;

@@ -23,6 +23,18 @@ expect_file "$WORK/levels/meadow/thumb.bmp"
 hold Escape 0.3
 expect_eq "$(wait_exit 10)" "0" "exit status of the game on meadow"
 
+# A level named on the command line needs no default level in data/.
+mkdir -p "$ROOT/bare/levels"
+cp -r "$WORK/levels/meadow" "$ROOT/bare/levels/"
+cp "$WORK/vorlin.ini" "$ROOT/bare/"
+WORK=$ROOT/bare
+start_playing --level meadow
+settle 1
+[ "$(count_colour "$(shot bare)" 0 330 318 100 "$GREEN")" -gt 5000 ] || fail "without data/ the view does not show meadow"
+hold Escape 0.3
+expect_eq "$(wait_exit 10)" "0" "exit status of the game on meadow without data/"
+WORK=$ROOT/host
+
 ( cd "$WORK" && "$VORLIN_BIN" --level nowhere >"$WORK/missing.log" 2>&1 ) &
 GAME_PID=$!
 dismiss_message "there is no level nowhere in levels/"
