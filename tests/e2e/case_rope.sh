@@ -54,13 +54,19 @@ watch_until() { # watch_until <seconds> <name> <check> [key...]
 in_view() { true; }
 # Where the hook goes, 60 degrees up to the right, meets the roof about 80 pixels to the
 # right of player 1; in the hole he dug it would fly out, so he stands where it meets the
-# roof at least 30 pixels to either side of the hole (walking on too far when a
-# screenshot is slow only takes the hook further from a hole to its right).
-walked_left() {
-    local limit=$((hole >= 150 ? (hole - 110 < 80 ? hole - 110 : 80) : (hole - 35 > 40 ? hole - 35 : 40)))
-    [ "$x" -le "$limit" ]
+# roof at least 30 pixels to either side of the hole. Under a hole near the left wall he
+# stays where he fell: the hook meets the roof 80 pixels right of the hole, and the swing
+# stays short of the right wall (walking right, he swung into it and stuck there; walking
+# left, he stuck on the left wall, where no rope pulls a disc). Else he walks left, beyond
+# the hole (walking on too far when a screenshot is slow only takes the hook further
+# from a hole to its right).
+walked_away() {
+    if [ "$hole" -lt 75 ]; then
+        true
+    else
+        [ "$x" -le $((hole >= 150 ? (hole - 110 < 80 ? hole - 110 : 80) : hole - 35)) ]
+    fi
 }
-
 # "x y state" of player 1 from "player info", whole pixels (the console open).
 info() {
     console_reply '^Player 1 \(' "player info" |
@@ -90,8 +96,9 @@ done
 xdotool keyup Control_L
 hole=$x
 settle 2
-# Walk left, far enough from the right wall to swing freely, and turn right.
-watch_until 10 walked walked_left a || fail "player 1 did not walk left (x $x)"
+# Walk away from the hole, far enough from the walls to swing freely, and turn right.
+if [ "$hole" -lt 75 ]; then walk=(); else walk=(a); fi
+watch_until 10 walked walked_away "${walk[@]}" || fail "player 1 did not walk away from the hole at $hole (x $x)"
 press d
 settle 0.5
 watch_until 5 stood in_view || fail "player 1 left the hall"
