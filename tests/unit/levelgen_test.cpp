@@ -156,20 +156,19 @@ TEST(Levelgen, EveryCaveAPlayerFallsIntoIsWalkedBackOutOf) {
                 if (t.at(x, y) != levelgen::Air) return false;
             return true;
         };
-        // A place to stand: (column, first solid row under the player), numbered.
-        std::vector<std::vector<int>> ground(t.w);
+        // A place to stand: (column, first solid row under the player), numbered; the
+        // numbers of each column's places, top first.
         std::vector<std::pair<int, int>> places;
-        std::vector<std::vector<int>> number(t.w);
+        std::vector<std::vector<int>> in_column(t.w);
         for (int x = 0; x < t.w; ++x)
             for (int y = 1; y < t.h; ++y)
                 if (t.at(x, y) != levelgen::Air && air(x, y - kHead, y)) {
-                    ground[x].push_back(y);
-                    number[x].push_back(int(places.size()));
+                    in_column[x].push_back(int(places.size()));
                     places.push_back({x, y});
                 }
         const auto place = [&](int x, int y) {
-            for (std::size_t k = 0; k < ground[x].size(); ++k)
-                if (ground[x][k] == y) return number[x][k];
+            for (int p : in_column[x])
+                if (places[p].second == y) return p;
             return -1;
         };
         // Where a step aside from place p ends: on ground no higher than a hop, or after a
@@ -195,7 +194,7 @@ TEST(Levelgen, EveryCaveAPlayerFallsIntoIsWalkedBackOutOf) {
             std::vector<char> seen(places.size(), 0);
             std::vector<int> todo;
             for (int x = 0; x < t.w; ++x)
-                if (!ground[x].empty() && air(x, 0, ground[x][0])) todo.push_back(number[x][0]);
+                if (!in_column[x].empty() && air(x, 0, places[in_column[x][0]].second)) todo.push_back(in_column[x][0]);
             for (int p : todo) seen[p] = 1;
             while (!todo.empty()) {
                 const int p = todo.back();

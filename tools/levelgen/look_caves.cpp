@@ -37,11 +37,30 @@ constexpr int kMouth = int(2 * kBoreLift / kRampSlope) + 10;
 constexpr int kMinCrust = 30;    // shale over the top row of galleries
 constexpr int kMinSliver = 6;    // thinner shale between two caves is cut away
 
+// A line (a row per column) that rises at most a pixel from one column to the next,
+// either way.
+void limit_rise(std::vector<int>& f) {
+    for (std::size_t x = 1; x < f.size(); ++x) f[x] = std::max(f[x], f[x - 1] - 1);
+    for (std::size_t x = f.size() - 1; x-- > 0;) f[x] = std::max(f[x], f[x + 1] - 1);
+}
+
+// And one that falls at most a pixel.
+void limit_fall(std::vector<int>& f) {
+    for (std::size_t x = 1; x < f.size(); ++x) f[x] = std::min(f[x], f[x - 1] + 1);
+    for (std::size_t x = f.size() - 1; x-- > 0;) f[x] = std::min(f[x], f[x + 1] + 1);
+}
+
+// The end of the run of equal values in `v` that starts at `a`.
+int run_end(const std::vector<char>& v, int a) {
+    int b = a;
+    while (b < int(v.size()) && v[b] == v[a]) ++b;
+    return b;
+}
+
 void make_crust(Terrain& t) {
     const std::uint32_t k = salt(t.seed);
     for (int x = 0; x < t.w; ++x) t.surface[x] = t.sky + 20 + int(36 * fbm(x / 160.0, 0.5, 3, 701 + k));
-    for (int x = 1; x < t.w; ++x) t.surface[x] = std::max(t.surface[x], t.surface[x - 1] - 1);
-    for (int x = t.w - 2; x >= 0; --x) t.surface[x] = std::max(t.surface[x], t.surface[x + 1] - 1);
+    limit_rise(t.surface);
     for (int x = 0; x < t.w; ++x)
         for (int y = t.surface[x]; y < t.h; ++y) t.set(x, y, Earth);
 }
@@ -58,22 +77,13 @@ struct Gallery {
     std::vector<char> open;
 };
 
-// A floor that rises or falls at most a pixel from one column to the next.
-void limit_slope(std::vector<int>& f) {
-    for (std::size_t x = 1; x < f.size(); ++x) f[x] = std::max(f[x], f[x - 1] - 1);
-    for (std::size_t x = f.size() - 1; x-- > 0;) f[x] = std::max(f[x], f[x + 1] - 1);
-    for (std::size_t x = 1; x < f.size(); ++x) f[x] = std::min(f[x], f[x - 1] + 1);
-    for (std::size_t x = f.size() - 1; x-- > 0;) f[x] = std::min(f[x], f[x + 1] + 1);
-}
-
 // Pieces longer than kMaxPiece are broken, gaps narrower than kMinGap widened (a ramp
 // from a piece's end needs room beside it) and pieces shorter than kMinPiece closed.
 void shape_pieces(std::vector<char>& open) {
     const int w = int(open.size());
     for (int a = 0; a < w;) {
         if (!open[a]) { ++a; continue; }
-        int b = a;
-        while (b < w && open[b]) ++b;
+        const int b = run_end(open, a);
         if (b - a > kMaxPiece) {
             const int mid = a + (b - a) / 2 - kMinGap / 2;
             std::fill(open.begin() + mid, open.begin() + mid + kMinGap, 0);
@@ -83,8 +93,7 @@ void shape_pieces(std::vector<char>& open) {
     }
     for (int a = 0; a < w;) {
         if (open[a]) { ++a; continue; }
-        int b = a;
-        while (b < w && !open[b]) ++b;
+        int b = run_end(open, a);
         if (a > 0 && b < w && b - a < kMinGap) {
             const int more = kMinGap - (b - a);
             std::fill(open.begin() + std::max(0, a - more / 2), open.begin() + a, 0);
@@ -95,8 +104,7 @@ void shape_pieces(std::vector<char>& open) {
     }
     for (int a = 0; a < w;) {
         if (!open[a]) { ++a; continue; }
-        int b = a;
-        while (b < w && open[b]) ++b;
+        const int b = run_end(open, a);
         if (b - a < kMinPiece) std::fill(open.begin() + a, open.begin() + b, 0);
         a = b;
     }
@@ -117,7 +125,8 @@ std::vector<Gallery> lay_out_galleries(const Terrain& t) {
             g.floor[x] = std::clamp(int(top + i * kRowSpacing + wind), top - 10, bottom);
             g.open[x] = fbm(x / 230.0, i * 5.3 + 2, 2, 772 + k) > 0.44;
         }
-        limit_slope(g.floor);
+        limit_rise(g.floor);
+        limit_fall(g.floor);
         shape_pieces(g.open);
         for (int x = 0; x < t.w; ++x) {
             int roof = g.floor[x] - 30 - int(12 * fbm(x / 50.0, i * 2.9, 2, 773 + k));
@@ -242,8 +251,7 @@ std::pair<int, int> span(const Terrain& t, int a, int b) {
 void join_row(Terrain& t, std::vector<Gallery>& rows, std::size_t i, std::vector<char>& claimed) {
     for (int a = 0; a < t.w;) {
         if (!rows[i].open[a]) { ++a; continue; }
-        int b = a;
-        while (b < t.w && rows[i].open[b]) ++b;
+        const int b = run_end(rows[i].open, a);
         for (const Ramp& r : {Ramp{i, a, -1, ramp_top(t, rows, i, a, -1)}, Ramp{i, b - 1, 1, ramp_top(t, rows, i, b - 1, 1)}}) {
             if (r.top < 0 || !ramp_is_clean(t, rows, claimed, r)) continue;
             if (i > 0) {
