@@ -97,7 +97,12 @@ hold KP_0 0.5
 settle 0.5
 after=$(shot after-p1-fire)
 [ "$(difference "$before" "$after" 2 12 40 8)" -gt 0 ] || fail "keypad 0 did not fire for player 1"
-expect_eq "$(difference "$before" "$after" 323 12 40 8)" "0" "player 2's ammunition after keypad 0"
+# A pistol dropped from the sky onto player 2 in that second fills his up; only a figure
+# that changed without the bar beyond it growing tells a shot.
+p2_bar() { count_colour "$1" 340 14 90 5 0,255,255; }
+if [ "$(p2_bar "$after")" -le "$(p2_bar "$before")" ]; then
+    expect_eq "$(difference "$before" "$after" 323 12 40 8)" "0" "player 2's ammunition after keypad 0"
+fi
 hold Alt_L 0.5
 settle 0.5
 later=$(shot after-p2-fire)
