@@ -185,10 +185,12 @@ private:
     // When the walk would drop the bot off its way, the walk or jump that keeps to it.
     // `take_off`: the column the walk goes to for a jump of the way, or kWalkOn.
     void KeepToTheWay(const Player& me, Intent& intent, float take_off) const;
-    // The furthest of the way's first `nodes` nodes next to the cell; -1 when none is.
-    int Progress(int cx, int cy, std::size_t nodes) const;
-    // Where the hop begun now comes to stand after a flight: its progress (as above),
-    // after `*steps` steps; -1 when it is still in the air after two seconds.
+    // The furthest of the way's first `nodes` nodes next to the cell (up to `aside` cells
+    // to either side, one up or down); -1 when none is.
+    int Progress(int cx, int cy, std::size_t nodes, int aside = 1) const;
+    // Where the hop begun now comes to stand after a flight: its progress (as above, on
+    // ground that reaches a little further aside), after `*steps` steps; -1 when it is
+    // still in the air after two seconds.
     int HopLands(const Player& me, const Hop& hop, int* steps) const;
     // In the air: the walk that lands furthest along the way; false when none lands on it.
     bool SteerInTheAir(const Player& me, Intent& intent) const;

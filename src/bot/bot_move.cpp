@@ -79,6 +79,9 @@ constexpr int kHopSteps = 120;
 constexpr std::size_t kHopNodes = 12;
 constexpr int kHopLatestWalk = 36;
 constexpr int kHopDelayStep = 3;
+// Cells beside a node of the way where a hop may come down: a jump's node lies at the near
+// end of what it lands on, which a hop that clears the edge overshoots.
+constexpr int kLandingAside = 2;
 // Run-ups: a few steps each way, up to this long; their walks after the take-off are tried
 // more coarsely.
 constexpr int kRunUpStep = 4, kRunUpLongest = 16;
@@ -303,10 +306,10 @@ void BotInput::LetGoOfTheWall(const Player& me, Move next, Intent& intent) const
         intent.walk = -DiscMotion::HeldAside(mask, me.x, me.y);
 }
 
-int BotInput::Progress(int cx, int cy, std::size_t nodes) const {
+int BotInput::Progress(int cx, int cy, std::size_t nodes, int aside) const {
     int reached = -1;
     for (std::size_t i = 0; i < path_.size() && i <= nodes; ++i)
-        if (chebyshev(cx, cy, path_[i].cx, path_[i].cy) <= 1) reached = static_cast<int>(i);
+        if (std::abs(cx - path_[i].cx) <= aside && std::abs(cy - path_[i].cy) <= 1) reached = static_cast<int>(i);
     return reached;
 }
 
@@ -318,7 +321,7 @@ int BotInput::HopLands(const Player& me, const Hop& hop, int* steps) const {
         flown = flown || !d.resting;
         if (!flown || !d.Standing(grid_.mask())) continue;
         *steps = s + 1;
-        return Progress(TerrainGrid::CellOf(d.x), TerrainGrid::CellOf(d.y), kHopNodes);
+        return Progress(TerrainGrid::CellOf(d.x), TerrainGrid::CellOf(d.y), kHopNodes, kLandingAside);
     }
     return -1;
 }
