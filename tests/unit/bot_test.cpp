@@ -439,10 +439,11 @@ TEST(BotJumps, JumpsAShaftInTheWayInsteadOfFallingIn) {
 // A zigzag of stepping stones as levelgen's islands lay them, up to an island at y = 70
 // left of x = 54, over ground at the height of one more stone: stone k (from 1) has its top
 // at 70 + 30 k, from x = 60 when k is odd and from x = 98 when it is even, 32 wide and 6
-// thick.
+// thick. Mirrored in a level `mirror_width` wide, the island is on the right.
 int zigzag_floor(int stones) { return 70 + 30 * (stones + 1); }
-testsupport::SolidFn island_and_stones(int stones) {
-    return [stones](int x, int y) {
+testsupport::SolidFn island_and_stones(int stones, int mirror_width = 0) {
+    return [stones, mirror_width](int x, int y) {
+        if (mirror_width > 0) x = mirror_width - 1 - x;
         if (y >= zigzag_floor(stones) || (y >= 70 && y < 80 && x < 54)) return true;
         for (int k = 1; k <= stones; ++k) {
             const int top = 70 + 30 * k, x0 = k % 2 ? 60 : 98;
@@ -479,6 +480,27 @@ TEST(BotJumps, ClimbsATallZigzagWithoutFallingBackForLong) {
         seed_random(world);
         Arena arena(island_and_stones(9), 400, floor + 40);
         Player& me = arena.BotAgainstIdle(9, 250, static_cast<float>(floor - 11), 20, 59);
+        int i = 0;
+        for (; i < 30 * 60 && !(me.action != PA_Dead && me.y <= 60); ++i) arena.game.Logic(kDt);
+        EXPECT_LT(i, 30 * 60) << "not on the island in 30 s, world seed " << world << "; at "
+                              << me.x << "," << me.y;
+    }
+}
+
+// The same stairs mirrored, the island on the right and reaching far on: the enemy stands
+// at its far end, out of the bot's reach. From a stone's inner end the next stone begins 6
+// pixels on and 30 higher, so a jump straight up meets its near end; the hop that clears it
+// starts with a few steps away and comes down 2 cells beyond the node of the way there, on
+// a stone that holds only two nodes (the stones stand where the cells put them so, as on
+// the islands). It counts, and the bot is on the island in half a minute.
+TEST(BotJumps, ClimbsAZigzagThatRisesToTheRight) {
+    const int floor = zigzag_floor(9), w = 1000, stairs = 401;
+    const auto stones = island_and_stones(9, stairs);
+    const auto solid = [&](int x, int y) { return stones(x, y) || (x >= stairs && y >= 70 && y < 80); };
+    for (unsigned world = 1; world <= 8; ++world) {
+        seed_random(world);
+        Arena arena(solid, w, floor + 40);
+        Player& me = arena.BotAgainstIdle(9, stairs - 1 - 250, static_cast<float>(floor - 11), w - 30, 59);
         int i = 0;
         for (; i < 30 * 60 && !(me.action != PA_Dead && me.y <= 60); ++i) arena.game.Logic(kDt);
         EXPECT_LT(i, 30 * 60) << "not on the island in 30 s, world seed " << world << "; at "
