@@ -99,10 +99,14 @@ int play(const ArenaOptions& o) {
     std::string why;
     if (!replay.Open(o.replay, &why)) return fail(o.replay + ": " + why);
 
+    // Before any level is built from its bitmaps: a level file holds its pictures at the
+    // depth it was built at, and a game at another depth finds no terrain in it.
     set_color_depth(replay.header().colour_depth);
     // Without --level the replay's own level: the default one, or the one it names.
     const std::string& named = replay.header().level_name;
     std::string level = o.level;
+    if (o.level_given && !arena_level(o.level, &level, &why))
+        return fail("no level " + o.level + ": " + why);
     if (!o.level_given && !named.empty() && !arena_level(named, &level, &why))
         return fail(o.replay + ": it was played on the level " + named + ": " + why);
     Game game(kScreenW, kScreenH);
@@ -214,8 +218,12 @@ bool parse_synctest(const std::string& text, MatchSetup* m, std::string* why) {
     return true;
 }
 
-int play_game(const ArenaOptions& o) {
+int play_game(ArenaOptions o) {
+    // Before the level is built from its bitmaps, as for a replay.
     set_color_depth(32);
+    std::string why;
+    if (o.level_given && !arena_level(o.level, &o.match.level_file, &why, &o.match.level_name))
+        return fail("no level " + o.level + ": " + why);
     const MatchResult r = play_match(o.match);
     if (!r.ok) return fail(r.error);
     for (std::size_t i = 0; i < r.players.size(); ++i) {
@@ -298,9 +306,5 @@ int arena_main(int argc, const char* const* argv) {
     if (install_allegro(SYSTEM_NONE, &errno, std::atexit) != 0)
         return fail("cannot start the Allegro library");
     set_assertion_handler(report_and_exit);
-    if (options.level_given &&
-        !arena_level(options.level, &options.level, &why, &options.match.level_name))
-        return fail("no level " + options.level + ": " + why);
-    options.match.level_file = options.level;
     return options.play ? play_game(options) : play(options);
 }

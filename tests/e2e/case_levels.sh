@@ -1,6 +1,7 @@
-# A level of the levels folder: `--level NAME` plays it (its colours fill the view); a
-# joiner that lacks the host's level receives it, keeps it in its levels/ and plays it in
-# step with the host: both recordings verify, the joiner's on the level it received.
+# A level of the levels folder: `--level NAME` plays it (its colours fill the view), and
+# vorlin-arena builds a folder's level file as the game does; a joiner that lacks the
+# host's level receives it, keeps it in its levels/ and plays it in step with the host:
+# both recordings verify, the joiner's on the level it received.
 ARENA_BIN=$(dirname "$VORLIN_BIN")/vorlin-arena
 source "$(dirname "$E2E_LIB")/two_sides_lib.sh"
 GREEN=20,140,60
@@ -22,6 +23,12 @@ expect_file "$WORK/levels/meadow/map.lvl"
 expect_file "$WORK/levels/meadow/thumb.bmp"
 hold Escape 0.3
 expect_eq "$(wait_exit 10)" "0" "exit status of the game on meadow"
+
+# The arena builds a level folder's file from its bitmaps as the game does, byte for byte.
+mkdir -p "$WORK/levels/heath"
+cp "$WORK/levels/meadow/"{mask,fore,back}.bmp "$WORK/levels/heath/"
+( cd "$WORK" && "$ARENA_BIN" --players idle,idle --seconds 1 --level heath >/dev/null ) || fail "the arena did not play heath"
+cmp -s "$WORK/levels/heath/map.lvl" "$WORK/levels/meadow/map.lvl" || fail "the arena built heath unlike the game built meadow"
 
 # A level named on the command line needs no default level in data/.
 mkdir -p "$ROOT/bare/levels"
