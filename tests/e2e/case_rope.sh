@@ -58,8 +58,8 @@ in_view() { true; }
 # stays where he fell: the hook meets the roof 80 pixels right of the hole, and the swing
 # stays short of the right wall (walking right, he swung into it and stuck there; walking
 # left, he stuck on the left wall, where no rope pulls a disc). Else he walks left, beyond
-# the hole (walking on too far when a screenshot is slow only takes the hook further
-# from a hole to its right).
+# the hole, in short presses so that he stops near the place: a walk held through a slow
+# screenshot runs on, and the hook comes back towards a hole to its right.
 walked_away() {
     if [ "$hole" -lt 75 ]; then
         true
@@ -97,8 +97,12 @@ xdotool keyup Control_L
 hole=$x
 settle 2
 # Walk away from the hole, far enough from the walls to swing freely, and turn right.
-if [ "$hole" -lt 75 ]; then walk=(); else walk=(a); fi
-watch_until 10 walked walked_away "${walk[@]}" || fail "player 1 did not walk away from the hole at $hole (x $x)"
+end=$((SECONDS + 40))
+until watch_until 0 walked walked_away; do
+    [ -n "$y" ] || fail "player 1 left the hall"
+    [ $SECONDS -lt $end ] || fail "player 1 did not walk away from the hole at $hole (x $x)"
+    hold a 0.1
+done
 press d
 settle 0.5
 watch_until 5 stood in_view || fail "player 1 left the hall"
@@ -131,6 +135,9 @@ watch_until 10 pulled pulled_up_swinging e ||
 # Let go: the rope is gone and player 1 falls back to the floor.
 fell() { [ "$rope" -eq 0 ] && [ "$y" -gt $((top + 40)) ]; }
 watch_until 10 let_go fell e || fail "player 1 did not fall after letting go (y $top, then $y; rope $rope)"
+# A swing let go towards the right wall may fling him against it, where the disc is held
+# above the floor for good: a step away from it lets him fall.
+hold a 0.3
 open_console
 back_on_the_floor() { [ "$state" = PS_Normal ] && [ "$py" -ge $((py0 - 2)) ] && [ "$py" -le $((py0 + 2)) ]; }
 info_until 20 back_on_the_floor "player 1 did not come back to the floor (stood at $px0 $py0)"
