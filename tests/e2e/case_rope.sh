@@ -134,10 +134,9 @@ watch_until 10 pulled pulled_up_swinging e ||
 
 # Let go: the rope is gone and player 1 falls back to the floor.
 fell() { [ "$rope" -eq 0 ] && [ "$y" -gt $((top + 40)) ]; }
-watch_until 10 let_go fell e || fail "player 1 did not fall after letting go (y $top, then $y; rope $rope)"
-# A swing let go towards the right wall may fling him against it, where the disc is held
-# above the floor for good: a step away from it lets him fall.
-hold a 0.3
+# The walk away from the right wall held meanwhile: a swing let go towards it may fling
+# him against it, where a disc is held for good.
+watch_until 10 let_go fell e a || fail "player 1 did not fall after letting go (y $top, then $y; rope $rope)"
 open_console
 back_on_the_floor() { [ "$state" = PS_Normal ] && [ "$py" -ge $((py0 - 2)) ] && [ "$py" -le $((py0 + 2)) ]; }
 info_until 20 back_on_the_floor "player 1 did not come back to the floor (stood at $px0 $py0)"
