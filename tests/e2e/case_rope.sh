@@ -97,7 +97,7 @@ xdotool keyup Control_L
 hole=$x
 settle 2
 # Walk away from the hole, far enough from the walls to swing freely, and turn right.
-end=$((SECONDS + 40))
+end=$((SECONDS + 90))
 until watch_until 0 walked walked_away; do
     [ -n "$y" ] || fail "player 1 left the hall"
     [ $SECONDS -lt $end ] || fail "player 1 did not walk away from the hole at $hole (x $x)"
