@@ -182,7 +182,10 @@ void BotInput::Travel(Player& me, Intent& intent) {
         return;
     }
     if (!has_goal_ || intent.hold) return;
-    const bool too_close = enemy_distance_ < kTooClose && goal_is_enemy_;
+    // A hop under way is flown to its end: backing away from an enemy that comes too close
+    // in flight turns the walk about as the distance crosses the limit, and the hop misses
+    // what it was to land on.
+    const bool too_close = enemy_distance_ < kTooClose && goal_is_enemy_ && hop_.length == 0;
     cornered_steps_ = too_close && blocked_ > 8 ? cornered_steps_ + 1 : 0;
     if (too_close) {
         intent.walk = BackingAway(me);

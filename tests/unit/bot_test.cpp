@@ -508,6 +508,27 @@ TEST(BotJumps, ClimbsAZigzagThatRisesToTheRight) {
     }
 }
 
+// The enemy on a ledge 29 pixels up, 28 pixels from its edge; the bot, its rounds all
+// spent, on a stepping stone that ends 6 pixels short of the ledge. The hop up passes closer
+// to the enemy than the bot can aim at, where it would back away on the ground: in the air
+// it flies the hop on and lands up there.
+TEST(BotJumps, HopsUpBesideAnEnemyTooCloseToAimAt) {
+    auto stone_and_ledge = [](int x, int y) {
+        return y >= 380 || (x >= 420 && x < 452 && y >= 274 && y < 280) || (x >= 458 && y >= 245 && y < 300);
+    };
+    for (unsigned world = 1; world <= 4; ++world) {
+        seed_random(world);
+        Arena arena(stone_and_ledge, 640, 400);
+        Player& me = arena.BotAgainstIdle(world, 436, 263, 486, 234);
+        for (Inventory::Weapon* w : me.weapons) w->ammo = 0;
+        int i = 0;
+        for (; i < 10 * 60 && !(me.action != PA_Dead && me.x >= 458 && me.y < 245); ++i)
+            arena.game.Logic(kDt);
+        EXPECT_LT(i, 10 * 60) << "not up on the ledge in 10 s, world seed " << world << "; at " << me.x << ","
+                              << me.y;
+    }
+}
+
 // A disc that comes to rest against a wall, with nothing under it, stays there until it
 // moves. The bot's way goes straight down the shaft beside the wall, to the enemy under
 // the overhang: it steps away from the wall and falls.
