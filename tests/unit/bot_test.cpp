@@ -471,6 +471,14 @@ TEST(BotJumps, ClimbsAZigzagOfSteppingStonesOntoAnIsland) {
     }
 }
 
+// Plays until the bot stands on the zigzag's island, for at most 30 s.
+void expect_on_the_island_within_30s(Arena& arena, const Player& me, unsigned world) {
+    int i = 0;
+    for (; i < 30 * 60 && !(me.action != PA_Dead && me.y <= 60); ++i) arena.game.Logic(kDt);
+    EXPECT_LT(i, 30 * 60) << "not on the island in 30 s, world seed " << world << "; at " << me.x << ","
+                          << me.y;
+}
+
 // Nine stones: a walk to the take-off of a jump, from a stone's outer end under the next
 // one, stops there rather than run off the stone's other end, and no run-up that would get
 // the bot onto the next stone is left untried. The bot is up in half a minute.
@@ -480,10 +488,7 @@ TEST(BotJumps, ClimbsATallZigzagWithoutFallingBackForLong) {
         seed_random(world);
         Arena arena(island_and_stones(9), 400, floor + 40);
         Player& me = arena.BotAgainstIdle(9, 250, static_cast<float>(floor - 11), 20, 59);
-        int i = 0;
-        for (; i < 30 * 60 && !(me.action != PA_Dead && me.y <= 60); ++i) arena.game.Logic(kDt);
-        EXPECT_LT(i, 30 * 60) << "not on the island in 30 s, world seed " << world << "; at "
-                              << me.x << "," << me.y;
+        expect_on_the_island_within_30s(arena, me, world);
     }
 }
 
@@ -501,10 +506,7 @@ TEST(BotJumps, ClimbsAZigzagThatRisesToTheRight) {
         seed_random(world);
         Arena arena(solid, w, floor + 40);
         Player& me = arena.BotAgainstIdle(9, stairs - 1 - 250, static_cast<float>(floor - 11), w - 30, 59);
-        int i = 0;
-        for (; i < 30 * 60 && !(me.action != PA_Dead && me.y <= 60); ++i) arena.game.Logic(kDt);
-        EXPECT_LT(i, 30 * 60) << "not on the island in 30 s, world seed " << world << "; at "
-                              << me.x << "," << me.y;
+        expect_on_the_island_within_30s(arena, me, world);
     }
 }
 
