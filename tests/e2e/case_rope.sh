@@ -58,14 +58,14 @@ in_view() { true; }
 # stays where he fell: the hook meets the roof 80 pixels right of the hole, and the swing
 # stays short of the right wall (walking right, he swung into it and stuck there; walking
 # left, he stuck on the left wall, where no rope pulls a disc). Else he walks left, beyond
-# the hole, in short presses so that he stops near the place: a walk held through a slow
-# screenshot runs on, and the hook comes back towards a hole to its right.
-walked_away() {
-    if [ "$hole" -lt 75 ]; then
-        true
-    else
-        [ "$x" -le $((hole >= 150 ? (hole - 110 < 80 ? hole - 110 : 80) : hole - 35)) ]
-    fi
+# the hole, in presses that stop near the place: a walk held through a slow screenshot
+# runs on, and the hook comes back towards a hole to its right.
+walk_to() { echo $((hole >= 150 ? (hole - 110 < 80 ? hole - 110 : 80) : hole - 35)); }
+walked_away() { [ "$hole" -lt 75 ] || [ "$x" -le "$(walk_to)" ]; }
+# Seconds of a press that walks him at most four fifths of the way left to the place (a
+# pixel a step, 60 a second, on a machine that keeps up), and no less than 0.1.
+walk_press() {
+    awk -v left=$((x - $(walk_to))) 'BEGIN { t = left * 0.8 / 60; printf "%.2f", t < 0.1 ? 0.1 : t }'
 }
 # "x y state" of player 1 from "player info", whole pixels (the console open).
 info() {
@@ -101,7 +101,7 @@ end=$((SECONDS + 90))
 until watch_until 0 walked walked_away; do
     [ -n "$y" ] || fail "player 1 left the hall"
     [ $SECONDS -lt $end ] || fail "player 1 did not walk away from the hole at $hole (x $x)"
-    hold a 0.1
+    hold a "$(walk_press)"
 done
 press d
 settle 0.5
