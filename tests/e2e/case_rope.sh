@@ -119,14 +119,15 @@ close_console
 # swing would reach the roof, and whatever touches terrain stays there, rope or not.)
 top=$y0 xmin=$x0 xmax=$x0 attached=
 pulled_up_swinging() {
-    [ -n "$attached" ] || attached=$SHOT
+    # The first screenshot showing the rope: the key may not have reached the game yet.
+    [ -n "$attached" ] || [ "$rope" -le 20 ] || attached=$SHOT
     top=$((y < top ? y : top)) xmin=$((x < xmin ? x : xmin)) xmax=$((x > xmax ? x : xmax))
     [ "$top" -lt $((y0 - 60)) ] && [ "$xmin" -lt "$xmax" ]
 }
 hold w 2.5
 watch_until 10 pulled pulled_up_swinging e ||
     fail "the rope did not pull player 1 up and swing (y $y0, then up to $top; x $xmin to $xmax)"
-[ "$(rope_pixels "$attached" 0)" -gt 20 ] || fail "no rope drawn in view 1"
+[ -n "$attached" ] || fail "no rope drawn in view 1"
 [ "$(rope_pixels "$attached" 321)" -gt 20 ] || fail "no rope drawn in view 2"
 # The swing is followed on the screen, not in the console: while the console is open his
 # keys do nothing, and a line that touches the floor drags him up again, each time higher,
