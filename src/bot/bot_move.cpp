@@ -59,6 +59,8 @@ constexpr float kRisingSpeed = -60.0f;
 // Pixels a planned jump carries the centre above the top of the cell it lands in: the disc
 // must clear the edge of what it lands on.
 constexpr float kJumpClearance = 4.0f;
+// Pixels from where the walk is aimed within which the bot stops walking.
+constexpr float kThere = 2.0f;
 // Pixels from the node a planned jump starts from within which the bot takes off.
 constexpr float kTakeOff = 4.0f;
 // What a rising disc keeps clear of beside it, pixels from the centre: aside, above and
@@ -252,6 +254,10 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
                path_[k + 1].move != Move::Jump)
             ++k;
         tx = TerrainGrid::CentreOf(path_[k].cx);
+        // A way that turns back within the look-ahead would stand the bot still short of
+        // the next node.
+        const float next_x = TerrainGrid::CentreOf(path_[1].cx);
+        if (std::fabs(tx - me.x) <= kThere && std::fabs(next_x - me.x) > kThere) tx = next_x;
         if (k + 1 < path_.size() && path_[k + 1].move == Move::Jump) take_off = tx;
         // Before a jump, on the ground or coming down onto it: the node it starts from.
         const bool this_jump = path_[1].cx == jump_cx_ && path_[1].cy == jump_cy_;
@@ -259,7 +265,7 @@ void BotInput::FollowPath(Player& me, Intent& intent) {
             tx = TerrainGrid::CentreOf(path_[0].cx);
     }
     const float dx = tx - me.x;
-    intent.walk = dx > 2 ? 1 : dx < -2 ? -1 : 0;
+    intent.walk = dx > kThere ? 1 : dx < -kThere ? -1 : 0;
     if (me.state == PS_Normal) {
         jump_top_ = kNoJumpTop;
         jump_cx_ = jump_cy_ = -1;

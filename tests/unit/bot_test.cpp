@@ -617,3 +617,38 @@ TEST(BotFight, BacksAwayPastAnEnemyWithNoRoomBeyondIt) {
         EXPECT_LT(i, 10 * 60) << "world seed " << world << "; the bot at " << me.x << "," << me.y;
     }
 }
+
+// The x of a line through (y, x) corners at row y, straight between them.
+float x_at(std::initializer_list<std::pair<float, float>> corners, float y) {
+    auto a = *corners.begin();
+    for (auto b : corners) {
+        if (y <= b.first)
+            return b.first == a.first ? b.second : a.second + (b.second - a.second) * (y - a.first) / (b.first - a.first);
+        a = b;
+    }
+    return a.second;
+}
+
+// Two rocket craters with a pillar of dirt between them, as a game left them: the bot rests
+// on the pillar's slope in the right one, its enemy lies in the left one. The way up the
+// slope goes a cell to the right, then back left above it; the bot walks to that first
+// cell instead of standing still below it.
+TEST(BotInput, WalksOnWhereItsWayTurnsBack) {
+    auto craters = [](int x, int y) {
+        const float fy = static_cast<float>(y);
+        const float pillar_left = x_at({{221, 192}, {223, 182}, {237, 177}, {249, 161}, {251, 120}}, fy);
+        const float pillar_right = x_at({{221, 198}, {237, 201}, {249, 212}, {251, 217}, {253, 223}}, fy);
+        if (y >= 254 || (y >= 221 && x < 112)) return true;
+        if (y >= 221 && x >= pillar_left && x <= pillar_right) return true;
+        return y >= 245 && x >= x_at({{245, 253}, {253, 235}}, fy);
+    };
+    for (unsigned world = 1; world <= 4; ++world) {
+        seed_random(world);
+        Arena arena(craters, 400, 300);
+        Player& me = arena.BotAgainstIdle(world, 213, 240, 134, 236);
+        for (Inventory::Weapon* w : me.weapons) w->ammo = 0;
+        int i = 0;
+        for (; i < 3 * 60 && me.x >= 175; ++i) arena.game.Logic(kDt);
+        EXPECT_LT(i, 3 * 60) << "not over the pillar in 3 s, world seed " << world << "; at " << me.x << "," << me.y;
+    }
+}
