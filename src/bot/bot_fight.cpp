@@ -27,6 +27,9 @@ constexpr int kFruitlessSteps = 360;
 // that close counts as cornered.
 constexpr int kCornered = 60;
 constexpr int kRepositionSteps = 120;
+// Steps without a clear shot after which a fight starts afresh: a shot that comes and goes
+// from step to step, as the bot slides about on a crest, is still the same fruitless fight.
+constexpr int kUnclearSteps = 60;
 
 float distance(float ax, float ay, float bx, float by) { return std::hypot(ax - bx, ay - by); }
 
@@ -175,7 +178,8 @@ void BotInput::KeepOrLeavePlace(bool clear_shot, const Sighting& at) {
             reposition_ = kRepositionSteps;
             engaged_steps_ = 0;
         }
-    } else {
+        unclear_steps_ = 0;
+    } else if (++unclear_steps_ > kUnclearSteps) {
         engaged_steps_ = 0;
     }
     if (reposition_ > 0) --reposition_;

@@ -91,6 +91,7 @@ void BotInput::ResetLife() {
     still_ = 0;
     aimed_steps_ = 0;
     engaged_steps_ = 0;
+    unclear_steps_ = 0;
     reposition_ = 0;
 }
 

@@ -131,6 +131,7 @@ private:
     double aim_offset_ = 0;
     int aimed_steps_ = 0;
     int engaged_steps_ = 0;
+    int unclear_steps_ = 0;  // since the last clear shot
     float engaged_health_ = 0;
     int reposition_ = 0;
     unsigned long last_switch_ = 0;

@@ -652,3 +652,45 @@ TEST(BotInput, WalksOnWhereItsWayTurnsBack) {
         EXPECT_LT(i, 3 * 60) << "not over the pillar in 3 s, world seed " << world << "; at " << me.x << "," << me.y;
     }
 }
+
+// Ground cratered by a fight, as a game left it (rows 97 to 129, solid spans [from, to) of x
+// from x = 30): the bot in a notch behind a crest, its enemy in a crater beyond. The walk
+// up the crest slides back into the notch every few steps, and the shot over the crest is
+// clear from the top of the slide only. Holding for the shot whenever it is clear, the bot
+// never fires (the aim never rests long enough) and never walks on; a fight whose shot
+// comes and goes is as fruitless as any, and it leaves the place.
+TEST(BotFight, LeavesAPlaceWhereItsShotComesAndGoes) {
+    static const std::vector<std::vector<std::pair<int, int>>> rows = {
+        {{32, 33}}, {{31, 34}}, {{29, 35}}, {{28, 37}}, {{25, 38}}, {{23, 41}},
+        {{7, 8}, {19, 43}, {62, 64}, {71, 72}}, {{6, 43}, {58, 66}, {69, 72}},
+        {{5, 43}, {52, 72}, {81, 83}}, {{4, 43}, {52, 72}, {81, 83}},
+        {{3, 44}, {51, 73}, {80, 83}}, {{2, 44}, {51, 73}, {80, 84}},
+        {{0, 46}, {49, 75}, {78, 84}}, {{0, 86}}, {{0, 88}}, {{0, 88}}, {{0, 87}}, {{0, 87}},
+        {{0, 87}}, {{0, 87}}, {{0, 87}}, {{0, 88}}, {{0, 88}, {158, 160}}, {{0, 90}, {156, 160}},
+        {{0, 92}, {138, 141}, {152, 160}}, {{0, 92}, {137, 160}}, {{0, 92}, {136, 160}},
+        {{0, 93}, {135, 160}}, {{0, 93}, {100, 102}, {133, 160}}, {{0, 95}, {98, 103}, {132, 160}},
+        {{0, 106}, {129, 160}}, {{0, 105}, {127, 160}}, {{0, 105}, {123, 160}}
+    };
+    auto craters = [](int x, int y) {
+        if (y >= 130) return true;
+        if (y < 97) return false;
+        if (x < 30) return y >= 110;
+        if (x >= 190) return y >= 105;
+        for (auto [from, to] : rows[y - 97])
+            if (x - 30 >= from && x - 30 < to) return true;
+        return false;
+    };
+    for (unsigned world = 1; world <= 4; ++world) {
+        seed_random(world);
+        Arena arena(craters, 320, 200);
+        Player& me = arena.BotAgainstIdle(world, 44, 93, 152, 119);
+        for (Inventory::Weapon* w : me.weapons) w->ammo = 0;
+        auto* flak = new Inventory::FlakCannon(&arena.game, &arena.game.level);
+        me.PickUp(flak);
+        flak->ammo = 2;
+        me.current_weapon = std::prev(me.weapons.end());
+        int i = 0;
+        for (; i < 20 * 60 && std::fabs(me.x - 44) < 10; ++i) arena.game.Logic(kDt);
+        EXPECT_LT(i, 20 * 60) << "still in the notch after 20 s, world seed " << world;
+    }
+}
