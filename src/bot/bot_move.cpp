@@ -50,6 +50,9 @@ constexpr double kSteep = 1.2;
 constexpr float kPickupReachArmed = 160.0f;
 constexpr float kPickupReachUnarmed = 300.0f;
 constexpr float kPickupDepth = 40.0f;
+// The weapon the bot goes for stays its goal that much deeper below, so that the goal does
+// not change back and forth as the bot jumps on the way (a jump rises some 45 pixels).
+constexpr float kChosenPickupDepth = kPickupDepth + 50.0f;
 constexpr float kPickupLift = 5.0f;
 // Manoeuvres spent on one weapon before the bot leaves it alone for kIgnoreSteps.
 constexpr int kPickupTries = 2;
@@ -132,7 +135,7 @@ void BotInput::ChooseGoal(Player& me, Game& game, bool engaged) {
             Ignored(w))
             continue;
         // One lying in a cave below is not worth the digging: a dug shaft is hard to leave.
-        if (w->y > me.y + kPickupDepth) continue;
+        if (w->y > me.y + (w == pickup_ ? kChosenPickupDepth : kPickupDepth)) continue;
         const float d = std::hypot(w->x - me.x, w->y - me.y);
         if (d < pickup_d) pickup_d = d, pickup = w;
     }

@@ -581,6 +581,23 @@ TEST(BotPickups, FetchesAWeaponFromAfarOnceEveryWeaponIsEmpty) {
     }
 }
 
+// A shotgun beyond a wall the bot must jump, its enemy the other way: at the top of the
+// jump the shotgun lies deeper below than the bot would go for a new one, and it still goes
+// on to it instead of turning back to the enemy at every jump.
+TEST(BotPickups, KeepsGoingForAWeaponWhileItJumpsOnTheWay) {
+    auto wall = [](int x, int y) { return y >= 300 || (x >= 330 && x < 345 && y >= 258); };
+    for (unsigned world = 1; world <= 4; ++world) {
+        seed_random(world);
+        Arena arena(wall, 640, 400);
+        Player& me = arena.BotAgainstIdle(world, 280, 289, 60, 289);
+        auto* shotgun = new Inventory::Shotgun(&arena.game, &arena.game.level);
+        shotgun->SetPosition(380, 295);
+        arena.game.AddParticle(shotgun);
+        for (int i = 0; i < 15 * 60 && shotgun->owner != &me; ++i) arena.game.Logic(kDt);
+        EXPECT_EQ(shotgun->owner, &me) << "world seed " << world << "; at " << me.x << "," << me.y;
+    }
+}
+
 // Rounds are few: a normal bot walking up to an enemy far off across flat ground fires no
 // pistol round before the enemy is within the pistol's reach. (A weapon the world drops on
 // the way may be picked up and fired; only the pistol's rounds count.)
