@@ -30,6 +30,8 @@ constexpr int kRepositionSteps = 120;
 // Steps without a clear shot after which a fight starts afresh: a shot that comes and goes
 // from step to step, as the bot slides about on a crest, is still the same fruitless fight.
 constexpr int kUnclearSteps = 60;
+// Closer than this a flak shell's splinters would fly back at the bot.
+constexpr float kFlakNearest = 110.0f;
 
 float distance(float ax, float ay, float bx, float by) { return std::hypot(ax - bx, ay - by); }
 
@@ -44,10 +46,23 @@ double score_of(WeaponKind kind, float d, bool clear, bool safe, bool blowable) 
         if (!safe) return 0.0;
         return clear ? 5.0 : blowable ? 1.5 : 0.1;
     case WeaponKind::Flak:
-        if (!safe || d < 110) return 0.0;
+        if (!safe || d < kFlakNearest) return 0.0;
         return clear ? 4.0 : 0.2;
     default:
         return 0.0;
+    }
+}
+
+// The nearest an enemy may stand for a shot of this kind to be fired at it without the
+// blast reaching the bot: a rocket bursts at the near side of the enemy's disc.
+float nearest_shot(WeaponKind kind) {
+    switch (kind) {
+    case WeaponKind::Rockets:
+        return static_cast<float>(flight_of(kind).blast) + kBlastMargin + kPlayerRadius;
+    case WeaponKind::Flak:
+        return kFlakNearest;
+    default:
+        return 0.0f;
     }
 }
 
@@ -125,6 +140,7 @@ void BotInput::Fight(Player& me, Game&, Intent& intent) {
     }
     const float d = distance(me.x, me.y, at.x, at.y);
     enemy_distance_ = d;
+    stand_off_ = StandOff(me);
 
     const Shot current = ChooseWeapon(me, at, vx, vy, intent);
     AimAt(me, current, at, intent);
@@ -134,6 +150,18 @@ void BotInput::Fight(Player& me, Game&, Intent& intent) {
     const bool blow = !current.clear && current.kind == WeaponKind::Rockets && current.score >= 1.5;
     const bool worth = current.score >= traits_.least_worth;
     FireWhenAimed(me, (clear_shot || blow) && current.solved && worth, intent);
+}
+
+float BotInput::StandOff(const Player& me) {
+    float nearest = 0.0f;
+    bool loaded = false;
+    for (const Inventory::Weapon* w : me.weapons) {
+        const WeaponKind k = kind_of(w);
+        if (w->ammo <= 0 || k == WeaponKind::Dirt || k == WeaponKind::Unknown) continue;
+        nearest = loaded ? std::min(nearest, nearest_shot(k)) : nearest_shot(k);
+        loaded = true;
+    }
+    return nearest;
 }
 
 // The shot with the weapon in hand; a switch is asked for when another is clearly better.

@@ -136,6 +136,7 @@ private:
     int reposition_ = 0;
     unsigned long last_switch_ = 0;
     float enemy_distance_ = 1e9f;
+    float stand_off_ = 0;  // pixels from the enemy within which no loaded weapon may fire
     int cornered_steps_ = 0;  // backing away from a close enemy and still close
 
     void Perceive(Player& me, Game& game);
@@ -151,6 +152,8 @@ private:
                   float vy) const;
     // A shot at an enemy too steeply above or below to aim at, when it is close enough.
     Shot PointBlank(const Player& me, Shot s, const Sighting& at) const;
+    // The nearest an enemy may stand for some loaded weapon to be fired at it, pixels.
+    static float StandOff(const Player& me);
     void AvoidOwnBlasts(Player& me, Game& game, Intent& intent) const;
 
     void ChooseGoal(Player& me, Game& game, bool engaged);
@@ -159,6 +162,8 @@ private:
     void Travel(Player& me, Intent& intent);
     // The walk away from an enemy too close to aim at: -1 or +1.
     int BackingAway(const Player& me) const;
+    // The distance from the enemy within which the bot backs away, pixels.
+    float BackingAwayWithin() const;
     void Replan(Player& me);
     void FollowPath(Player& me, Intent& intent);
     void WatchProgress(Player& me, Intent& intent);

@@ -92,11 +92,12 @@ constexpr int kLandingAside = 2;
 constexpr int kRunUpStep = 4, kRunUpLongest = 16;
 constexpr int kRunUpDelayStep = 6;
 // Closer than this to its enemy the bot cannot aim at it (the aim stops at 60 degrees
-// up or down) and backs away.
+// up or down) and backs away; with only blasts loaded it backs away further, out of
+// their reach.
 constexpr float kTooClose = 45.0f;
-// Room beside an enemy, to the side of the level, that a bot backs away into: that far
-// and a disc's width more.
-constexpr float kRoomToBackAway = kTooClose + 20.0f;
+// Room beside an enemy, to the side of the level, that a bot backs away into is the
+// distance it backs away to and this much more.
+constexpr float kDiscWidth = 20.0f;
 
 bool standing(const Player& p) { return p.state == PS_Normal && p.action == PA_Idle; }
 
@@ -190,7 +191,7 @@ void BotInput::Travel(Player& me, Intent& intent) {
     // A hop under way is flown to its end: backing away from an enemy that comes too close
     // in flight turns the walk about as the distance crosses the limit, and the hop misses
     // what it was to land on.
-    const bool too_close = enemy_distance_ < kTooClose && goal_is_enemy_ && hop_.length == 0;
+    const bool too_close = enemy_distance_ < BackingAwayWithin() && goal_is_enemy_ && hop_.length == 0;
     cornered_steps_ = too_close && blocked_ > 8 ? cornered_steps_ + 1 : 0;
     if (too_close) {
         intent.walk = BackingAway(me);
@@ -209,8 +210,10 @@ int BotInput::BackingAway(const Player& me) const {
     const float width = static_cast<float>(grid_.mask().width());
     const int away = goal_x_ < me.x ? 1 : -1;
     const float room = away > 0 ? width - goal_x_ : goal_x_;
-    return room < kRoomToBackAway ? -away : away;
+    return room < BackingAwayWithin() + kDiscWidth ? -away : away;
 }
+
+float BotInput::BackingAwayWithin() const { return std::max(kTooClose, stand_off_); }
 
 void BotInput::Replan(Player& me) {
     plan_credit_ = std::min(kPlanCreditMost, plan_credit_ + kPlanCreditPerStep);

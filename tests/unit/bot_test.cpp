@@ -620,6 +620,25 @@ TEST(BotFight, SparesItsPistolRoundsUntilTheEnemyIsWithinReach) {
     }
 }
 
+// Only rockets loaded, the enemy 48 pixels away: near enough to aim at, too near for a
+// rocket, whose blast would reach the bot. It backs away out of the blast's reach and fires.
+TEST(BotFight, BacksAwayOutOfItsOwnRocketsBlast) {
+    for (unsigned world = 1; world <= 4; ++world) {
+        seed_random(world);
+        Arena arena(flat_ground, 640, 400);
+        Player& me = arena.BotAgainstIdle(world, 300, 289, 348, 289);
+        for (Inventory::Weapon* w : me.weapons) w->ammo = 0;
+        auto* rockets = new Inventory::RocketLauncher(&arena.game, &arena.game.level);
+        me.PickUp(rockets);
+        me.current_weapon = std::prev(me.weapons.end());
+        const Player& enemy = arena.player(2);
+        int i = 0;
+        for (; i < 3 * 60 && enemy.health == 100; ++i) arena.game.Logic(kDt);
+        EXPECT_LT(i, 3 * 60) << "world seed " << world << "; the bot at " << me.x << "," << me.y;
+        EXPECT_EQ(me.health, 100) << "world seed " << world;
+    }
+}
+
 // The bot on top of its enemy, too close to aim, the enemy 47 pixels from the level's right
 // side: with too little room beyond the enemy, the bot backs away past it, to the left, and
 // shoots, instead of turning about at every step where it stands.
