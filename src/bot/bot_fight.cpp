@@ -107,6 +107,10 @@ BotInput::Shot BotInput::Evaluate(Player& me, const Inventory::Weapon* weapon,
     const float my = me.y - kMuzzle * static_cast<float>(std::sin(angle));
     const ShotTrace tr = trace_shot(grid_.mask(), f, mx, my, angle, tx, ty, kPlayerRadius - 1);
     s.clear = tr.reaches;
+    // Close by, shots pass through an enemy beside or behind the muzzle: the game's own
+    // test of where a shot meets a player decides.
+    if (s.clear && f.blast <= 0 && distance(me.x, me.y, at.x, at.y) < kPointBlank)
+        s.clear = small_shot_meets(grid_.mask(), me.x, me.y, angle, at.x, at.y, kPointBlank);
     const float impact = distance(tr.end_x, tr.end_y, me.x, me.y);
     s.safe = f.blast <= 0 || impact > f.blast + kBlastMargin;
     const bool blowable =

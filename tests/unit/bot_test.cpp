@@ -620,6 +620,20 @@ TEST(BotFight, SparesItsPistolRoundsUntilTheEnemyIsWithinReach) {
     }
 }
 
+// The enemy 13 pixels away, nearer than the pistol's muzzle, which most shots pass
+// through: the bot does not stand and fire from there but backs away, and kills it.
+TEST(BotFight, BacksAwayFromAnEnemyNearerThanItsMuzzle) {
+    for (unsigned world = 1; world <= 4; ++world) {
+        seed_random(world);
+        Arena arena(flat_ground, 640, 400);
+        Player& me = arena.BotAgainstIdle(world, 300, 289, 313, 289);
+        const Player& enemy = arena.player(2);
+        int i = 0;
+        for (; i < 15 * 60 && enemy.deaths == 0; ++i) arena.game.Logic(kDt);
+        EXPECT_LT(i, 15 * 60) << "world seed " << world << "; the bot at " << me.x << "," << me.y;
+    }
+}
+
 // Only rockets loaded, the enemy 48 pixels away: near enough to aim at, too near for a
 // rocket, whose blast would reach the bot. It backs away out of the blast's reach and fires.
 TEST(BotFight, BacksAwayOutOfItsOwnRocketsBlast) {
