@@ -160,9 +160,10 @@ private:
     bool Ignored(const Particle* weapon) const;
     void GiveUpPickup();
     void Travel(Player& me, Intent& intent);
-    // The walk away from an enemy too close to aim at: -1 or +1.
+    // The walk away from an enemy too close to fire at: -1 or +1.
     int BackingAway(const Player& me) const;
-    // The distance from the enemy within which the bot backs away, pixels.
+    // The distance from the enemy within which the bot backs away, pixels: where it cannot
+    // aim, or further when every loaded weapon's blast would reach it there.
     float BackingAwayWithin() const;
     void Replan(Player& me);
     void FollowPath(Player& me, Intent& intent);
