@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "arena/match.h"
@@ -232,6 +233,22 @@ struct Arena {
         player(1).SetPosition(x, y);
         player(2).SetPosition(ex, ey);
         return player(1);
+    }
+    // Player 1's weapons emptied and a loaded W put in its hand.
+    template <typename W>
+    W* ArmOnly() {
+        Player& me = player(1);
+        for (Inventory::Weapon* w : me.weapons) w->ammo = 0;
+        auto* weapon = new W(&game, &game.level);
+        me.PickUp(weapon);
+        me.current_weapon = std::prev(me.weapons.end());
+        return weapon;
+    }
+    // Plays until `done` holds or `seconds` have passed; the steps played.
+    int PlayUntil(int seconds, const std::function<bool()>& done) {
+        int i = 0;
+        for (; i < seconds * 60 && !done(); ++i) game.Logic(kDt);
+        return i;
     }
 };
 
@@ -593,7 +610,7 @@ TEST(BotPickups, KeepsGoingForAWeaponWhileItJumpsOnTheWay) {
         auto* shotgun = new Inventory::Shotgun(&arena.game, &arena.game.level);
         shotgun->SetPosition(380, 295);
         arena.game.AddParticle(shotgun);
-        for (int i = 0; i < 15 * 60 && shotgun->owner != &me; ++i) arena.game.Logic(kDt);
+        arena.PlayUntil(15, [&] { return shotgun->owner == &me; });
         EXPECT_EQ(shotgun->owner, &me) << "world seed " << world << "; at " << me.x << "," << me.y;
     }
 }
@@ -628,8 +645,7 @@ TEST(BotFight, BacksAwayFromAnEnemyNearerThanItsMuzzle) {
         Arena arena(flat_ground, 640, 400);
         Player& me = arena.BotAgainstIdle(world, 300, 289, 313, 289);
         const Player& enemy = arena.player(2);
-        int i = 0;
-        for (; i < 15 * 60 && enemy.deaths == 0; ++i) arena.game.Logic(kDt);
+        const int i = arena.PlayUntil(15, [&] { return enemy.deaths > 0; });
         EXPECT_LT(i, 15 * 60) << "world seed " << world << "; the bot at " << me.x << "," << me.y;
     }
 }
@@ -641,13 +657,9 @@ TEST(BotFight, BacksAwayOutOfItsOwnRocketsBlast) {
         seed_random(world);
         Arena arena(flat_ground, 640, 400);
         Player& me = arena.BotAgainstIdle(world, 300, 289, 348, 289);
-        for (Inventory::Weapon* w : me.weapons) w->ammo = 0;
-        auto* rockets = new Inventory::RocketLauncher(&arena.game, &arena.game.level);
-        me.PickUp(rockets);
-        me.current_weapon = std::prev(me.weapons.end());
+        arena.ArmOnly<Inventory::RocketLauncher>();
         const Player& enemy = arena.player(2);
-        int i = 0;
-        for (; i < 3 * 60 && enemy.health == 100; ++i) arena.game.Logic(kDt);
+        const int i = arena.PlayUntil(3, [&] { return enemy.health < 100; });
         EXPECT_LT(i, 3 * 60) << "world seed " << world << "; the bot at " << me.x << "," << me.y;
         EXPECT_EQ(me.health, 100) << "world seed " << world;
     }
@@ -697,8 +709,7 @@ TEST(BotInput, WalksOnWhereItsWayTurnsBack) {
         Arena arena(craters, 400, 300);
         Player& me = arena.BotAgainstIdle(world, 213, 240, 134, 236);
         for (Inventory::Weapon* w : me.weapons) w->ammo = 0;
-        int i = 0;
-        for (; i < 3 * 60 && me.x >= 175; ++i) arena.game.Logic(kDt);
+        const int i = arena.PlayUntil(3, [&] { return me.x < 175; });
         EXPECT_LT(i, 3 * 60) << "not over the pillar in 3 s, world seed " << world << "; at " << me.x << "," << me.y;
     }
 }
@@ -734,13 +745,8 @@ TEST(BotFight, LeavesAPlaceWhereItsShotComesAndGoes) {
         seed_random(world);
         Arena arena(craters, 320, 200);
         Player& me = arena.BotAgainstIdle(world, 44, 93, 152, 119);
-        for (Inventory::Weapon* w : me.weapons) w->ammo = 0;
-        auto* flak = new Inventory::FlakCannon(&arena.game, &arena.game.level);
-        me.PickUp(flak);
-        flak->ammo = 2;
-        me.current_weapon = std::prev(me.weapons.end());
-        int i = 0;
-        for (; i < 20 * 60 && std::fabs(me.x - 44) < 10; ++i) arena.game.Logic(kDt);
+        arena.ArmOnly<Inventory::FlakCannon>()->ammo = 2;
+        const int i = arena.PlayUntil(20, [&] { return std::fabs(me.x - 44) >= 10; });
         EXPECT_LT(i, 20 * 60) << "still in the notch after 20 s, world seed " << world;
     }
 }
