@@ -86,6 +86,7 @@ void BotInput::ResetLife() {
     hop_ = Hop{};
     tactic_ = -1;
     no_progress_ = 0;
+    hold_steps_ = 0;
     best_goal_distance_ = 1e9f;
     best_way_left_ = SIZE_MAX;
     still_ = 0;

@@ -95,6 +95,7 @@ private:
     // Fewest nodes of the way left since the last progress towards the goal.
     std::size_t best_way_left_ = SIZE_MAX;
     int no_progress_ = 0;
+    int hold_steps_ = 0;  // in a row, holding for a clear shot
     unsigned long avoid_until_ = 0;  // step after which failed ways are tried again
     int blocked_ = 0;
     float last_x_ = 0;

@@ -28,6 +28,10 @@ constexpr float kFailedWayCost = 100.0f;
 constexpr unsigned long kAvoidSteps = 1800;
 // Pixels from the goal beyond which following the way counts as progress as well.
 constexpr float kAroundDistance = 120.0f;
+// Steps a hold for a clear shot lasts before it counts as progress unless the bot fires: a
+// shot that shows for a step now and then is never fired, and must not keep the bot from
+// another way.
+constexpr int kSteadyHoldSteps = 8;
 // Steps without any change of place or aim before one.
 constexpr int kStillSteps = 240;
 constexpr int kTacticSteps = 140;
@@ -515,7 +519,9 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
     // every node of it left behind. Close to the goal the distance tells; a bot that
     // jumps about near it gains nodes and loses them again.
     const bool along = d > kAroundDistance && !path_.empty() && path_.size() < best_way_left_;
-    if (!has_goal_ || intent.hold || rising || along || d < best_goal_distance_ - 8) {
+    hold_steps_ = intent.hold ? hold_steps_ + 1 : 0;
+    const bool fighting = intent.fire || hold_steps_ >= kSteadyHoldSteps;
+    if (!has_goal_ || fighting || rising || along || d < best_goal_distance_ - 8) {
         // Along the way, the nearest yet stays the mark: a fall back is no progress.
         best_goal_distance_ = along ? std::min(best_goal_distance_, d) : d;
         best_way_left_ = path_.empty() ? SIZE_MAX : path_.size();

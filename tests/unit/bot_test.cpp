@@ -20,6 +20,7 @@
 #include "inventory/weapon.h"
 #include "support/game_support.h"
 #include "level/level.h"
+#include "levelgen_looks.h"
 #include "replay/replay_game.h"
 #include "replay/replay_reader.h"
 #include "replay/replay_verify.h"
@@ -749,4 +750,26 @@ TEST(BotFight, LeavesAPlaceWhereItsShotComesAndGoes) {
         const int i = arena.PlayUntil(20, [&] { return std::fabs(me.x - 44) >= 10; });
         EXPECT_LT(i, 20 * 60) << "still in the notch after 20 s, world seed " << world;
     }
+}
+
+// A whole game on the islands (level seed 13, game seed 13) in which the bot comes, after
+// 96 s, to a stepping stone under the bulging side of the island its enemy stands on. Its
+// jumps from there meet the bulge and bring it back onto the stone, and near the top of
+// every other one its shot shows for a step. A hold that short is never fired and is no
+// progress: the bot tries another way and wins a match of five kills.
+TEST(Match, TriesAnotherWayWhereItsShotOnlyFlickers) {
+    testsupport::TempDir dir;
+    testsupport::ScopedConfig config;
+    const levelgen::LevelImages images = levelgen::make_level_images({13, 1280, 800, "islands"});
+    std::string why;
+    ASSERT_TRUE(levelgen::save_level_images(images, dir.path(), &why)) << why;
+    Level level(dir.file("mask.bmp"), dir.file("undiggable.bmp"), dir.file("fore.bmp"), dir.file("back.bmp"));
+    MatchSetup setup;
+    setup.level_file = save_level(dir, level);
+    setup.players = {Contestant::Bot, Contestant::Idle};
+    setup.seed = 13;
+    setup.rules.kills = 5;
+    const MatchResult r = play_match(setup);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(5, r.players[0].kills) << r.outcome;
 }
