@@ -73,8 +73,6 @@ constexpr float kTakeOff = 4.0f;
 // What a rising disc keeps clear of beside it, pixels from the centre: aside, above and
 // below (the radius is 10).
 constexpr int kBesideReach = 12, kBesideAbove = 12, kBesideBelow = 6;
-// Steps of a climb without a dig up in its way before the climb counts as over.
-constexpr int kClimbPause = 60;
 // Pixels above the centre where dirt means the head is against it.
 constexpr int kHeadClearance = 9;
 // The look ahead: steps foreseen, nodes of the way looked at beyond the furthest reached,
@@ -510,11 +508,11 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
     const float d = has_goal_ ? std::hypot(goal_x_ - me.x, goal_y_ - me.y) : 0.0f;
     // A way that climbs out of the dirt first leads away from the goal for a while: each
     // few pixels gained upwards count as progress too.
-    // The highest place is kept while the climb goes on, short pauses included, so that
-    // falling back and jumping up again gains nothing.
+    // The highest place is kept until progress of another kind, pauses included, so that
+    // falling back and climbing again gains nothing.
     climb_pause_ = climbing_ ? 0 : climb_pause_ + 1;
     const bool rising = climbing_ && me.y < climb_top_ - 2;
-    if (rising || climb_pause_ > kClimbPause) climb_top_ = me.y;
+    if (rising) climb_top_ = me.y;
     // A way around, away from the goal at first, is progress as long as it is followed:
     // every node of it left behind. Close to the goal the distance tells; a bot that
     // jumps about near it gains nodes and loses them again.
@@ -526,6 +524,7 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
         best_goal_distance_ = along ? std::min(best_goal_distance_, d) : d;
         best_way_left_ = path_.empty() ? SIZE_MAX : path_.size();
         no_progress_ = 0;
+        climb_top_ = me.y;
     } else {
         ++no_progress_;
     }
@@ -561,6 +560,7 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
     still_ = 0;
     best_goal_distance_ = d;
     best_way_left_ = SIZE_MAX;
+    climb_top_ = me.y;
     path_.clear();
     hop_ = Hop{};
 }
