@@ -205,6 +205,8 @@ private:
     // Looks for a hop that lands on the way when the next move is a jump; true when one
     // was found and taken.
     bool TakeHop(const Player& me, Intent& intent);
+    // Whether the hop under way has come to its end.
+    bool HopOver(const Player& me) const;
     // Goes on with the hop under way; false once it is over.
     bool Hopping(const Player& me, Intent& intent);
 

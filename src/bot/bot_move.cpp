@@ -385,12 +385,16 @@ bool BotInput::SteerInTheAir(const Player& me, Intent& intent) const {
     return true;
 }
 
-bool BotInput::Hopping(const Player& me, Intent& intent) {
-    if (hop_.length == 0) return false;
+bool BotInput::HopOver(const Player& me) const {
     // Over once the bot stands after the take-off; a touch at a side or overhead on the
     // way, as foreseen, is not the end of it.
     const bool landed = me.state == PS_Normal && DiscMotion::Grounded(grid_.mask(), me.x, me.y);
-    if ((hop_.step > hop_.run && landed) || hop_.step >= hop_.length) {
+    return (hop_.step > hop_.run && landed) || hop_.step >= hop_.length;
+}
+
+bool BotInput::Hopping(const Player& me, Intent& intent) {
+    if (hop_.length == 0) return false;
+    if (HopOver(me)) {
         hop_ = Hop{};
         return false;
     }
@@ -536,8 +540,9 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
         still_ = 0;
         return;
     }
-    // A hop under way is seen to its end first.
-    if (tactic_ >= 0 || hop_.length > 0 || (no_progress_ <= kNoProgressSteps && still_ <= kStillSteps))
+    // A hop under way is seen to its end first; at its end, before the next one.
+    if (tactic_ >= 0 || (hop_.length > 0 && !HopOver(me)) ||
+        (no_progress_ <= kNoProgressSteps && still_ <= kStillSteps))
         return;
     // Something different from the last manoeuvre, the climb most often.
     tactic_ = rng_.Chance(0.4) ? 0 : (tactic_turn_ + 1 + rng_.Below(kTactics - 1)) % kTactics;
