@@ -752,11 +752,11 @@ TEST(BotFight, LeavesAPlaceWhereItsShotComesAndGoes) {
     }
 }
 
-// Whole games on generated levels, normal bot against idle, in which the bot once went
-// round in a circle for minutes: each turn of it looked like progress or kept the
-// manoeuvre for no progress waiting, so none broke it. It wins a match of eight kills in
-// each.
-TEST(Match, WinsGamesWhereItsWayOnceWentRoundInACircle) {
+// Whole games on generated levels, normal bot against idle, that bring the bot to a place
+// where it can go round in a circle for minutes: each turn looks like progress, or keeps
+// the manoeuvre for no progress waiting. It sees through it and wins a match of eight
+// kills in each.
+TEST(Match, WinsGamesWithCirclesThatLookLikeProgress) {
     struct Game {
         levelgen::LevelRecipe level;
         unsigned seed;
@@ -765,10 +765,10 @@ TEST(Match, WinsGamesWhereItsWayOnceWentRoundInACircle) {
     const Game games[] = {
         // After 96 s: the bot's jumps from a stepping stone meet the bulging side of the
         // island its enemy stands on and bring it back onto the stone; near the top of
-        // every other one its shot shows for a step, a hold that is never fired.
+        // every other one its shot shows for a step, a hold too short to fire.
         {{13, 1280, 800, "islands"}, 13, "a shot that shows for a step"},
         // After 70 s: the bot climbs the face of a mound, a little higher than a jump and
-        // leaning over it, falls back to its foot and climbs again, never higher than before.
+        // leaning over it, falls back to its foot and climbs again, no higher than before.
         {levelgen::LevelRecipe{}, 145, "a climb that falls back"},
         // After 162 s: in a cave, the bot's hops towards a shaft it must dig never land as
         // foreseen; each ends by running its length and the next starts in that step.
