@@ -510,11 +510,12 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
         ++still_;
     }
     const float d = has_goal_ ? std::hypot(goal_x_ - me.x, goal_y_ - me.y) : 0.0f;
+    // The escape out of the dirt gives up after a long pause in its climb.
+    climb_pause_ = climbing_ ? 0 : climb_pause_ + 1;
     // A way that climbs out of the dirt first leads away from the goal for a while: each
     // few pixels gained upwards count as progress too.
     // The highest place is kept until progress of another kind, pauses included, so that
     // falling back and climbing again gains nothing.
-    climb_pause_ = climbing_ ? 0 : climb_pause_ + 1;
     const bool rising = climbing_ && me.y < climb_top_ - 2;
     if (rising) climb_top_ = me.y;
     // A way around, away from the goal at first, is progress as long as it is followed:
