@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "bot/aim_frame.h"
+#include "bot/disc_motion.h"
 #include "game/game.h"
 #include "player/player.h"
 
@@ -12,6 +13,11 @@ namespace {
 constexpr int kRefreshRows = 2;
 // Places of the enemy remembered beyond the reaction time, for its speed.
 constexpr int kVelocitySpan = 6;
+// Steps held up in the air before the walk is let go of, and before the bot walks out of
+// the hold instead; the steps of each walk out.
+constexpr int kLetGoSteps = 4;
+constexpr int kWedgedSteps = 20;
+constexpr int kWriggleSteps = 15;
 
 bool alive(const Player& p) { return p.action != PA_Dead; }
 
@@ -106,7 +112,20 @@ void BotInput::LetGoOfLedges(const Player& me, Intent& intent) {
         held_y_ = me.y;
     }
     held_steps_ = hanging ? held_steps_ + 1 : 0;
-    if (held_steps_ > 4) intent.walk = 0;
+    if (held_steps_ > kWedgedSteps) {
+        // Still held without the walk: with its centre on a sliver of terrain, every fall
+        // stops where it began, or its sides are caught. It can neither jump nor dig, and
+        // only a walk brings it out: away from a side that holds it, or back from where it
+        // was going, first; then each way in turn.
+        if (held_steps_ == kWedgedSteps + 1) {
+            const int side = DiscMotion::HeldAside(grid_.mask(), me.x, me.y + 1);
+            wriggle_first_ = side != 0 ? -side : -aim_frame::facing(me.aim);
+        }
+        const bool turned = (held_steps_ - kWedgedSteps - 1) / kWriggleSteps % 2 != 0;
+        intent.walk = turned ? -wriggle_first_ : wriggle_first_;
+    } else if (held_steps_ > kLetGoSteps) {
+        intent.walk = 0;
+    }
 }
 
 int BotInput::Compose(Player& me, const Intent& intent, WeaponSlot& next_weapon) {

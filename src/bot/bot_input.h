@@ -107,7 +107,8 @@ private:
     bool climbing_ = false;  // the way goes straight up through dirt here
     float climb_top_ = 1e9f;  // highest place of this climb
     int climb_pause_ = 0;     // steps since the way last went up through dirt
-    int held_steps_ = 0;
+    int held_steps_ = 0;  // in a row, falling in place
+    int wriggle_first_ = 1;  // the walk out of such a hold tried first
     // The height (pixel row) the centre must rise to on the planned jump under way.
     static constexpr float kNoJumpTop = -1e9f;
     float jump_top_ = kNoJumpTop;

@@ -56,6 +56,17 @@ std::string save_level(const testsupport::TempDir& dir, Level& level) {
     return file;
 }
 
+// A level of the generator, built and saved as the game saves a level file; its file.
+std::string generated_level(const testsupport::TempDir& dir, const levelgen::LevelRecipe& recipe) {
+    std::string why;
+    if (!levelgen::save_level_images(levelgen::make_level_images(recipe), dir.path(), &why)) {
+        ADD_FAILURE() << why;
+        return "";
+    }
+    Level level(dir.file("mask.bmp"), dir.file("undiggable.bmp"), dir.file("fore.bmp"), dir.file("back.bmp"));
+    return save_level(dir, level);
+}
+
 TEST(BotSkill, ParsesTheThreeLevelsAndRefusesAnythingElse) {
     BotSkill s = BotSkill::Normal;
     for (const char* name : {"easy", "normal", "hard"}) {
@@ -561,6 +572,23 @@ TEST(BotJumps, LetsGoOfAWallWhenItsWayFalls) {
     EXPECT_LT(i, 2 * 60) << "still at " << me.x << "," << me.y;
 }
 
+// On the hills of seed 23 a sliver of dirt runs down the slope over a tunnel's mouth. With
+// the disc's centre on it and the tunnel's wall eleven pixels below, the player falls a
+// little every step, meets the sliver with its centre and stops where it was: it can
+// neither jump nor dig, and its walk towards the enemy is blocked. The bot walks out the
+// other way.
+TEST(BotJumps, WalksOutOfAPlaceWhereItFallsInPlace) {
+    testsupport::TempDir dir;
+    const std::string level = generated_level(dir, {23, 1280, 800, "hills"});
+    for (unsigned world = 1; world <= 3; ++world) {
+        seed_random(world);
+        Arena arena(level);
+        Player& me = arena.BotAgainstIdle(world, 426, 271, 997, 212);
+        const int steps = arena.PlayUntil(2, [&] { return std::hypot(me.x - 426, me.y - 271) > 4; });
+        EXPECT_LT(steps, 2 * 60) << "still in place after 2 s, world seed " << world;
+    }
+}
+
 // The enemy on a plateau above a cliff, the bot at the cliff's foot: the only way up is a
 // ramp that reaches down to the floor far off, so the bot walks away from the enemy under
 // the ramp, hops onto its end and climbs it. It keeps to that way while every step along it
@@ -777,12 +805,8 @@ TEST(Match, WinsGamesWithCirclesThatLookLikeProgress) {
     for (const Game& g : games) {
         testsupport::TempDir dir;
         testsupport::ScopedConfig config;
-        const levelgen::LevelImages images = levelgen::make_level_images(g.level);
-        std::string why;
-        ASSERT_TRUE(levelgen::save_level_images(images, dir.path(), &why)) << why;
-        Level level(dir.file("mask.bmp"), dir.file("undiggable.bmp"), dir.file("fore.bmp"), dir.file("back.bmp"));
         MatchSetup setup;
-        setup.level_file = save_level(dir, level);
+        setup.level_file = generated_level(dir, g.level);
         setup.players = {Contestant::Bot, Contestant::Idle};
         setup.seed = g.seed;
         setup.rules.kills = 8;
