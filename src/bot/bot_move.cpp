@@ -58,8 +58,9 @@ constexpr float kPickupDepth = 40.0f;
 // not change back and forth as the bot jumps on the way (a jump rises some 45 pixels).
 constexpr float kChosenPickupDepth = kPickupDepth + 50.0f;
 constexpr float kPickupLift = 5.0f;
-// Manoeuvres spent on one weapon before the bot leaves it alone for kIgnoreSteps.
-constexpr int kPickupTries = 2;
+// Manoeuvres spent on one weapon before the bot leaves it alone for kIgnoreSteps: a way to
+// a weapon that needed one seldom works the next time, and a try costs seconds.
+constexpr int kPickupTries = 1;
 constexpr unsigned long kIgnoreSteps = 1200;
 // Upward speed (pixels per second, negative up) above which a jump is still rising fast.
 constexpr float kRisingSpeed = -60.0f;
