@@ -85,7 +85,6 @@ private:
     bool goal_is_enemy_ = false;
     // The weapon lying in the level it goes for, and the ones it gave up on for a while.
     const Particle* pickup_ = nullptr;
-    int pickup_failures_ = 0;
     struct Ignored {
         const Particle* weapon;
         unsigned long until;  // step

@@ -58,9 +58,8 @@ constexpr float kPickupDepth = 40.0f;
 // not change back and forth as the bot jumps on the way (a jump rises some 45 pixels).
 constexpr float kChosenPickupDepth = kPickupDepth + 50.0f;
 constexpr float kPickupLift = 5.0f;
-// Manoeuvres spent on one weapon before the bot leaves it alone for kIgnoreSteps: a way to
-// a weapon that needed one seldom works the next time, and a try costs seconds.
-constexpr int kPickupTries = 1;
+// Steps the bot leaves a weapon alone once a manoeuvre was needed on the way to it: leaving
+// it after the first measured better than after the second.
 constexpr unsigned long kIgnoreSteps = 1200;
 // Upward speed (pixels per second, negative up) above which a jump is still rising fast.
 constexpr float kRisingSpeed = -60.0f;
@@ -148,7 +147,6 @@ void BotInput::ChooseGoal(Player& me, Game& game, bool engaged) {
     const bool enemy = SeenEnemy(&at, &vx, &vy);
     has_goal_ = true;
     goal_is_enemy_ = false;
-    if (pickup != pickup_) pickup_failures_ = 0;
     pickup_ = nullptr;
     // A weapon further than the enemy would only lead away from the fight, unless there is
     // none to be had without it.
@@ -175,12 +173,11 @@ bool BotInput::Ignored(const Particle* weapon) const {
 }
 
 void BotInput::GiveUpPickup() {
-    if (!pickup_ || ++pickup_failures_ < kPickupTries) return;
+    if (!pickup_) return;
     ignored_.erase(std::remove_if(ignored_.begin(), ignored_.end(),
                                   [this](const auto& i) { return i.until <= step_; }),
                    ignored_.end());
     ignored_.push_back({pickup_, step_ + kIgnoreSteps});
-    pickup_failures_ = 0;
 }
 
 void BotInput::Travel(Player& me, Intent& intent) {
