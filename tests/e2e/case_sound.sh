@@ -3,10 +3,12 @@
 # values, channels interleaved), written as the mixer runs. Nobody acting is silence;
 # player 1's pistol is heard within a second of the shot; with volume = 0 nothing is.
 # ALSA's own lines about a missing sound card on standard error are harmless.
-# A wide arena at half speed: a weapon dropped at random seldom lands on a player (whose
-# pickup would be heard) while nobody acts.
+# A wide arena at half speed.
 prepare_arena 1000 160
 "$SOUNDGEN_BIN" "$WORK/data/sounds" || fail "soundgen failed"
+# Weapons drop at random times and places (the game's seed is the clock), and one that
+# lands on a player is picked up with a sound while nobody acts: the pickup stays silent.
+echo "not a sound" >"$WORK/data/sounds/pickup.wav"
 mkdir -p "$WORK/home"
 
 # listen <raw file>: the game's default sound device becomes that file.
