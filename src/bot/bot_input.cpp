@@ -104,15 +104,24 @@ void BotInput::ResetLife() {
 
 void BotInput::LetGoOfLedges(const Player& me, Intent& intent) {
     // A player that falls without moving is held up by its own walk against a ledge: it
-    // cannot jump or dig until it lands, so it lets go of the walk for a moment.
-    const bool hanging = me.state == PS_Falling && std::fabs(me.x - held_x_) < 2 &&
-                         std::fabs(me.y - held_y_) < 2;
+    // cannot jump or dig until it lands, so it lets go of the walk for a moment. One that
+    // stands with its centre inside the terrain (a fall that ended on a corner) cannot
+    // jump at all: the jump stops at once where its centre meets terrain, where it began.
+    const int x = static_cast<int>(me.x), y = static_cast<int>(me.y);
+    const bool in_place = std::fabs(me.x - held_x_) < 2 && std::fabs(me.y - held_y_) < 2;
+    const bool sunk = me.state == PS_Normal && grid_.mask().Solid(x, y);
+    const bool hanging = (me.state == PS_Falling || sunk) && in_place;
     if (!hanging) {
         held_x_ = me.x;
         held_y_ = me.y;
     }
     held_steps_ = hanging ? held_steps_ + 1 : 0;
-    if (held_steps_ > kWedgedSteps) {
+    if (held_steps_ > kWedgedSteps && sunk && !grid_.Undiggable(x, y)) {
+        // A dig of any aim takes the centre's pixel away.
+        intent.dig = true;
+        intent.jump = false;
+        intent.walk = 0;
+    } else if (held_steps_ > kWedgedSteps) {
         // Still held without the walk: with its centre on a sliver of terrain, every fall
         // stops where it began, or its sides are caught. It can neither jump nor dig, and
         // only a walk brings it out: away from a side that holds it, or back from where it

@@ -47,6 +47,8 @@ public:
     static float CentreOf(int cell) { return cell * kCell + kCell / 2.0f; }
 
     const MaskView& mask() const { return mask_; }
+    // The level pixel holds rock (a solid pixel that no dig takes away).
+    bool Undiggable(int x, int y) const { return undiggable_.Solid(x, y); }
 
 private:
     MaskView mask_;

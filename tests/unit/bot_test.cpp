@@ -589,6 +589,24 @@ TEST(BotJumps, WalksOutOfAPlaceWhereItFallsInPlace) {
     }
 }
 
+// A fall can end with the disc's centre on a sliver of dirt: a jump from there stops at
+// once where it began. In a pit of rock with no walk out, the bot digs the sliver away
+// instead of jumping in place.
+TEST(BotJumps, DigsAwayTheDirtItsCentreRestsIn) {
+    // The pit as wide as the disc, the enemy on the rock beside it.
+    auto rock = [](int x, int y) { return y >= 300 || (y >= 262 && (x <= 394 || x >= 416)); };
+    auto pit_and_sliver = [&](int x, int y) { return rock(x, y) || (x == 405 && y >= 284); };
+    for (unsigned world = 1; world <= 3; ++world) {
+        seed_random(world);
+        auto level = make_level(640, 400, pit_and_sliver, rock);
+        testsupport::TempDir dir;
+        Arena arena(save_level(dir, *level));
+        Player& me = arena.BotAgainstIdle(world, 405, 290, 500, 251);
+        const int steps = arena.PlayUntil(3, [&] { return std::hypot(me.x - 405, me.y - 290) > 4; });
+        EXPECT_LT(steps, 3 * 60) << "still in place after 3 s, world seed " << world;
+    }
+}
+
 // The enemy on a plateau above a cliff, the bot at the cliff's foot: the only way up is a
 // ramp that reaches down to the floor far off, so the bot walks away from the enemy under
 // the ramp, hops onto its end and climbs it. It keeps to that way while every step along it
