@@ -32,6 +32,10 @@ constexpr int kRepositionSteps = 120;
 constexpr int kUnclearSteps = 60;
 // Closer than this a flak shell's splinters would fly back at the bot.
 constexpr float kFlakNearest = 110.0f;
+// Pixels nearer than the nearest yet that count as coming closer to the enemy, and the
+// distance within which the bot counts as with it.
+constexpr float kCloser = 8.0f;
+constexpr float kFightReach = 80.0f;
 
 float distance(float ax, float ay, float bx, float by) { return std::hypot(ax - bx, ay - by); }
 
@@ -140,10 +144,12 @@ void BotInput::Fight(Player& me, Game&, Intent& intent) {
     if (!SeenEnemy(&at, &vx, &vy)) {
         aimed_steps_ = 0;
         engaged_steps_ = 0;
+        WatchApproach(1e9f);
         return;
     }
     const float d = distance(me.x, me.y, at.x, at.y);
     enemy_distance_ = d;
+    WatchApproach(d);
     stand_off_ = StandOff(me);
 
     const Shot current = ChooseWeapon(me, at, vx, vy, intent);
@@ -154,6 +160,17 @@ void BotInput::Fight(Player& me, Game&, Intent& intent) {
     const bool blow = !current.clear && current.kind == WeaponKind::Rockets && current.score >= 1.5;
     const bool worth = current.score >= traits_.least_worth;
     FireWhenAimed(me, (clear_shot || blow) && current.solved && worth, intent);
+}
+
+void BotInput::WatchApproach(float d) {
+    // A few pixels nearer than the nearest yet, or within a fight's distance: no enemy
+    // (1e9) starts the count again.
+    if (d >= 1e9f || d < kFightReach || d < closest_enemy_ - kCloser) {
+        closest_enemy_ = d;
+        strayed_steps_ = 0;
+    } else {
+        ++strayed_steps_;
+    }
 }
 
 float BotInput::StandOff(const Player& me) {

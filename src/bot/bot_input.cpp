@@ -100,6 +100,9 @@ void BotInput::ResetLife() {
     engaged_steps_ = 0;
     unclear_steps_ = 0;
     reposition_ = 0;
+    closest_enemy_ = 1e9f;
+    strayed_steps_ = 0;
+    weapons_after_ = 0;
 }
 
 void BotInput::LetGoOfLedges(const Player& me, Intent& intent) {

@@ -137,6 +137,11 @@ private:
     int reposition_ = 0;
     unsigned long last_switch_ = 0;
     float enemy_distance_ = 1e9f;
+    // The nearest the bot has come to the living enemy, and the steps since it last came
+    // closer.
+    float closest_enemy_ = 1e9f;
+    int strayed_steps_ = 0;
+    unsigned long weapons_after_ = 0;  // step before which no weapon is a goal
     float stand_off_ = 0;  // pixels from the enemy within which no loaded weapon may fire
     int cornered_steps_ = 0;  // backing away from a close enemy and still close
 
@@ -145,6 +150,7 @@ private:
     void ResetLife();
 
     void Fight(Player& me, Game& game, Intent& intent);
+    void WatchApproach(float d);
     Shot ChooseWeapon(Player& me, const Sighting& at, float vx, float vy, Intent& intent) const;
     void AimAt(const Player& me, const Shot& current, const Sighting& at, Intent& intent) const;
     void KeepOrLeavePlace(bool clear_shot, const Sighting& at);

@@ -61,6 +61,10 @@ constexpr float kPickupLift = 5.0f;
 // Steps the bot leaves a weapon alone once a manoeuvre was needed on the way to it: leaving
 // it after the first measured better than after the second.
 constexpr unsigned long kIgnoreSteps = 1200;
+// Steps without coming closer to the enemy after which weapons lying about are no goal for
+// a while: a detour for one, or one weapon after another out of reach, has lasted long
+// enough.
+constexpr int kStraySteps = 480;
 // Upward speed (pixels per second, negative up) above which a jump is still rising fast.
 constexpr float kRisingSpeed = -60.0f;
 // Pixels a planned jump carries the centre above the top of the cell it lands in: the disc
@@ -150,7 +154,11 @@ void BotInput::ChooseGoal(Player& me, Game& game, bool engaged) {
     pickup_ = nullptr;
     // A weapon further than the enemy would only lead away from the fight, unless there is
     // none to be had without it.
-    const bool worth = pickup && (!enemy || empty_handed || pickup_d < enemy_distance_);
+    if (!enemy) weapons_after_ = 0;
+    if (enemy && strayed_steps_ > kStraySteps) weapons_after_ = step_ + kIgnoreSteps;
+    const bool strayed = step_ < weapons_after_;
+    const bool worth =
+        pickup && (!enemy || empty_handed || (pickup_d < enemy_distance_ && !strayed));
     if (worth && (!engaged || empty_handed || pickup_d < 40)) {
         pickup_ = pickup;
         goal_x_ = pickup->x;

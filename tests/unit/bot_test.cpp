@@ -223,8 +223,9 @@ struct Arena {
     testsupport::ScopedConfig config;
     Game game{640, 480};
 
-    explicit Arena(const testsupport::SolidFn& solid = hills, int w = 640, int h = 400) {
-        auto level = make_level(w, h, solid);
+    explicit Arena(const testsupport::SolidFn& solid = hills, int w = 640, int h = 400,
+                   const testsupport::SolidFn& undiggable = nullptr) {
+        auto level = make_level(w, h, solid, undiggable);
         Start(save_level(dir, *level));
     }
     // On a level file saved before, for tests that play many short games on one level.
@@ -598,9 +599,7 @@ TEST(BotJumps, DigsAwayTheDirtItsCentreRestsIn) {
     auto pit_and_sliver = [&](int x, int y) { return rock(x, y) || (x == 405 && y >= 284); };
     for (unsigned world = 1; world <= 3; ++world) {
         seed_random(world);
-        auto level = make_level(640, 400, pit_and_sliver, rock);
-        testsupport::TempDir dir;
-        Arena arena(save_level(dir, *level));
+        Arena arena(pit_and_sliver, 640, 400, rock);
         Player& me = arena.BotAgainstIdle(world, 405, 290, 500, 251);
         const int steps = arena.PlayUntil(3, [&] { return std::hypot(me.x - 405, me.y - 290) > 4; });
         EXPECT_LT(steps, 3 * 60) << "still in place after 3 s, world seed " << world;
@@ -642,6 +641,31 @@ TEST(BotPickups, FetchesAWeaponFromAfarOnceEveryWeaponIsEmpty) {
         arena.game.AddParticle(shotgun);
         for (int i = 0; i < 15 * 60 && shotgun->owner != &me; ++i) arena.game.Logic(kDt);
         EXPECT_EQ(shotgun->owner, &me) << "world seed " << world << "; at " << me.x << "," << me.y;
+    }
+}
+
+// Shotguns shut in hollows of the rock floor beside the bot, its enemy far off the other
+// way: each one the bot tries for and gives up is followed by the next, and it leaves the
+// rest alone once they have kept it from the enemy long enough.
+TEST(BotPickups, LeavesWeaponsAloneOnceTheyKeepItFromTheEnemyTooLong) {
+    auto rock = [](int x, int y) {
+        const bool hollow = x >= 760 && (x - 760) % 60 < 20 && y >= 316 && y < 332;
+        return y >= 300 && !hollow;
+    };
+    for (unsigned world = 1; world <= 4; ++world) {
+        seed_random(world);
+        Arena arena(rock, 1400, 400, rock);
+        Player& me = arena.BotAgainstIdle(world, 700, 289, 100, 289);
+        const Player& enemy = arena.player(2);
+        for (int x = 770; x < 1200; x += 60) {
+            auto* shotgun = new Inventory::Shotgun(&arena.game, &arena.game.level);
+            shotgun->SetPosition(static_cast<float>(x), 326);
+            arena.game.AddParticle(shotgun);
+        }
+        const int steps =
+            arena.PlayUntil(30, [&] { return std::hypot(me.x - enemy.x, me.y - enemy.y) < 250; });
+        EXPECT_LT(steps, 30 * 60) << "not near the enemy after 30 s, world seed " << world
+                                  << "; at " << me.x << "," << me.y;
     }
 }
 
