@@ -153,7 +153,8 @@ void BotInput::ChooseGoal(Player& me, Game& game, bool engaged) {
     goal_is_enemy_ = false;
     pickup_ = nullptr;
     // A weapon further than the enemy would only lead away from the fight, unless there is
-    // none to be had without it.
+    // none to be had without it; and once weapons have kept the bot from its enemy for long,
+    // none is worth a detour for a while.
     if (!enemy) weapons_after_ = 0;
     if (enemy && strayed_steps_ > kStraySteps) weapons_after_ = step_ + kIgnoreSteps;
     const bool strayed = step_ < weapons_after_;
