@@ -17,7 +17,7 @@ right=$(difference "$first" "$later" 321 0 319 448)
 [ "$left" -gt 60 ] || fail "player 1's view hardly changed ($left pixels)"
 [ "$right" -gt 60 ] || fail "player 2's view hardly changed ($right pixels)"
 hold Escape 0.5
-expect_eq "$(wait_exit 10)" "0" "exit status of the bots' game"
+expect_exit 10 "0" "exit status of the bots' game"
 
 verdict=$(cd "$WORK" && "$ARENA_BIN" --replay bots.rpl --verify) || fail "arena: $verdict"
 echo "$verdict" | grep -qE '^ok [0-9]+ steps [0-9a-f]{16}$' || fail "arena said: $verdict"

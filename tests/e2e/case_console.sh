@@ -23,4 +23,4 @@ timing=$(shot timing)
 lit=$(count_colour "$timing" 0 468 300 12 "255,255,255")
 [ "$lit" -gt 40 ] || fail "no timing line at the bottom left ($lit lit pixels)"
 console_command "quit"
-expect_eq "$(wait_exit 10)" "0" "exit status after quit"
+expect_exit 10 "0" "exit status after quit"

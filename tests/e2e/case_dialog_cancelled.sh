@@ -12,7 +12,7 @@ pgrep -a xmessage | grep -q "No graphics mode selected" || fail "no 'No graphics
 wait_window "xmessage"
 msg=$(shot message)
 press Return
-expect_eq "$(wait_exit 10)" "0" "exit status"
+expect_exit 10 "0" "exit status"
 expect_no_file data/map.lvl
 expect_file vorlin.ini
 grep -q '^\[controls\]' vorlin.ini || fail "controls not written"

@@ -12,8 +12,7 @@ wait_window
 settle 2
 shot report >/dev/null
 press Return   # the "&Darn" button
-status=$(wait_exit 15)
-expect_eq "$status" "134" "abnormal end (SIGABRT)"
+expect_exit 15 134 "abnormal end (SIGABRT)"
 expect_grep "Debug assertion failed!" stderr.log
 expect_grep "src/level/level.cpp" stderr.log
 expect_grep "Level::Load" stderr.log
@@ -26,7 +25,7 @@ rm data/map.lvl
     >"$WORK/stdout.log" 2>"$WORK/stderr.log" ) &
 GAME_PID=$!
 dismiss_message "Unable to write data/map.lvl"
-expect_eq "$(wait_exit 15)" "0" "exit status after the write failure"
+expect_exit 15 "0" "exit status after the write failure"
 expect_grep "Unable to write data/map.lvl" stderr.log
 expect_no_file data/map.lvl
 ls data | grep -v '\.bmp$' && fail "files left in data/"

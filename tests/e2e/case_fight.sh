@@ -42,4 +42,4 @@ after=$(shot stats-after)
 rows=$(difference "$before" "$after" 0 90 300 18)
 [ "$rows" -gt 0 ] || fail "stats did not count the kill"
 hold Escape 0.5
-expect_eq "$(wait_exit 10)" "0" "Escape with the console open"
+expect_exit 10 "0" "Escape with the console open"

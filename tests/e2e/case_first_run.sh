@@ -16,7 +16,7 @@ settle 3
 wait_game_frame
 game=$(shot game)
 hold Escape 0.5
-expect_eq "$(wait_exit 10)" "0" "exit status"
+expect_exit 10 "0" "exit status"
 expect_file vorlin.ini
 for k in 'player\[1\]\.up = 23' 'player\[1\]\.fire = 119' 'player\[1\]\.weapon = 64' \
          'player\[2\]\.jump = 41' 'player\[2\]\.weapon = 86' 'console = 60'; do

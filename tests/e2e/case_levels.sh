@@ -22,7 +22,7 @@ meadow=$(shot meadow)
 expect_file "$WORK/levels/meadow/map.lvl"
 expect_file "$WORK/levels/meadow/thumb.bmp"
 hold Escape 0.3
-expect_eq "$(wait_exit 10)" "0" "exit status of the game on meadow"
+expect_exit 10 "0" "exit status of the game on meadow"
 
 # The arena builds a level folder's file from its bitmaps as the game does, byte for byte.
 mkdir -p "$WORK/levels/heath"
@@ -39,13 +39,13 @@ start_playing --level meadow
 settle 1
 [ "$(count_colour "$(shot bare)" 0 330 318 100 "$GREEN")" -gt 5000 ] || fail "without data/ the view does not show meadow"
 hold Escape 0.3
-expect_eq "$(wait_exit 10)" "0" "exit status of the game on meadow without data/"
+expect_exit 10 "0" "exit status of the game on meadow without data/"
 WORK=$ROOT/host
 
 ( cd "$WORK" && "$VORLIN_BIN" --level nowhere >"$WORK/missing.log" 2>&1 ) &
 GAME_PID=$!
 dismiss_message "there is no level nowhere in levels/"
-expect_eq "$(wait_exit 10)" "0" "exit status of a missing level"
+expect_exit 10 "0" "exit status of a missing level"
 
 
 use host

@@ -29,7 +29,7 @@ expect_eq "$(count_colour "$again" 160 142 320 16 255,255,0)" "0" "results left 
 # The score box of the new match reads as at the start: 0 of 1 for both.
 expect_eq "$(difference "$start" "$again" 266 450 108 30)" "0" "score box after the rematch"
 hold Escape 0.5
-expect_eq "$(wait_exit 10)" "0" "exit status after the rematch"
+expect_exit 10 "0" "exit status after the rematch"
 expect_grep "^player 2 wins kills 1 " "$WORK/stdout.log"
 expect_grep "^player 1 loses kills 0 deaths 1 " "$WORK/stdout.log"
 

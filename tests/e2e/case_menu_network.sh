@@ -66,7 +66,7 @@ done
 [ -n "$left" ] || fail "the host's menu does not say why the game ended"
 pgrep -x xmessage >/dev/null && fail "a message box opened"
 press Escape Escape Escape
-expect_eq "$(wait_exit 10)" "0" "exit status of the host"
+expect_exit 10 "0" "exit status of the host"
 # With the host gone, Connect again (the join screen is where the game came back to):
 # the connecting gives up after its 10 s and says why in its menu.
 use joiner
@@ -86,6 +86,6 @@ for i in $(seq 1 40); do
 done
 [ -n "$told" ] || fail "the joiner's menu does not say that the host did not answer"
 press Escape Escape Escape
-expect_eq "$(wait_exit 10)" "0" "exit status of the joiner"
+expect_exit 10 "0" "exit status of the joiner"
 grep -q "^address_1 = 127.0.0.1:$PORT\$" "$ROOT/joiner/vorlin.ini" || fail "the joiner forgot the address"
 expect_eq "$(ls "$ROOT/tmp")" "" "scratch replays left behind"

@@ -9,7 +9,7 @@ start_game --menu
 wait_window
 wait_menu small
 press Escape
-expect_eq "$(wait_exit 10)" "0" "exit status at factor 1"
+expect_exit 10 "0" "exit status at factor 1"
 expect_eq "$(identify -format %wx%h small.png)" "640x480" "the window at factor 1"
 rm -f vorlin.ini
 
@@ -27,4 +27,4 @@ expect_eq "$(identify -format %wx%h large.png)" "1280x960" "the window at the fa
 convert large.png -sample 50% halved.png
 expect_eq "$(difference small.png halved.png 0 0 640 480)" "0" "pixels of the halved window unlike factor 1"
 press Escape
-expect_eq "$(wait_exit 10)" "0" "exit status at factor 2"
+expect_exit 10 "0" "exit status at factor 2"

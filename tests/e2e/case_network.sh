@@ -34,7 +34,7 @@ waiting=$(shot waiting)
 [ "$(count_colour "$waiting" 0 0 640 200 "255,255,255")" -gt 300 ] ||
     fail "no console text while waiting for the other player"
 hold Escape 0.3
-expect_eq "$(wait_exit 10)" "0" "exit status of a host that gave up"
+expect_exit 10 "0" "exit status of a host that gave up"
 
 start_both --record game.rpl
 # A few steps left first: the clock's seed may put the joiner's player against the right
@@ -73,4 +73,4 @@ GAME_PID=""
 use host
 for i in $(seq 1 150); do pgrep -x xmessage >/dev/null && break; sleep 0.1; done
 dismiss_message "other player"
-expect_eq "$(wait_exit 5)" "0" "exit status of the host whose opponent vanished"
+expect_exit 5 "0" "exit status of the host whose opponent vanished"

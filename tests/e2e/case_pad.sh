@@ -72,4 +72,4 @@ hold grave 0.2
 settle 0.5
 shot console-after >/dev/null
 hold Escape 0.5
-expect_eq "$(wait_exit 10)" "0" "exit status"
+expect_exit 10 "0" "exit status"

@@ -25,7 +25,7 @@ hold grave 0.2
 settle 0.5
 shot console-small-pad >/dev/null
 hold Escape 0.5
-expect_eq "$(wait_exit 10)" "0" "exit status with a small pad"
+expect_exit 10 "0" "exit status with a small pad"
 disconnect_pad
 
 rm -f "$PAD_PIPE"
@@ -40,4 +40,4 @@ settle 0.5
 shot console-no-pad >/dev/null
 hold grave 0.2
 hold Escape 0.5
-expect_eq "$(wait_exit 10)" "0" "exit status without the pad"
+expect_exit 10 "0" "exit status without the pad"

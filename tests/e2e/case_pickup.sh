@@ -24,4 +24,4 @@ for round in 1 2 3 4 5 6 7 8; do
 done
 [ "$changed" -gt 0 ] || fail "player 1's status box never changed: no weapon taken"
 hold Escape 0.5
-expect_eq "$(wait_exit 10)" "0" "exit status"
+expect_exit 10 "0" "exit status"

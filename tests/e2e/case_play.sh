@@ -56,4 +56,4 @@ c=$(shot dug)
 dug=$(difference "$b" "$c" 0 40 318 400)
 [ "$dug" -gt 200 ] || fail "digging changed nothing around player 1 (difference $dug)"
 hold Escape 0.5
-expect_eq "$(wait_exit 10)" "0" "exit status"
+expect_exit 10 "0" "exit status"

@@ -20,7 +20,7 @@ hold_keys 0.5 Left KP_0
 settle 0.5
 recorded=$(shot recorded)
 hold Escape 0.5
-expect_eq "$(wait_exit 10)" "0" "exit status of the recorded game"
+expect_exit 10 "0" "exit status of the recorded game"
 expect_file "$WORK/game.rpl"
 
 verdict=$(cd "$WORK" && "$ARENA_BIN" --replay game.rpl --verify) || fail "arena: $verdict"
@@ -35,12 +35,12 @@ watched=$(shot watched)
 expect_eq "$(difference "$recorded" "$watched" 272 452 96 18)" "0" "score box after the replay"
 kill -0 "$GAME_PID" 2>/dev/null || fail "the replay did not wait for a key at its end"
 press x
-expect_eq "$(wait_exit 10)" "0" "exit status after watching"
+expect_exit 10 "0" "exit status after watching"
 
 echo "not a replay" > "$WORK/bad.rpl"
 start_game --replay bad.rpl
 dismiss_message "Unable to play bad.rpl: not a replay file"
-expect_eq "$(wait_exit 10)" "0" "exit status of a failed start"
+expect_exit 10 "0" "exit status of a failed start"
 
 status=0
 ( cd "$WORK" && "$VORLIN_BIN" --recrod x.rpl 2>"$WORK/usage.log" ) || status=$?

@@ -157,4 +157,4 @@ unhooked() { [ "$rope" -eq 0 ]; }
 watch_until 5 at_wall hooked e || fail "no rope into the floor"
 watch_until 10 dug_away unhooked Control_L || fail "the rope stayed after its terrain was dug away"
 hold Escape 0.5
-expect_eq "$(wait_exit 10)" "0" "exit status"
+expect_exit 10 "0" "exit status"

@@ -36,4 +36,4 @@ holes_after=$(count_colour "$after" 0 450 270 30 "30,30,90")
 ammo=$(difference "$before" "$after" 2 12 40 8)
 [ "$ammo" -gt 0 ] || fail "the ammunition figure did not change"
 hold Escape 0.5
-expect_eq "$(wait_exit 10)" "0" "exit status"
+expect_exit 10 "0" "exit status"

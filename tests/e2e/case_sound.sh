@@ -64,7 +64,7 @@ echo "energy: $quiet while nobody acts ($quiet_to bytes), $loud in the second af
 [ "$quiet" -eq 0 ] || fail "sound while nobody acts (energy $quiet)"
 [ "$loud" -ge 1000 ] || fail "the shot was not heard (energy $loud)"
 hold Escape 0.5
-expect_eq "$(wait_exit 10)" "0" "exit status"
+expect_exit 10 "0" "exit status"
 
 # Volume 0: the device is open and the mixer runs, but every shot stays silent. A sound
 # file that is no WAV leaves its sound silent and says so.
@@ -86,4 +86,4 @@ echo "energy at volume 0: $muted over $muted_to bytes"
 [ "$muted" -eq 0 ] || fail "sound at volume 0 (energy $muted)"
 expect_grep "Sound data/sounds/hit.wav left silent: not a RIFF WAVE file" stderr.log
 hold Escape 0.5
-expect_eq "$(wait_exit 10)" "0" "exit status at volume 0"
+expect_exit 10 "0" "exit status at volume 0"

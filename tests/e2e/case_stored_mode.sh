@@ -12,7 +12,7 @@ expect_eq "$(pixel "$png" 319 200)" "0,0,0" "divider column 319"
 expect_eq "$(pixel "$png" 320 300)" "0,0,0" "divider column 320"
 expect_eq "$(pixel "$png" 271 451)" "32,32,32" "score box"
 hold Escape 0.5
-expect_eq "$(wait_exit 10)" "0" "exit status"
+expect_exit 10 "0" "exit status"
 expect_file data/map.lvl
 expect_eq "$(grep -E '^(card|depth|width|height) =' vorlin.ini | paste -sd ' ')" \
     "card = XWIN depth = 32 width = 640 height = 480" "graphics section written back"

@@ -112,21 +112,24 @@ start_playing() {
 # Gives the game time to reach its loop (the first frames after loading).
 settle() { sleep "${1:-1}"; }
 
-# Waits for the game to end and prints its exit status; fails after $1 seconds.
+# Waits for the game to end and sets EXIT_STATUS; fails after $1 seconds.
+# It must run in the shell that started the game: only that shell can wait for its child,
+# and a command substitution's copy reads -1 for a game that ends after the copy forked.
 wait_exit() {
-    local limit=${1:-20} i status
+    local limit=${1:-20} i
     for i in $(seq 1 $((limit * 10))); do
         if ! kill -0 "$GAME_PID" 2>/dev/null; then
-            status=0
-            wait "$GAME_PID" || status=$?
+            EXIT_STATUS=0
+            wait "$GAME_PID" || EXIT_STATUS=$?
             GAME_PID=""
-            echo "$status"
             return 0
         fi
         sleep 0.1
     done
     fail "the game did not end within $limit s"
 }
+# expect_exit <seconds> <status> <what>
+expect_exit() { wait_exit "$1"; expect_eq "$EXIT_STATUS" "$2" "$3"; }
 
 # Key presses go to the focused window. No window manager runs here to hand the focus to
 # a new window (the game's, after the mode dialog's): every key action gives the game

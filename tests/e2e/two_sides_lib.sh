@@ -29,10 +29,10 @@ quit_both() {
     hold grave 0.2
     settle 0.5
     console_command "quit"
-    expect_eq "$(wait_exit 10)" "0" "exit status of the host that quit"
+    expect_exit 10 "0" "exit status of the host that quit"
     use joiner
     dismiss_message "The other player left the game"
-    expect_eq "$(wait_exit 10)" "0" "exit status of the joiner"
+    expect_exit 10 "0" "exit status of the joiner"
 }
 
 # Both sides' recording FILE verifies with the arena.
