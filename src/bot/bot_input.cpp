@@ -1,10 +1,12 @@
 #include "bot/bot_input.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "bot/aim_frame.h"
 #include "bot/disc_motion.h"
 #include "game/game.h"
+#include "inventory/weapon.h"
 #include "player/player.h"
 
 namespace {
@@ -18,6 +20,9 @@ constexpr int kVelocitySpan = 6;
 constexpr int kLetGoSteps = 4;
 constexpr int kWedgedSteps = 20;
 constexpr int kWriggleSteps = 15;
+// Where a walk looks for the ground, from the centre (pixels): while terrain lies there on
+// both sides, no walk moves the player at all.
+constexpr int kWalkProbeAside = 11, kWalkProbeBelow = 7;
 
 bool alive(const Player& p) { return p.action != PA_Dead; }
 
@@ -124,6 +129,8 @@ void BotInput::LetGoOfLedges(const Player& me, Intent& intent) {
         intent.dig = true;
         intent.jump = false;
         intent.walk = 0;
+    } else if (held_steps_ > kWedgedSteps + 2 * kWriggleSteps && ShootAWayOut(me, intent)) {
+        // The wriggle went both ways without moving.
     } else if (held_steps_ > kWedgedSteps) {
         // Still held without the walk: with its centre on a sliver of terrain, every fall
         // stops where it began, or its sides are caught. It can neither jump nor dig, and
@@ -138,6 +145,35 @@ void BotInput::LetGoOfLedges(const Player& me, Intent& intent) {
     } else if (held_steps_ > kLetGoSteps) {
         intent.walk = 0;
     }
+}
+
+bool BotInput::ShootAWayOut(const Player& me, Intent& intent) const {
+    // Pistol shots along the line to where a walk looks for the ground bore the dirt there
+    // away, a hole of a few pixels each; a blast this close would hurt the bot itself.
+    const MaskView& mask = grid_.mask();
+    const int x = static_cast<int>(me.x), y = static_cast<int>(me.y) + kWalkProbeBelow;
+    int side = 0;
+    for (int dir : {wriggle_first_, -wriggle_first_}) {
+        const int px = x + dir * kWalkProbeAside;
+        if (mask.Solid(px, y) && !grid_.Undiggable(px, y)) {
+            side = dir;
+            break;
+        }
+    }
+    const bool pistol = std::any_of(me.weapons.begin(), me.weapons.end(), [](const Inventory::Weapon* w) {
+        return kind_of(w) == WeaponKind::Pistol && w->ammo > 0;
+    });
+    if (side == 0 || !pistol) return false;
+    intent.walk = side;
+    intent.jump = intent.dig = false;
+    intent.aiming = true;
+    intent.face = side;
+    intent.elevation = -std::atan2(static_cast<double>(kWalkProbeBelow), static_cast<double>(kWalkProbeAside));
+    const bool in_hand = me.HasWeapon() && kind_of(*me.current_weapon) == WeaponKind::Pistol;
+    intent.cycle_weapon = !in_hand;
+    intent.fire = in_hand && aim_frame::facing(me.aim) == side &&
+                  std::fabs(aim_frame::elevation(me.aim) - intent.elevation) <= aim_frame::kStep;
+    return true;
 }
 
 int BotInput::Compose(Player& me, const Intent& intent, WeaponSlot& next_weapon) {

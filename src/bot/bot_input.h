@@ -217,6 +217,9 @@ private:
     bool Hopping(const Player& me, Intent& intent);
 
     void LetGoOfLedges(const Player& me, Intent& intent);
+    // Held where no walk moves it: shoots the dirt that stops the walk; false when there is
+    // none to shoot, or no pistol round.
+    bool ShootAWayOut(const Player& me, Intent& intent) const;
     int Compose(Player& me, const Intent& intent, WeaponSlot& next_weapon);
 };
 

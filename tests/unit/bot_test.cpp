@@ -606,6 +606,21 @@ TEST(BotJumps, DigsAwayTheDirtItsCentreRestsIn) {
     }
 }
 
+// A fall can end with the centre on the corner of a rock block, where no jump starts and
+// no dig takes the rock away, with rock under the left walk's probe and dirt under the
+// right one's: no walk moves the player. The bot shoots the dirt away and walks out.
+TEST(BotJumps, ShootsAwayTheDirtThatStopsEveryWalk) {
+    auto rock = [](int x, int y) { return y >= 300 || (x <= 400 && y >= 200); };
+    auto rock_and_dirt = [&](int x, int y) { return rock(x, y) || (x >= 411 && x < 460 && y >= 205); };
+    for (unsigned world = 1; world <= 3; ++world) {
+        seed_random(world);
+        Arena arena(rock_and_dirt, 640, 400, rock);
+        Player& me = arena.BotAgainstIdle(world, 400, 200, 560, 289);
+        const int steps = arena.PlayUntil(5, [&] { return std::hypot(me.x - 400, me.y - 200) > 4; });
+        EXPECT_LT(steps, 5 * 60) << "still in place after 5 s, world seed " << world;
+    }
+}
+
 // The enemy on a plateau above a cliff, the bot at the cliff's foot: the only way up is a
 // ramp that reaches down to the floor far off, so the bot walks away from the enemy under
 // the ramp, hops onto its end and climbs it. It keeps to that way while every step along it
