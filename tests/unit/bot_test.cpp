@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "arena/match.h"
@@ -573,6 +574,19 @@ TEST(BotJumps, LetsGoOfAWallWhenItsWayFalls) {
     EXPECT_LT(i, 2 * 60) << "still at " << me.x << "," << me.y;
 }
 
+// For world seeds 1 to 3, in the arena `make` builds: the bot put at (x, y), its enemy at
+// (ex, ey), is more than 4 pixels from that place within `seconds`.
+void expect_leaves_the_place(int seconds, const std::function<std::unique_ptr<Arena>()>& make, float x,
+                             float y, float ex, float ey) {
+    for (unsigned world = 1; world <= 3; ++world) {
+        seed_random(world);
+        const auto arena = make();
+        Player& me = arena->BotAgainstIdle(world, x, y, ex, ey);
+        const int steps = arena->PlayUntil(seconds, [&] { return std::hypot(me.x - x, me.y - y) > 4; });
+        EXPECT_LT(steps, seconds * 60) << "still in place after " << seconds << " s, world seed " << world;
+    }
+}
+
 // On the hills of seed 23 a sliver of dirt runs down the slope over a tunnel's mouth. With
 // the disc's centre on it and the tunnel's wall eleven pixels below, the player falls a
 // little every step, meets the sliver with its centre and stops where it was: it can
@@ -581,13 +595,7 @@ TEST(BotJumps, LetsGoOfAWallWhenItsWayFalls) {
 TEST(BotJumps, WalksOutOfAPlaceWhereItFallsInPlace) {
     testsupport::TempDir dir;
     const std::string level = generated_level(dir, {23, 1280, 800, "hills"});
-    for (unsigned world = 1; world <= 3; ++world) {
-        seed_random(world);
-        Arena arena(level);
-        Player& me = arena.BotAgainstIdle(world, 426, 271, 997, 212);
-        const int steps = arena.PlayUntil(2, [&] { return std::hypot(me.x - 426, me.y - 271) > 4; });
-        EXPECT_LT(steps, 2 * 60) << "still in place after 2 s, world seed " << world;
-    }
+    expect_leaves_the_place(2, [&] { return std::make_unique<Arena>(level); }, 426, 271, 997, 212);
 }
 
 // A fall can end with the disc's centre on a sliver of dirt: a jump from there stops at
@@ -597,13 +605,8 @@ TEST(BotJumps, DigsAwayTheDirtItsCentreRestsIn) {
     // The pit as wide as the disc, the enemy on the rock beside it.
     auto rock = [](int x, int y) { return y >= 300 || (y >= 262 && (x <= 394 || x >= 416)); };
     auto pit_and_sliver = [&](int x, int y) { return rock(x, y) || (x == 405 && y >= 284); };
-    for (unsigned world = 1; world <= 3; ++world) {
-        seed_random(world);
-        Arena arena(pit_and_sliver, 640, 400, rock);
-        Player& me = arena.BotAgainstIdle(world, 405, 290, 500, 251);
-        const int steps = arena.PlayUntil(3, [&] { return std::hypot(me.x - 405, me.y - 290) > 4; });
-        EXPECT_LT(steps, 3 * 60) << "still in place after 3 s, world seed " << world;
-    }
+    expect_leaves_the_place(3, [&] { return std::make_unique<Arena>(pit_and_sliver, 640, 400, rock); },
+                            405, 290, 500, 251);
 }
 
 // A fall can end with the centre on the corner of a rock block, where no jump starts and
@@ -612,13 +615,8 @@ TEST(BotJumps, DigsAwayTheDirtItsCentreRestsIn) {
 TEST(BotJumps, ShootsAwayTheDirtThatStopsEveryWalk) {
     auto rock = [](int x, int y) { return y >= 300 || (x <= 400 && y >= 200); };
     auto rock_and_dirt = [&](int x, int y) { return rock(x, y) || (x >= 411 && x < 460 && y >= 205); };
-    for (unsigned world = 1; world <= 3; ++world) {
-        seed_random(world);
-        Arena arena(rock_and_dirt, 640, 400, rock);
-        Player& me = arena.BotAgainstIdle(world, 400, 200, 560, 289);
-        const int steps = arena.PlayUntil(5, [&] { return std::hypot(me.x - 400, me.y - 200) > 4; });
-        EXPECT_LT(steps, 5 * 60) << "still in place after 5 s, world seed " << world;
-    }
+    expect_leaves_the_place(5, [&] { return std::make_unique<Arena>(rock_and_dirt, 640, 400, rock); },
+                            400, 200, 560, 289);
 }
 
 // The enemy on a plateau above a cliff, the bot at the cliff's foot: the only way up is a
