@@ -236,11 +236,14 @@ void BotInput::KeepOrLeavePlace(bool clear_shot, const Sighting& at) {
 
 // Fires once the aim has rested on a worthwhile shot for the skill's hesitation; each shot
 // draws the next one's aim error.
+bool BotInput::AimedExactly(const Player& me, const Intent& intent) {
+    return aim_frame::facing(me.aim) == intent.face &&
+           std::fabs(aim_frame::elevation(me.aim) - intent.elevation) <= aim_frame::kStep;
+}
+
 void BotInput::FireWhenAimed(const Player& me, bool worth_firing, Intent& intent) {
     const bool ready = me.HasWeapon() && (*me.current_weapon)->cooldown <= 0.0;
-    const bool aimed = aim_frame::facing(me.aim) == intent.face &&
-                       std::fabs(aim_frame::elevation(me.aim) - intent.elevation) <= aim_frame::kStep;
-    if (worth_firing && aimed)
+    if (worth_firing && AimedExactly(me, intent))
         ++aimed_steps_;
     else
         aimed_steps_ = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "bot/aim_frame.h"
 #include "bot/disc_motion.h"
@@ -20,9 +21,6 @@ constexpr int kVelocitySpan = 6;
 constexpr int kLetGoSteps = 4;
 constexpr int kWedgedSteps = 20;
 constexpr int kWriggleSteps = 15;
-// Where a walk looks for the ground, from the centre (pixels): while terrain lies there on
-// both sides, no walk moves the player at all.
-constexpr int kWalkProbeAside = 11, kWalkProbeBelow = 7;
 
 bool alive(const Player& p) { return p.action != PA_Dead; }
 
@@ -151,11 +149,11 @@ bool BotInput::ShootAWayOut(const Player& me, Intent& intent) const {
     // Pistol shots along the line to where a walk looks for the ground bore the dirt there
     // away, a hole of a few pixels each; a blast this close would hurt the bot itself.
     const MaskView& mask = grid_.mask();
-    const int x = static_cast<int>(me.x), y = static_cast<int>(me.y) + kWalkProbeBelow;
     int side = 0;
+    DiscMotion::Pixel probe{};
     for (int dir : {wriggle_first_, -wriggle_first_}) {
-        const int px = x + dir * kWalkProbeAside;
-        if (mask.Solid(px, y) && !grid_.Undiggable(px, y)) {
+        probe = DiscMotion::WalkProbe(me.x, me.y, dir);
+        if (mask.Solid(probe.x, probe.y) && !grid_.Undiggable(probe.x, probe.y)) {
             side = dir;
             break;
         }
@@ -168,11 +166,12 @@ bool BotInput::ShootAWayOut(const Player& me, Intent& intent) const {
     intent.jump = intent.dig = false;
     intent.aiming = true;
     intent.face = side;
-    intent.elevation = -std::atan2(static_cast<double>(kWalkProbeBelow), static_cast<double>(kWalkProbeAside));
+    // Along the line from the centre's pixel, which the probe is measured from.
+    const int below = probe.y - static_cast<int>(me.y), aside = std::abs(probe.x - static_cast<int>(me.x));
+    intent.elevation = -std::atan2(static_cast<double>(below), static_cast<double>(aside));
     const bool in_hand = me.HasWeapon() && kind_of(*me.current_weapon) == WeaponKind::Pistol;
     intent.cycle_weapon = !in_hand;
-    intent.fire = in_hand && aim_frame::facing(me.aim) == side &&
-                  std::fabs(aim_frame::elevation(me.aim) - intent.elevation) <= aim_frame::kStep;
+    intent.fire = in_hand && AimedExactly(me, intent);
     return true;
 }
 

@@ -180,6 +180,8 @@ private:
     // Straight up through dirt: a dig while dirt is over the head, else a jump.
     void ClimbThroughDirt(Player& me, Intent& intent) const;
     static bool Aligned(const Player& me, const Intent& intent);
+    // Facing that way and within a step of the aim wanted: where a shot is fired.
+    static bool AimedExactly(const Player& me, const Intent& intent);
     // Off a wall it rests against with nothing underfoot, where the way goes on by a fall.
     void LetGoOfTheWall(const Player& me, Move next, Intent& intent) const;
     // Whether a rising jump has height to spare for the walk.

@@ -23,9 +23,10 @@ bool touches(const MaskView& m, int x, int y) {
 }
 
 void walk(DiscMotion& d, const MaskView& m, int dir) {
-    const int px = static_cast<int>(d.x) + dir * (kRadius + 1);
+    const DiscMotion::Pixel probe = DiscMotion::WalkProbe(d.x, d.y, dir);
+    const int px = probe.x;
     if (px < 0 || px >= m.width()) return;
-    const int start = static_cast<int>(d.y) + kProbeBelow;
+    const int start = probe.y;
     int py = start;
     for (int i = 0; i < kProbeDrop && !m.Solid(px, py); ++i) ++py;
     if (py == start) return;
@@ -84,6 +85,10 @@ void DiscMotion::Step(const MaskView& m, double dt, int walk_dir, bool jump) {
 int DiscMotion::HeldAside(const MaskView& m, float x, float y) {
     const int ix = static_cast<int>(x), iy = static_cast<int>(y);
     return m.Solid(ix + kRadius, iy + 1) ? 1 : m.Solid(ix - kRadius, iy + 1) ? -1 : 0;
+}
+
+DiscMotion::Pixel DiscMotion::WalkProbe(float x, float y, int dir) {
+    return {static_cast<int>(x) + dir * (kRadius + 1), static_cast<int>(y) + kProbeBelow};
 }
 
 bool DiscMotion::Grounded(const MaskView& m, float x, float y) {
