@@ -234,13 +234,13 @@ void BotInput::KeepOrLeavePlace(bool clear_shot, const Sighting& at) {
     if (reposition_ > 0) --reposition_;
 }
 
-// Fires once the aim has rested on a worthwhile shot for the skill's hesitation; each shot
-// draws the next one's aim error.
 bool BotInput::AimedExactly(const Player& me, const Intent& intent) {
     return aim_frame::facing(me.aim) == intent.face &&
            std::fabs(aim_frame::elevation(me.aim) - intent.elevation) <= aim_frame::kStep;
 }
 
+// Fires once the aim has rested on a worthwhile shot for the skill's hesitation; each shot
+// draws the next one's aim error.
 void BotInput::FireWhenAimed(const Player& me, bool worth_firing, Intent& intent) {
     const bool ready = me.HasWeapon() && (*me.current_weapon)->cooldown <= 0.0;
     if (worth_firing && AimedExactly(me, intent))
