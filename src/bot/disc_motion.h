@@ -24,11 +24,11 @@ struct DiscMotion {
     // The side (+1 right, -1 left) where terrain touches the disc and holds it at rest,
     // as against a wall; 0 when neither does.
     static int HeldAside(const MaskView& mask, float x, float y);
-    // The pixel where the walk towards `dir` looks for the ground from a disc centred at
-    // (x, y): terrain there and the walk does not move it at all.
     struct Pixel {
         int x, y;
     };
+    // The pixel where the walk towards `dir` looks for the ground from a disc centred at
+    // (x, y): terrain there and the walk does not move it at all.
     static Pixel WalkProbe(float x, float y, int dir);
 };
 
