@@ -177,6 +177,11 @@ private:
     void WatchProgress(Player& me, Intent& intent);
     void AvoidWhereTheWayFailed();
     void Unstick(Player& me, Intent& intent);
+    // Cells straight up from the bot's own, counted from it, where the disc at every
+    // height finds a wall at its side to hang by between a dig and the jump after it.
+    int ClingCellsAbove(const Player& me) const;
+    // Cells a jump from where the bot is rises through before the disc meets terrain.
+    int RiseCells(const Player& me) const;
     // Straight up through dirt: a dig while dirt is over the head, else a jump.
     void ClimbThroughDirt(Player& me, Intent& intent) const;
     static bool Aligned(const Player& me, const Intent& intent);

@@ -79,6 +79,11 @@ constexpr float kTakeOff = 4.0f;
 constexpr int kBesideReach = 12, kBesideAbove = 12, kBesideBelow = 6;
 // Pixels above the centre where dirt means the head is against it.
 constexpr int kHeadClearance = 9;
+// Cells up the bot's own column looked at for walls to climb by; above them an untouched
+// column of dirt has dirt in the cells beside it, which the planner sees.
+constexpr int kClingLookUp = 16;
+// Pixels a jump lifts the disc at most.
+constexpr int kJumpRise = 53;
 // The look ahead: steps foreseen, nodes of the way looked at beyond the furthest reached,
 // and the cells below the lowest of them at which a disc off the way counts as lost.
 constexpr int kForeseeSteps = 60;
@@ -236,7 +241,8 @@ void BotInput::Replan(Player& me) {
     // keep failing on a large level waits with the next one while it follows the last.
     if (!path_.empty() && plan_credit_ < kPlanLeast) return;
     if (planner_.avoiding() && step_ > avoid_until_) planner_.ForgetAvoided();
-    path_ = planner_.Plan(grid_, mx, my, gx, gy, std::max(plan_credit_, kPlanLeast));
+    path_ = planner_.Plan(grid_, mx, my, gx, gy, std::max(plan_credit_, kPlanLeast),
+                          StartColumn{ClingCellsAbove(me), RiseCells(me)});
     plan_credit_ -= planner_.last_expansions();
     plan_age_ = 0;
     plan_goal_x_ = gx;
@@ -478,6 +484,23 @@ bool BotInput::ClearBeside(const Player& me, int dir) const {
 bool BotInput::Aligned(const Player& me, const Intent& intent) {
     return aim_frame::facing(me.aim) == intent.face &&
            std::fabs(aim_frame::elevation(me.aim) - intent.elevation) < 0.2;
+}
+
+int BotInput::ClingCellsAbove(const Player& me) const {
+    const MaskView& mask = grid_.mask();
+    for (int cells = 0; cells < kClingLookUp; ++cells)
+        for (int row = 0; row < TerrainGrid::kCell; ++row) {
+            const float y = me.y - static_cast<float>(cells * TerrainGrid::kCell + row);
+            if (y < 0.0f || !DiscMotion::WallBeside(mask, me.x, y)) return cells;
+        }
+    return kClingLookUp;
+}
+
+int BotInput::RiseCells(const Player& me) const {
+    const MaskView& mask = grid_.mask();
+    int rise = 0;
+    while (rise < kJumpRise && DiscMotion::ClearToRise(mask, me.x, me.y - static_cast<float>(rise + 1))) ++rise;
+    return rise / TerrainGrid::kCell;
 }
 
 void BotInput::ClimbThroughDirt(Player& me, Intent& intent) const {

@@ -87,6 +87,17 @@ int DiscMotion::HeldAside(const MaskView& m, float x, float y) {
     return m.Solid(ix + kRadius, iy + 1) ? 1 : m.Solid(ix - kRadius, iy + 1) ? -1 : 0;
 }
 
+bool DiscMotion::WallBeside(const MaskView& m, float x, float y) {
+    const int ix = static_cast<int>(x), iy = static_cast<int>(y);
+    return m.Solid(ix + kRadius, iy + 1) || m.Solid(ix - kRadius, iy + 1) ||
+           m.Solid(ix - kRadius - 1, iy + 1);
+}
+
+bool DiscMotion::ClearToRise(const MaskView& m, float x, float y) {
+    const int ix = static_cast<int>(x), iy = static_cast<int>(y);
+    return !m.Solid(ix, iy - kRadius + 1) && !m.Solid(ix - kRadius, iy + 1) && !m.Solid(ix + kRadius, iy + 1);
+}
+
 DiscMotion::Pixel DiscMotion::WalkProbe(float x, float y, int dir) {
     return {static_cast<int>(x) + dir * (kRadius + 1), static_cast<int>(y) + kProbeBelow};
 }

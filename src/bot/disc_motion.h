@@ -24,6 +24,12 @@ struct DiscMotion {
     // The side (+1 right, -1 left) where terrain touches the disc and holds it at rest,
     // as against a wall; 0 when neither does.
     static int HeldAside(const MaskView& mask, float x, float y);
+    // Terrain where it holds the disc as against a wall, on either side, or one pixel
+    // further out on the left: a straight jump or fall ends a pixel to the left of where it
+    // began, which brings a wall that near to the disc.
+    static bool WallBeside(const MaskView& mask, float x, float y);
+    // Nothing at the head or the sides that stops a rising disc centred at (x, y).
+    static bool ClearToRise(const MaskView& mask, float x, float y);
     struct Pixel {
         int x, y;
     };

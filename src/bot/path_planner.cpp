@@ -34,12 +34,12 @@ float dig_cost(int dx, int dy) {
 // sinks into what it digs. Sideways only with ground under it, and up only straight and
 // with terrain at a side of the disc, which it clings to between a dig and the jump into
 // the dug space; hanging at a wall, a dig sideways or diagonally up frees the side it
-// clings by, and it falls.
-bool digs_towards(const TerrainGrid& g, int cx, int cy, int dx, int dy) {
+// clings by, and it falls. `clings`: the caller has seen a wall at the disc's side here.
+bool digs_towards(const TerrainGrid& g, int cx, int cy, int dx, int dy, bool clings) {
     using K = TerrainGrid::Kind;
     if (dy > 0) return true;
     if (dy == 0) return g.At(cx, cy + 1) != K::Air || g.At(cx, cy + 2) != K::Air;
-    return dx == 0 && (g.At(cx - 1, cy) != K::Air || g.At(cx + 1, cy) != K::Air);
+    return dx == 0 && (clings || g.At(cx - 1, cy) != K::Air || g.At(cx + 1, cy) != K::Air);
 }
 
 // One candidate move out of a node.
@@ -50,7 +50,9 @@ struct Step {
 };
 
 // The moves out of a node, written to `out`; returns how many.
-int moves_from(const TerrainGrid& g, int cx, int cy, Step* out) {
+// `clings`: a dig up is seen to hold here; `rise`: cells a jump from here is seen to rise
+// through, whether they are open or not.
+int moves_from(const TerrainGrid& g, int cx, int cy, bool clings, int rise, Step* out) {
     int n = 0;
     const bool open = g.Open(cx, cy);
     const bool standing = !open || g.Supported(cx, cy);
@@ -69,14 +71,14 @@ int moves_from(const TerrainGrid& g, int cx, int cy, Step* out) {
                 // Straight up needs a jump; diagonally up is a slope the walk climbs.
                 if (dx == 0 && dy < 0) continue;
                 out[n++] = {x, y, Move::Walk, dy < 0 ? 1.5f : 1.0f};
-            } else if (g.Diggable(x, y) && digs_towards(g, cx, cy, dx, dy)) {
+            } else if (g.Diggable(x, y) && digs_towards(g, cx, cy, dx, dy, clings)) {
                 out[n++] = {x, y, Move::Dig, dig_cost(dx, dy)};
             }
         }
-    if (!open) return n;
+    if (!open && rise == 0) return n;
     // Jumps: straight up through open cells, landing up to two cells aside.
     for (int k = 1; k <= kJumpCells; ++k) {
-        if (!g.Open(cx, cy - k)) break;
+        if (!g.Open(cx, cy - k) && k > rise) break;
         for (int dx = -2; dx <= 2; ++dx)
             if (g.Open(cx + dx, cy - k) && (k > 1 || dx != 0))
                 out[n++] = {cx + dx, cy - k, Move::Jump, 2.0f + k + std::abs(dx)};
@@ -113,7 +115,7 @@ std::vector<PathNode> PathPlanner::Plan(const TerrainGrid& grid, int fx, int fy,
 }
 
 std::vector<PathNode> PathPlanner::Plan(const TerrainGrid& grid, int fx, int fy, int tx, int ty,
-                                        int budget) {
+                                        int budget, StartColumn from) {
     budget = std::min(budget, max_expansions_);
     std::vector<PathNode> path;
     last_expansions_ = 0;
@@ -151,7 +153,8 @@ std::vector<PathNode> PathPlanner::Plan(const TerrainGrid& grid, int fx, int fy,
             reached_ = true;
             break;
         }
-        const int n = moves_from(grid, x, y, steps);
+        const bool clings = x == fx && y <= fy && fy - y < from.cling_cells;
+        const int n = moves_from(grid, x, y, clings, e.node == start ? from.rise_cells : 0, steps);
         for (int i = 0; i < n; ++i) {
             const Step& s = steps[i];
             if (s.cx < 0 || s.cy < 0 || s.cx >= cols || s.cy >= rows) continue;

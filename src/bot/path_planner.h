@@ -6,6 +6,16 @@
 
 class TerrainGrid;
 
+// What the caller has seen of the start's column, pixel by pixel, beyond what its cells
+// show: a climb's shaft worn wider than the disc, or a pocket the disc just fits in.
+struct StartColumn {
+    // Cells straight up from the start, counted from it, where a disc climbing by digging
+    // hangs by a wall between a dig and the jump after it.
+    int cling_cells = 0;
+    // Cells a jump from the start rises through.
+    int rise_cells = 0;
+};
+
 // How a player gets from one node of the grid to the next.
 enum class Move : std::uint8_t { Start, Walk, Fall, Jump, Dig };
 
@@ -29,8 +39,10 @@ public:
     // within the budget, to the reached node nearest to it. Empty only when `from`
     // lies outside the grid.
     std::vector<PathNode> Plan(const TerrainGrid& grid, int fx, int fy, int tx, int ty);
-    // The same within at most `budget` expansions (never more than the planner's own).
-    std::vector<PathNode> Plan(const TerrainGrid& grid, int fx, int fy, int tx, int ty, int budget);
+    // The same within at most `budget` expansions (never more than the planner's own),
+    // taking also the digs up and the jump that `start` allows.
+    std::vector<PathNode> Plan(const TerrainGrid& grid, int fx, int fy, int tx, int ty, int budget,
+                               StartColumn start = {});
 
     // Makes every way through the cell dearer by `cost` in the plans to come, until
     // ForgetAvoided: where a way failed in the world, the next plan looks for another.

@@ -207,6 +207,41 @@ TEST(PathPlanner, GoesRoundTheCellsItAvoidsWhileAnotherWayIs) {
     }
 }
 
+// Where the cells around the start show no way, the pixels the caller has seen there do:
+// a jump out of a pocket of rock one pixel wider than the disc, too narrow for the cells
+// to hold it; a dig straight up out of a shaft that a climb has worn wider than the disc,
+// whose cells beside hold no dirt.
+TEST(PathPlanner, TakesTheWayThePixelsAtTheStartShow) {
+    const struct {
+        const char* name;
+        testsupport::SolidFn solid, rock;
+        int x, y, gx, gy;
+        StartColumn seen;
+        Move first;
+    } cases[] = {
+        {"pocket", [](int x, int y) { return y >= 300 || (y >= 262 && (x < 390 || x >= 412)); }, nullptr,
+         401, 289, 500, 251, {0, 6}, Move::Jump},
+        {"worn shaft", [](int x, int y) { return y >= 100 && !(x >= 190 && x < 216 && y >= 150); },
+         [](int, int y) { return y >= 300; }, 203, 155, 203, 80, {3, 0}, Move::Dig},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto level = make_level(640, 320, c.solid, c.rock ? c.rock : c.solid);
+        TerrainGrid grid;
+        grid.Build(*level);
+        PathPlanner planner;
+        auto first_move_up = [&](const std::vector<PathNode>& path) {
+            return path.size() >= 2 && path[1].move == c.first && path[1].cy < path[0].cy;
+        };
+        const int sx = cell(c.x), sy = cell(c.y), gx = cell(c.gx), gy = cell(c.gy);
+        EXPECT_FALSE(first_move_up(planner.Plan(grid, sx, sy, gx, gy, 20000)));
+        const auto path = planner.Plan(grid, sx, sy, gx, gy, 20000, c.seen);
+        EXPECT_TRUE(planner.reached());
+        ASSERT_TRUE(first_move_up(path));
+        if (c.first == Move::Dig) EXPECT_EQ(sx, path[1].cx);
+    }
+}
+
 TEST(TerrainGrid, SeesACraterOnceItsRowsAreReadAgain) {
     auto level = make_level(160, 80, [](int, int y) { return y >= 40; });
     TerrainGrid grid;
