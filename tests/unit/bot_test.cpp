@@ -238,7 +238,9 @@ TEST(PathPlanner, TakesTheWayThePixelsAtTheStartShow) {
         const auto path = planner.Plan(grid, sx, sy, gx, gy, 20000, c.seen);
         EXPECT_TRUE(planner.reached());
         ASSERT_TRUE(first_move_up(path));
-        if (c.first == Move::Dig) EXPECT_EQ(sx, path[1].cx);
+        if (c.first == Move::Dig) {
+            EXPECT_EQ(sx, path[1].cx);
+        }
     }
 }
 

@@ -126,7 +126,9 @@ TEST(Levelgen, TheIslandsPitFloorIsOneWalk) {
                 int y = t.surface[x] - 1;
                 while (y > t.sky && t.at(x, y) != levelgen::Air) --y;
                 const int ground = y + 1;
-                if (x > 0) EXPECT_LE(std::abs(ground - last_ground), kHighestStep) << "a step too high beside it";
+                if (x > 0) {
+                    EXPECT_LE(std::abs(ground - last_ground), kHighestStep) << "a step too high beside it";
+                }
                 last_ground = ground;
                 EXPECT_LE(t.surface[x] - ground, kHighestStep) << "a step too high to climb";
                 while (y > t.sky && t.at(x, y) == levelgen::Air) --y;
