@@ -55,17 +55,31 @@ in_view() { true; }
 # Where the hook goes, 60 degrees up to the right, meets the roof about 80 pixels to the
 # right of player 1; in the hole he dug it would fly out, so he stands where it meets the
 # roof at least 30 pixels to either side of the hole. Under a hole near the left wall he
-# stays where he fell: the hook meets the roof 80 pixels right of the hole, and the swing
-# stays short of the right wall (walking right, he swung into it and stuck there; walking
-# left, he stuck on the left wall, where no rope pulls a disc). Else he walks left, beyond
-# the hole, in presses that stop near the place: a walk held through a slow screenshot
-# runs on, and the hook comes back towards a hole to its right.
-walk_to() { echo $((hole >= 150 ? (hole - 110 < 80 ? hole - 110 : 80) : hole - 35)); }
-walked_away() { [ "$hole" -lt 75 ] || [ "$x" -le "$(walk_to)" ]; }
-# Seconds of a press that walks him at most four fifths of the way left to the place (a
-# pixel a step, 60 a second, on a machine that keeps up), and no less than 0.1.
+# stays where he fell, clear of the wall: the hook meets the roof 80 pixels right of the
+# hole, and the swing stays short of the right wall (walking right, he swung into it and
+# stuck there). A disc that touches the left wall stays held there, rope or not, so from a
+# hole that close (he arrives where the level's edge puts him) he walks right until his
+# disc is well clear of it. Else he walks left, beyond the hole. He walks in presses
+# that stop near the place: a walk held through a slow screenshot runs on, and the hook
+# comes back towards a hole to its right.
+CLEAR_OF_LEFT_WALL=50  # view 1's x of a centre 18 pixels right of one whose disc touches the wall
+walk_to() {
+    if [ "$hole" -lt 75 ]; then
+        echo $((hole > CLEAR_OF_LEFT_WALL ? hole : CLEAR_OF_LEFT_WALL))
+    else
+        echo $((hole >= 150 ? (hole - 110 < 80 ? hole - 110 : 80) : hole - 35))
+    fi
+}
+walked_away() {
+    if [ "$hole" -lt 75 ]; then [ "$x" -ge "$(walk_to)" ]; else [ "$x" -le "$(walk_to)" ]; fi
+}
+# The key towards the place and the seconds of a press that walks him at most four fifths
+# of the way there (a pixel a step, 60 a second, on a machine that keeps up), and no less
+# than 0.1.
+walk_key() { [ "$x" -gt "$(walk_to)" ] && echo a || echo d; }
 walk_press() {
-    awk -v left=$((x - $(walk_to))) 'BEGIN { t = left * 0.8 / 60; printf "%.2f", t < 0.1 ? 0.1 : t }'
+    awk -v way=$((x - $(walk_to))) 'BEGIN { if (way < 0) way = -way; t = way * 0.8 / 60
+                                           printf "%.2f", t < 0.1 ? 0.1 : t }'
 }
 # "x y state" of player 1 from "player info", whole pixels (the console open).
 info() {
@@ -101,7 +115,7 @@ end=$((SECONDS + 90))
 until watch_until 0 walked walked_away; do
     [ -n "$y" ] || fail "player 1 left the hall"
     [ $SECONDS -lt $end ] || fail "player 1 did not walk away from the hole at $hole (x $x)"
-    hold a "$(walk_press)"
+    hold "$(walk_key)" "$(walk_press)"
 done
 press d
 settle 0.5
