@@ -88,9 +88,7 @@ int DiscMotion::HeldAside(const MaskView& m, float x, float y) {
 }
 
 bool DiscMotion::WallBeside(const MaskView& m, float x, float y) {
-    const int ix = static_cast<int>(x), iy = static_cast<int>(y);
-    return m.Solid(ix + kRadius, iy + 1) || m.Solid(ix - kRadius, iy + 1) ||
-           m.Solid(ix - kRadius - 1, iy + 1);
+    return HeldAside(m, x, y) != 0 || m.Solid(static_cast<int>(x) - kRadius - 1, static_cast<int>(y) + 1);
 }
 
 bool DiscMotion::ClearToRise(const MaskView& m, float x, float y) {

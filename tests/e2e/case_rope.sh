@@ -55,13 +55,12 @@ in_view() { true; }
 # Where the hook goes, 60 degrees up to the right, meets the roof about 80 pixels to the
 # right of player 1; in the hole he dug it would fly out, so he stands where it meets the
 # roof at least 30 pixels to either side of the hole. Under a hole near the left wall he
-# stays where he fell, clear of the wall: the hook meets the roof 80 pixels right of the
-# hole, and the swing stays short of the right wall (walking right, he swung into it and
-# stuck there). A disc that touches the left wall stays held there, rope or not, so from a
-# hole that close (he arrives where the level's edge puts him) he walks right until his
-# disc is well clear of it. Else he walks left, beyond the hole. He walks in presses
-# that stop near the place: a walk held through a slow screenshot runs on, and the hook
-# comes back towards a hole to its right.
+# stays where he fell, unless his disc would touch the wall there (a disc held by a wall
+# stays, rope or not): then he walks right until it is well clear. The hook meets the roof
+# 80 pixels right of him, and the swing stays short of the right wall (walking further
+# right, he swung into it and stuck there). Else he walks left, beyond the hole. He walks
+# in presses that stop near the place: a walk held through a slow screenshot runs on, and
+# the hook comes back towards a hole to its right.
 CLEAR_OF_LEFT_WALL=50  # view 1's x of a centre 18 pixels right of one whose disc touches the wall
 walk_to() {
     if [ "$hole" -lt 75 ]; then
