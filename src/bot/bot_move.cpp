@@ -82,8 +82,6 @@ constexpr int kHeadClearance = 9;
 // Cells up the bot's own column looked at for walls to climb by; above them an untouched
 // column of dirt has dirt in the cells beside it, which the planner sees.
 constexpr int kClingLookUp = 16;
-// Pixels a jump lifts the disc at most.
-constexpr int kJumpRise = 53;
 // The look ahead: steps foreseen, nodes of the way looked at beyond the furthest reached,
 // and the cells below the lowest of them at which a disc off the way counts as lost.
 constexpr int kForeseeSteps = 60;
@@ -498,8 +496,9 @@ int BotInput::ClingCellsAbove(const Player& me) const {
 
 int BotInput::RiseCells(const Player& me) const {
     const MaskView& mask = grid_.mask();
+    const int highest = DiscMotion::JumpRise();
     int rise = 0;
-    while (rise < kJumpRise && DiscMotion::ClearToRise(mask, me.x, me.y - static_cast<float>(rise + 1))) ++rise;
+    while (rise < highest && DiscMotion::ClearToRise(mask, me.x, me.y - static_cast<float>(rise + 1))) ++rise;
     return rise / TerrainGrid::kCell;
 }
 

@@ -96,6 +96,8 @@ bool DiscMotion::ClearToRise(const MaskView& m, float x, float y) {
     return !m.Solid(ix, iy - kRadius + 1) && !m.Solid(ix - kRadius, iy + 1) && !m.Solid(ix + kRadius, iy + 1);
 }
 
+int DiscMotion::JumpRise() { return static_cast<int>(kJumpImpulse * kJumpImpulse / (2.0f * GRAVITY)); }
+
 DiscMotion::Pixel DiscMotion::WalkProbe(float x, float y, int dir) {
     return {static_cast<int>(x) + dir * (kRadius + 1), static_cast<int>(y) + kProbeBelow};
 }

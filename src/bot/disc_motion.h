@@ -30,6 +30,8 @@ struct DiscMotion {
     static bool WallBeside(const MaskView& mask, float x, float y);
     // Nothing at the head or the sides that stops a rising disc centred at (x, y).
     static bool ClearToRise(const MaskView& mask, float x, float y);
+    // Pixels a jump from standing lifts the disc at most: its speed spent against gravity.
+    static int JumpRise();
     struct Pixel {
         int x, y;
     };
