@@ -96,8 +96,7 @@ void BotInput::ResetLife() {
     tactic_ = -1;
     no_progress_ = 0;
     hold_steps_ = 0;
-    best_goal_distance_ = 1e9f;
-    best_way_left_ = SIZE_MAX;
+    ForgetProgressMarks();
     still_ = 0;
     aimed_steps_ = 0;
     engaged_steps_ = 0;

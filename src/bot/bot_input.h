@@ -94,6 +94,7 @@ private:
     // Fewest nodes of the way left since the last progress towards the goal.
     std::size_t best_way_left_ = SIZE_MAX;
     int no_progress_ = 0;
+    int rounds_carried_ = 0;  // of every weapon but dirt, at the last step
     int hold_steps_ = 0;  // in a row, holding for a clear shot
     unsigned long avoid_until_ = 0;  // step after which failed ways are tried again
     int blocked_ = 0;
@@ -176,6 +177,7 @@ private:
     void FollowPath(Player& me, Intent& intent);
     void WatchProgress(Player& me, Intent& intent);
     void AvoidWhereTheWayFailed();
+    void ForgetProgressMarks();
     void Unstick(Player& me, Intent& intent);
     // Cells straight up from the bot's own, counted from it, where the disc at every
     // height finds a wall at its side to hang by between a dig and the jump after it.

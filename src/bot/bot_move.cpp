@@ -121,6 +121,14 @@ bool well_armed(const Player& p) {
     return false;
 }
 
+// Rounds of every weapon but dirt: more after a pickup, never more otherwise.
+int rounds_carried(const Player& p) {
+    int n = 0;
+    for (const Inventory::Weapon* w : p.weapons)
+        if (kind_of(w) != WeaponKind::Dirt) n += w->ammo;
+    return n;
+}
+
 bool armed(const Player& p) {
     for (const Inventory::Weapon* w : p.weapons)
         if (w->ammo > 0 && kind_of(w) != WeaponKind::Dirt) return true;
@@ -538,6 +546,10 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
     } else {
         ++still_;
     }
+    // A weapon taken is a goal reached: the way on to the next starts with fresh marks.
+    const int rounds = rounds_carried(me);
+    if (rounds > rounds_carried_) ForgetProgressMarks();
+    rounds_carried_ = rounds;
     const float d = has_goal_ ? std::hypot(goal_x_ - me.x, goal_y_ - me.y) : 0.0f;
     // The escape out of the dirt gives up after a long pause in its climb.
     climb_pause_ = climbing_ ? 0 : climb_pause_ + 1;
@@ -598,6 +610,11 @@ void BotInput::WatchProgress(Player& me, Intent& intent) {
     climb_top_ = me.y;
     path_.clear();
     hop_ = Hop{};
+}
+
+void BotInput::ForgetProgressMarks() {
+    best_goal_distance_ = 1e9f;
+    best_way_left_ = SIZE_MAX;
 }
 
 void BotInput::AvoidWhereTheWayFailed() {

@@ -736,6 +736,27 @@ TEST(BotPickups, KeepsGoingForAWeaponWhileItJumpsOnTheWay) {
     }
 }
 
+// A shotgun at the bot's feet and its enemy far off across flat ground: once the shotgun is
+// taken, the walk to the enemy is measured from where it starts, and the bot never turns
+// back on the open way.
+TEST(BotPickups, WalksOnToTheEnemyOnceItHasTheWeapon) {
+    for (unsigned world = 1; world <= 4; ++world) {
+        seed_random(world);
+        Arena arena(flat_ground, 1400, 400);
+        Player& me = arena.BotAgainstIdle(world, 100, 289, 1300, 289);
+        auto* shotgun = new Inventory::Shotgun(&arena.game, &arena.game.level);
+        shotgun->SetPosition(130, 295);
+        arena.game.AddParticle(shotgun);
+        float furthest = me.x;
+        const int steps = arena.PlayUntil(25, [&] {
+            furthest = std::max(furthest, me.x);
+            return me.x < furthest - 30 || me.x > 900;
+        });
+        EXPECT_GT(me.x, 900) << "turned back at " << furthest << " after " << steps
+                             << " steps, world seed " << world;
+    }
+}
+
 // Rounds are few: a normal bot walking up to an enemy far off across flat ground fires no
 // pistol round before the enemy is within the pistol's reach. (A weapon the world drops on
 // the way may be picked up and fired; only the pistol's rounds count.)
