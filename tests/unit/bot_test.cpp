@@ -736,6 +736,13 @@ TEST(BotPickups, KeepsGoingForAWeaponWhileItJumpsOnTheWay) {
     }
 }
 
+Inventory::Shotgun* lay_shotgun(Arena& arena, float x, float y) {
+    auto* shotgun = new Inventory::Shotgun(&arena.game, &arena.game.level);
+    shotgun->SetPosition(x, y);
+    arena.game.AddParticle(shotgun);
+    return shotgun;
+}
+
 // A shotgun at the bot's feet and its enemy far off across flat ground: once the shotgun is
 // taken, the walk to the enemy is measured from where it starts, and the bot never turns
 // back on the open way.
@@ -744,9 +751,7 @@ TEST(BotPickups, WalksOnToTheEnemyOnceItHasTheWeapon) {
         seed_random(world);
         Arena arena(flat_ground, 1400, 400);
         Player& me = arena.BotAgainstIdle(world, 100, 289, 1300, 289);
-        auto* shotgun = new Inventory::Shotgun(&arena.game, &arena.game.level);
-        shotgun->SetPosition(130, 295);
-        arena.game.AddParticle(shotgun);
+        lay_shotgun(arena, 130, 295);
         float furthest = me.x;
         const int steps = arena.PlayUntil(25, [&] {
             furthest = std::max(furthest, me.x);
