@@ -121,7 +121,8 @@ bool well_armed(const Player& p) {
     return false;
 }
 
-// Rounds of every weapon but dirt: more after a pickup, never more otherwise.
+// Rounds of every weapon but dirt: more after a pickup or in a new life, never more
+// otherwise.
 int rounds_carried(const Player& p) {
     int n = 0;
     for (const Inventory::Weapon* w : p.weapons)
