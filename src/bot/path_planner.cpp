@@ -122,8 +122,10 @@ std::vector<PathNode> PathPlanner::Plan(const TerrainGrid& grid, int fx, int fy,
     reached_ = false;
     const int cols = grid.cols(), rows = grid.rows();
     if (fx < 0 || fy < 0 || fx >= cols || fy >= rows) return path;
-    tx = std::clamp(tx, 0, cols - 1);
-    ty = std::clamp(ty, 0, rows - 1);
+    // No node of the outermost columns or the bottom row is ever open: a goal there (a
+    // player pressed against a side of the level) is sought in the nearest cell inside.
+    tx = std::clamp(tx, 1, std::max(1, cols - 2));
+    ty = std::clamp(ty, 0, std::max(0, rows - 2));
     Reset(static_cast<std::size_t>(cols) * rows);
     if (avoided_.size() != stamp_.size()) avoided_.clear();
 

@@ -244,6 +244,23 @@ TEST(PathPlanner, TakesTheWayThePixelsAtTheStartShow) {
     }
 }
 
+// A player pressed against a side of the level has its centre in the outermost column of
+// cells, where no node is ever open: the way to it ends in the cell next to it, reached.
+TEST(PathPlanner, ReachesAGoalAgainstASideOfTheLevel) {
+    auto ground = [](int, int y) { return y >= 100; };
+    auto level = make_level(240, 160, ground, ground);
+    TerrainGrid grid;
+    grid.Build(*level);
+    for (const int side : {0, grid.cols() - 1}) {
+        SCOPED_TRACE(side);
+        PathPlanner planner;
+        const auto path = planner.Plan(grid, grid.cols() / 2, cell(90), side, cell(90));
+        EXPECT_TRUE(planner.reached());
+        ASSERT_FALSE(path.empty());
+        EXPECT_LE(std::abs(path.back().cx - side), 1);
+    }
+}
+
 TEST(TerrainGrid, SeesACraterOnceItsRowsAreReadAgain) {
     auto level = make_level(160, 80, [](int, int y) { return y >= 40; });
     TerrainGrid grid;
