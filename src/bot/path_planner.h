@@ -36,8 +36,9 @@ public:
     explicit PathPlanner(int max_expansions = 20000) : max_expansions_(max_expansions) {}
 
     // The path from `from` to `to` (both included) or, when the goal cannot be reached
-    // within the budget, to the reached node nearest to it. Empty only when `from`
-    // lies outside the grid.
+    // within the budget, to the reached node nearest to it. A `to` in the outermost
+    // columns or the bottom row, where no node is ever open, stands for the nearest cell
+    // inside. Empty only when `from` lies outside the grid.
     std::vector<PathNode> Plan(const TerrainGrid& grid, int fx, int fy, int tx, int ty);
     // The same within at most `budget` expansions (never more than the planner's own),
     // taking also the digs up and the jump that `start` allows.
