@@ -695,6 +695,14 @@ TEST(BotInput, FollowsAWayRoundThatLeadsAwayFromTheEnemyFirst) {
 
 bool flat_ground(int, int y) { return y >= 300; }
 
+// A shotgun lying in the level at (x, y), for the bot to pick up.
+Inventory::Shotgun* lay_shotgun(Arena& arena, float x, float y) {
+    auto* shotgun = new Inventory::Shotgun(&arena.game, &arena.game.level);
+    shotgun->SetPosition(x, y);
+    arena.game.AddParticle(shotgun);
+    return shotgun;
+}
+
 // With every round fired there is nothing to fight with: the bot leaves its enemy for a
 // weapon lying beyond it, further off than a bot with a pistol goes for one.
 TEST(BotPickups, FetchesAWeaponFromAfarOnceEveryWeaponIsEmpty) {
@@ -703,9 +711,7 @@ TEST(BotPickups, FetchesAWeaponFromAfarOnceEveryWeaponIsEmpty) {
         Arena arena(flat_ground, 800, 400);
         Player& me = arena.BotAgainstIdle(world, 400, 289, 300, 289);
         (*me.current_weapon)->ammo = 0;
-        auto* shotgun = new Inventory::Shotgun(&arena.game, &arena.game.level);
-        shotgun->SetPosition(760, 289);
-        arena.game.AddParticle(shotgun);
+        const auto* shotgun = lay_shotgun(arena, 760, 289);
         for (int i = 0; i < 15 * 60 && shotgun->owner != &me; ++i) arena.game.Logic(kDt);
         EXPECT_EQ(shotgun->owner, &me) << "world seed " << world << "; at " << me.x << "," << me.y;
     }
@@ -724,11 +730,7 @@ TEST(BotPickups, LeavesWeaponsAloneOnceTheyKeepItFromTheEnemyTooLong) {
         Arena arena(rock, 1400, 400, rock);
         Player& me = arena.BotAgainstIdle(world, 700, 289, 100, 289);
         const Player& enemy = arena.player(2);
-        for (int x = 770; x < 1200; x += 60) {
-            auto* shotgun = new Inventory::Shotgun(&arena.game, &arena.game.level);
-            shotgun->SetPosition(static_cast<float>(x), 326);
-            arena.game.AddParticle(shotgun);
-        }
+        for (int x = 770; x < 1200; x += 60) lay_shotgun(arena, static_cast<float>(x), 326);
         const int steps =
             arena.PlayUntil(30, [&] { return std::hypot(me.x - enemy.x, me.y - enemy.y) < 250; });
         EXPECT_LT(steps, 30 * 60) << "not near the enemy after 30 s, world seed " << world
@@ -745,19 +747,10 @@ TEST(BotPickups, KeepsGoingForAWeaponWhileItJumpsOnTheWay) {
         seed_random(world);
         Arena arena(wall, 640, 400);
         Player& me = arena.BotAgainstIdle(world, 280, 289, 60, 289);
-        auto* shotgun = new Inventory::Shotgun(&arena.game, &arena.game.level);
-        shotgun->SetPosition(380, 295);
-        arena.game.AddParticle(shotgun);
+        const auto* shotgun = lay_shotgun(arena, 380, 295);
         arena.PlayUntil(15, [&] { return shotgun->owner == &me; });
         EXPECT_EQ(shotgun->owner, &me) << "world seed " << world << "; at " << me.x << "," << me.y;
     }
-}
-
-Inventory::Shotgun* lay_shotgun(Arena& arena, float x, float y) {
-    auto* shotgun = new Inventory::Shotgun(&arena.game, &arena.game.level);
-    shotgun->SetPosition(x, y);
-    arena.game.AddParticle(shotgun);
-    return shotgun;
 }
 
 // A shotgun at the bot's feet and its enemy far off across flat ground: once the shotgun is
